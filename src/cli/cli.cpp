@@ -1,0 +1,44 @@
+#include "cli/cli.h"
+
+#include <functional>
+#include <map>
+
+#include "cli/commands.h"
+
+namespace zelvo::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: zelvo-cli COMMAND FILE ...\n"
+    "\n"
+    "  tree FILE    print the browse tree of a SoundFont 2 file\n"
+    "  info FILE    print the file's information texts\n";
+
+using Command = std::function<int(const Args&, std::ostream&, std::ostream&)>;
+
+const std::map<std::string, Command>& Commands() {
+    static const std::map<std::string, Command> commands = {
+        {"tree", RunTree},
+        {"info", RunInfo},
+    };
+    return commands;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (!args.empty() && (args[0] == "-h" || args[0] == "--help" || args[0] == "help")) {
+        out << kUsage;
+        return kExitOk;
+    }
+    const auto command = args.empty() ? Commands().end() : Commands().find(args[0]);
+    if (command == Commands().end()) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    const int status = command->second(Args(args.begin() + 1, args.end()), out, err);
+    if (status == kExitUsage) err << kUsage;
+    return status;
+}
+
+}  // namespace zelvo::cli

@@ -1,0 +1,23 @@
+// One function per zelvo-cli command; args excludes the command name.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "soundfont/browse_tree.h"
+#include "soundfont/model.h"
+
+namespace zelvo::cli {
+
+using Args = std::vector<std::string>;
+
+int RunTree(const Args& args, std::ostream& out, std::ostream& err);
+int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
+
+// Loads path as the Open command does; reports a failure on err and returns
+// false.
+bool LoadForCli(const std::string& path, SoundFontModel& model, BrowseTree& tree,
+                std::ostream& err);
+
+}  // namespace zelvo::cli

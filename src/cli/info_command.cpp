@@ -1,0 +1,18 @@
+#include "browser/info_texts.h"
+#include "browser/text_encoding.h"
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "soundfont/memory_tree.h"
+
+namespace zelvo::cli {
+
+int RunInfo(const Args& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) return kExitUsage;
+    SoundFontModel model;
+    MemoryTree tree;
+    if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;
+    for (const std::string& line : InfoTexts(model)) out << Latin1ToUtf8(line) << '\n';
+    return kExitOk;
+}
+
+}  // namespace zelvo::cli

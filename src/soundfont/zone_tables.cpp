@@ -1,0 +1,87 @@
+#include "soundfont/zone_tables.h"
+
+#include "browser/gen_value_text.h"
+#include "browser/names.h"
+#include "soundfont/tree_keys.h"
+
+namespace zelvo {
+namespace {
+
+// A zone plays an instrument (or a sample) when its last generator names
+// one; a zone without that generator, or without any generator, is global.
+bool IsGlobalZone(const std::vector<sfGenList>& gens, std::size_t first, int count, int linkGen) {
+    return count == 0 || gens[first + static_cast<std::size_t>(count) - 1].sfGenOper != linkGen;
+}
+
+std::string ZoneLabel(const SoundFontModel& model, const std::vector<sfGenList>& gens,
+                      std::size_t first, int count, int linkGen) {
+    if (IsGlobalZone(gens, first, count, linkGen)) return kGlobalLabel;
+    const sfGenList& last = gens[first + static_cast<std::size_t>(count) - 1];
+    return DisplayText(GenValueText(model, linkGen, last.genAmount).value_or(""));
+}
+
+void ApplyGenerator(InstZone& zone, const sfGenList& gen) {
+    const std::uint16_t a = gen.genAmount;
+    switch (gen.sfGenOper) {
+        case kGenPan: zone.pan = SignedAmount(a); break;
+        case kGenKeyRange:
+            zone.keyLo = a % 256;
+            zone.keyHi = a / 256;
+            break;
+        case kGenVelRange:
+            zone.velLo = a % 256;
+            zone.velHi = a / 256;
+            break;
+        case kGenCoarseTune: zone.coarseTune = SignedAmount(a); break;
+        case kGenFineTune: zone.fineTune = SignedAmount(a); break;
+        case kGenSampleId: zone.sampleNdx = a + 1; break;
+        case kGenSampleModes: zone.sampleModes = a; break;
+        // Files write "none" as 65535: the zone then plays at the sample's own pitch.
+        case kGenOverridingRootKey: zone.rootKey = a <= 127 ? a : -1; break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+void LabelPresetZones(const SoundFontModel& model, BrowseTree& tree) {
+    std::size_t g = 1;
+    for (int z = 1; z <= model.PresetZoneCount; ++z) {
+        const int count = model.PresetBags[z].genCount;
+        tree.SetNodeText(NodeKey(kPresetZonePrefix, z),
+                         ZoneLabel(model, model.PresetGens, g, count, kGenInstrument));
+        g += static_cast<std::size_t>(count);
+    }
+}
+
+void BuildInstZoneTable(SoundFontModel& model, BrowseTree& tree) {
+    model.InstZoneTable.assign(static_cast<std::size_t>(model.InstCount) + 1, InstZoneInfo{});
+    int k = 0;
+    std::size_t g = 1;
+    for (int i = 1; i <= model.InstCount; ++i) {
+        InstZoneInfo& info = model.InstZoneTable[i];
+        info.zoneCount = model.InstHeaders[i].zoneCount;
+        info.zones.assign(static_cast<std::size_t>(info.zoneCount) + 1, InstZone{});
+        // Zones take what they lack from the instrument's global zone, which
+        // can only be its first.
+        InstZone inherited;
+        for (int z = 1; z <= info.zoneCount; ++z) {
+            ++k;
+            const int count = model.InstBags[k].genCount;
+            InstZone& zone = info.zones[z];
+            zone = inherited;
+            for (int j = 0; j < count; ++j) ApplyGenerator(zone, model.InstGens[g + j]);
+            tree.SetNodeText(NodeKey(kInstZonePrefix, k),
+                             ZoneLabel(model, model.InstGens, g, count, kGenSampleId));
+            zone.isGlobal = IsGlobalZone(model.InstGens, g, count, kGenSampleId);
+            g += static_cast<std::size_t>(count);
+            if (zone.isGlobal && z == 1) {
+                inherited = zone;
+                inherited.sampleNdx = 0;
+                inherited.isGlobal = false;
+            }
+        }
+    }
+}
+
+}  // namespace zelvo
