@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Zelvo needs for a build (and, with --test,
+# for its tests), skipping those already present.
+set -euo pipefail
+
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev)
+if [[ "${1:-}" == "--test" ]]; then
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+             timgm6mb-soundfont fluid-soundfont-gm fluid-soundfont-gs opl3-soundfont
+             csound-soundfont avldrums.lv2-soundfont)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
