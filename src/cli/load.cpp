@@ -9,11 +9,8 @@ bool LoadForCli(const std::string& path, SoundFontModel& model, BrowseTree& tree
     try {
         OpenSoundFont(model, path, tree);
         return true;
-    } catch (const ChunkIdError& e) {
-        err << "zelvo-cli: " << path << ": " << kChunkIdMessage << " (" << e.what()
-            << " at byte offset " << e.offset() << ")\n";
     } catch (const SoundFontError& e) {
-        err << "zelvo-cli: " << path << ": " << DescribeError(e) << "\n";
+        err << DescribeError(e) << ": " << path << "\n";
     } catch (const FileAccessError& e) {
         err << "zelvo-cli: cannot open " << e.what() << "\n";
     }

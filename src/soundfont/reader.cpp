@@ -25,6 +25,7 @@ public:
         const std::uint32_t size = in_.ReadLong();
         end_ = in_.Offset() + size;
     }
+    bool Complete() const { return in_.Offset() >= end_; }
     // Throws when n more bytes would not fit inside the chunk.
     void RequireRoom(std::uint64_t n) const {
         if (in_.Offset() + n > end_) {
@@ -308,7 +309,11 @@ void ReadSampleHeaders(ReadContext& cx) {
         h.chPitchCorrection = cx.in.ReadByte();
         h.wSampleLink = cx.in.ReadWord();
         h.sfSampleType = cx.in.ReadWord();
-        // The record read last closes the list, whether "EOS" or the end of the file.
+        // The record read last closes the list, whether "EOS" or the end of
+        // the file; a file that ends inside the chunk has been cut short.
+        if (cx.in.AtEnd() && !chunk.Complete()) {
+            throw MalformedFileError("the file ends early", cx.in.Offset());
+        }
         const bool last = cx.in.AtEnd() || StartsWith(h.achSampleName, "EOS");
         m.SampleHeaders.push_back(std::move(h));
         if (last) {
