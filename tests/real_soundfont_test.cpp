@@ -1,1 +1,147 @@
+// The SoundFonts of Debian's packages, checked against what their chunk
+// sizes and bytes say, and against facts read off the files by hand.
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "browser/info_texts.h"
+#include "cli/cli.h"
+#include "riff_walker.h"
+#include "soundfont/loader.h"
+#include "soundfont/memory_tree.h"
+
+namespace zelvo::testing {
+namespace {
+
+const std::string kDir = ZELVO_SOUNDFONT_DIR;
+
+class RealSoundFont : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        path_ = kDir + "/" + GetParam();
+        if (!std::filesystem::exists(path_)) GTEST_SKIP() << path_ << " is not installed";
+        OpenSoundFont(model_, path_, tree_);
+        layout_ = WalkRiff(path_);
+    }
+    std::string path_;
+    SoundFontModel model_;
+    MemoryTree tree_;
+    RiffLayout layout_;
+};
+
+TEST_P(RealSoundFont, CountsAgreeWithTheChunkSizes) {
+    EXPECT_EQ(model_.PresetCount, layout_.CountOf("phdr", 38));
+    EXPECT_EQ(model_.PresetZoneCount, layout_.CountOf("pbag", 4));
+    EXPECT_EQ(model_.InstCount, layout_.CountOf("inst", 22));
+    EXPECT_EQ(model_.InstZoneCount, layout_.CountOf("ibag", 4));
+    EXPECT_EQ(model_.SampleCount, layout_.CountOf("shdr", 46));
+    EXPECT_EQ(model_.PresetGens.size() - 1, layout_.CountOf("pgen", 4));
+    EXPECT_EQ(model_.InstGens.size() - 1, layout_.CountOf("igen", 4));
+    EXPECT_EQ(model_.InstMods.size() - 1, layout_.CountOf("imod", 10));
+    EXPECT_EQ(model_.SmplSize, layout_.chunks.at("smpl").size);
+    EXPECT_EQ(model_.SampleDataPos, layout_.chunks.at("smpl").dataOffset + 1);
+    EXPECT_EQ(model_.FileName, GetParam());
+    EXPECT_EQ(model_.FileFolder, kDir + "/");
+}
+
+TEST_P(RealSoundFont, TreeHasANodePerRecordAndZone) {
+    const std::size_t expected = 4 + layout_.CountOf("phdr", 38) + layout_.CountOf("pbag", 4) +
+                                 layout_.CountOf("inst", 22) + layout_.CountOf("ibag", 4) +
+                                 layout_.CountOf("shdr", 46);
+    EXPECT_EQ(tree_.nodes().size(), expected);
+    for (const MemoryTree::Node& node : tree_.nodes()) {
+        EXPECT_EQ(node.text.find('\0'), std::string::npos) << node.key;
+        EXPECT_NE(node.text.rfind("Gen ", 0), 0u) << node.key << " kept its first text";
+    }
+    // The last preset, instrument and sample nodes carry the names in the records.
+    const auto name = [&](const char* id, std::uint32_t size, std::uint64_t index) {
+        const std::string field = layout_.chunks.at(id).data.substr((index - 1) * size, 20);
+        return field.substr(0, field.find('\0'));
+    };
+    const auto presets = layout_.CountOf("phdr", 38);
+    const auto samples = layout_.CountOf("shdr", 46);
+    if (presets > 0) {
+        EXPECT_EQ(tree_.Find("nodeP" + std::to_string(presets))->text, name("phdr", 38, presets));
+    }
+    EXPECT_EQ(tree_.Find("nodeS" + std::to_string(samples))->text, name("shdr", 46, samples));
+}
+
+TEST_P(RealSoundFont, InformationTextsComeFromTheInfoList) {
+    const auto texts = InfoTexts(model_);
+    EXPECT_EQ(texts[0], "Filename: " + GetParam());
+    EXPECT_EQ(texts[1], "SoundFont File Version  2.01");
+    const auto& chunks = layout_.chunks;
+    if (chunks.count("INAM")) {
+        const std::string bank = chunks.at("INAM").data;
+        EXPECT_EQ(texts[5], "Bank Name: " + bank.substr(0, bank.find('\0')));
+    }
+}
+
+TEST_P(RealSoundFont, CliPrintsTheTreeAndTheCounts) {
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::RunCli({"tree", path_}, out, err), 0) << err.str();
+    std::istringstream lines(out.str());
+    std::string first, line, last;
+    std::getline(lines, first);
+    std::size_t count = 1;
+    while (std::getline(lines, line)) {
+        last = line;
+        ++count;
+    }
+    EXPECT_EQ(first, "node1\t" + GetParam());
+    EXPECT_EQ(count, tree_.nodes().size() + 1);
+    EXPECT_EQ(last, CountText(model_));
+}
+
+INSTANTIATE_TEST_SUITE_P(Debian, RealSoundFont,
+                         ::testing::Values("TimGM6mb.sf2", "FluidR3_GM.sf2", "FluidR3_GS.sf2",
+                                           "OPL-3_FM_128M.sf2", "sf_GMbank.sf2",
+                                           "Black_Pearl_4_LV2.sf2", "Red_Zeppelin_4_LV2.sf2"),
+                         [](const auto& info) {
+                             std::string name = info.param.substr(0, info.param.find('.'));
+                             for (char& c : name) if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+// Read off the files with a hex viewer.
+TEST(RealSoundFontFacts, TimGM6mb) {
+    const std::string path = kDir + "/TimGM6mb.sf2";
+    if (!std::filesystem::exists(path)) GTEST_SKIP();
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::RunCli({"tree", path}, out, err), 0);
+    const std::string tree = out.str();
+    EXPECT_EQ(tree.substr(0, tree.find("    nodeP2")),
+              "node1\tTimGM6mb.sf2\n"
+              "  nodeP\tPresets\n"
+              "    nodeP1\tFlute TB\n"
+              "      PGene1\tFlute TB\n");
+    EXPECT_NE(tree.find("  nodeI\tInstruments\n    nodeI1\tFlute TB\n      IGene1\tFluteD5\n"
+                        "      IGene2\tFluteE5\n"),
+              std::string::npos);
+    EXPECT_NE(tree.find("  nodeS\tSamples\n    nodeS1\tFluteG6\n"), std::string::npos);
+    EXPECT_TRUE(tree.ends_with("    nodeS520\tSynthStringsC4\n 136 presets,  210 instruments,  520 samples\n"));
+}
+
+TEST(RealSoundFontFacts, FluidR3GmInformation) {
+    const std::string path = kDir + "/FluidR3_GM.sf2";
+    if (!std::filesystem::exists(path)) GTEST_SKIP();
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::RunCli({"info", path}, out, err), 0);
+    EXPECT_EQ(out.str(),
+              "Filename: FluidR3_GM.sf2\n"
+              "SoundFont File Version  2.01\n"
+              "Sound Engine: E-mu 10K1\n"
+              "ROM wavetable: \n"
+              "ROM Revision \n"
+              "Bank Name: Fluid R3 GM\n"
+              "Created: Feb 24. 2008\n"
+              "Engineer: Frank Wen\n"
+              "Intended for: SBAWE32\n"
+              "Copyright: Frank Wen 2000-2002, 2008; Toby Smithe 2008\n"
+              "Created with: SFEDT v1.28:SWAMI v0.9.4\n"
+              "Comments: Licensed under the MIT License.\n");
+}
+
+}  // namespace
+}  // namespace zelvo::testing
