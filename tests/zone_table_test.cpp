@@ -44,7 +44,8 @@ TEST(ZoneTable, CollectsTheExportValuesOfAZone) {
 TEST(ZoneTable, ZonesWithoutGeneratorsOfAKindTakeTheDefaults) {
     Sf2Builder b = WithSamples(1);
     b.Instrument({"I", {{{SampleId(0)}}}});
-    const InstZone& z = ZoneOf(LoadBytes(b.Build()), 1, 1);
+    const Loaded f = LoadBytes(b.Build());
+    const InstZone& z = ZoneOf(f, 1, 1);
     EXPECT_EQ(z.keyLo, 0);
     EXPECT_EQ(z.keyHi, 127);
     EXPECT_EQ(z.velLo, 1);
