@@ -74,6 +74,11 @@ TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {
     EXPECT_NE(run.err.find("No such file or directory"), std::string::npos);
     EXPECT_EQ(run.out, "");
 
+    const TempFile somewhere(LatinFile());
+    run = RunCli({"tree", somewhere.folder()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Is a directory"), std::string::npos);
+
     std::string cut = LatinFile();
     cut.resize(cut.size() - 10);
     const TempFile truncated(cut);

@@ -1,6 +1,7 @@
 #include "soundfont/byte_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "soundfont/errors.h"
@@ -12,7 +13,7 @@ ByteReader::ByteReader(std::istream& in) : in_(in) {
     in_.seekg(0, std::ios::end);
     const auto end = in_.tellg();
     in_.seekg(start);
-    if (start < 0 || end < start) throw FileAccessError("the file cannot be read");
+    if (start < 0 || end < start) throw FileAccessError(std::strerror(errno ? errno : EIO));
     base_ = static_cast<std::uint64_t>(start);
     size_ = static_cast<std::uint64_t>(end - start);
 }
@@ -33,7 +34,7 @@ void ByteReader::Fill(std::size_t atLeast) {
         std::min<std::uint64_t>(buffer_.size() - kept, Remaining() - kept));
     in_.read(buffer_.data() + kept, wanted);
     end_ += static_cast<std::size_t>(in_.gcount());
-    if (Buffered() < atLeast) throw FileAccessError("the file cannot be read");
+    if (Buffered() < atLeast) throw FileAccessError(std::strerror(errno ? errno : EIO));
 }
 
 std::uint8_t ByteReader::ReadByte() {
@@ -98,7 +99,7 @@ void ByteReader::Skip(std::uint64_t n) {
         pos_ = end_ = 0;
         in_.clear();
         in_.seekg(static_cast<std::streamoff>(base_ + offset_));
-        if (!in_) throw FileAccessError("the file cannot be read");
+        if (!in_) throw FileAccessError(std::strerror(errno ? errno : EIO));
         return;
     }
     offset_ += n;

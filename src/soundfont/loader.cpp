@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -66,15 +67,21 @@ void LoadSoundFont(SoundFontModel& model, ByteReader& in, BrowseTree& tree) {
 void OpenSoundFont(SoundFontModel& model, const std::string& path, BrowseTree& tree) {
     SplitChosenPath(model, path);
     InitTables(model);
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        const std::string reason = std::strerror(errno);
+    const auto refuse = [&](const std::string& reason) {
         ClearModel(model);
         tree.Clear();
         throw FileAccessError(path + ": " + reason);
+    };
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) refuse(std::strerror(EISDIR));
+    std::ifstream file(path, std::ios::binary);
+    if (!file) refuse(std::strerror(errno));
+    try {
+        const auto reader = std::make_unique<ByteReader>(file);
+        LoadSoundFont(model, *reader, tree);
+    } catch (const FileAccessError& e) {
+        refuse(e.what());
     }
-    const auto reader = std::make_unique<ByteReader>(file);
-    LoadSoundFont(model, *reader, tree);
 }
 
 std::string CountText(const SoundFontModel& model) {
