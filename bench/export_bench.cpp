@@ -52,7 +52,8 @@ const std::optional<LargestInstrument>& Largest() {
 }
 
 std::string OutputPath(const char* name) {
-    const fs::path folder = fs::temp_directory_path() / ("zelvo-bench-" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("zelvo-bench-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     return (folder / name).string();
 }

@@ -75,8 +75,9 @@ TEST(ExportCli, MessagesAndExitStatus) {
         {"0", "zelvo-cli: There is no instrument 0 in this SoundFont.\n"},
         {"99999999999", "zelvo-cli: There is no instrument 2147483647 in this SoundFont.\n"},
         {"5", "zelvo-cli: Instrument has no samples\n"},
-        {"6", "zelvo-cli: Sample \"Rom\" of instrument \"Rom\" lies in ROM, not in this file, so "
-              "it cannot be exported.\n"}};
+        {"6",
+         "zelvo-cli: Sample \"Rom\" of instrument \"Rom\" lies in ROM, not in this file, so "
+         "it cannot be exported.\n"}};
     for (const auto& [number, message] : failures) {
         const CliRun r = Cli({"export", path, number, (sf2.folder() / "x.s1m").string()});
         EXPECT_EQ(r.status, 1) << number;
@@ -92,14 +93,15 @@ TEST(ExportCli, AllWritesEveryInstrumentWithZonesUnderSafeUniqueNames) {
     const fs::path folder = sf2.folder() / "new" / "waves";
     const CliRun r = Cli({"export", sf2.path().string(), "--all", folder.string()});
     EXPECT_EQ(r.status, 1);  // the ROM instrument is refused, the others are written
-    EXPECT_EQ(r.err, "zelvo-cli: Sample \"Rom\" of instrument \"Rom\" lies in ROM, not in this "
-                     "file, so it cannot be exported.\n");
+    EXPECT_EQ(r.err,
+              "zelvo-cli: Sample \"Rom\" of instrument \"Rom\" lies in ROM, not in this "
+              "file, so it cannot be exported.\n");
     const std::set<std::string> expected = {"Piano.s1m", "Piano (2).s1m", "A_B_C_.s1m",
                                             "Piano (3).s1m", "Piano (2) (2).s1m"};
     EXPECT_EQ(FilesIn(folder), expected);
     std::string saved;
-    for (const char* file : {"Piano.s1m", "Piano (2).s1m", "A_B_C_.s1m", "Piano (3).s1m",
-                             "Piano (2) (2).s1m"}) {
+    for (const char* file :
+         {"Piano.s1m", "Piano (2).s1m", "A_B_C_.s1m", "Piano (3).s1m", "Piano (2) (2).s1m"}) {
         saved += "File  " + (folder / file).string() + "  was saved\n";
     }
     EXPECT_EQ(r.out, saved);
@@ -113,7 +115,8 @@ TEST(ExportCli, AllOnPackagedSoundFontsRefusesNone) {
         const CliRun r = Cli({"export", path, "--all", (scratch.folder() / "out").string()});
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "");
-        const std::size_t lines = static_cast<std::size_t>(std::count(r.out.begin(), r.out.end(), '\n'));
+        const std::size_t lines =
+            static_cast<std::size_t>(std::count(r.out.begin(), r.out.end(), '\n'));
         EXPECT_EQ(FilesIn(scratch.folder() / "out").size(), lines);
         EXPECT_EQ(lines, std::string(name) == "TimGM6mb.sf2" ? 210u : 40u);
     }

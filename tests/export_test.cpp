@@ -29,8 +29,12 @@ std::vector<std::int16_t> Ramp(std::size_t count, int from = 0x1234) {
 Sf2Builder TwoSampleFile() {
     Sf2Builder b;
     b.Sample({.name = "Flute", .start = 0, .end = 1000, .startLoop = 100, .endLoop = 900})
-        .Sample({.name = "Oboe Long Name", .start = 1046, .end = 1546, .startLoop = 1096,
-                 .endLoop = 1500, .pitch = 72})
+        .Sample({.name = "Oboe Long Name",
+                 .start = 1046,
+                 .end = 1546,
+                 .startLoop = 1096,
+                 .endLoop = 1500,
+                 .pitch = 72})
         .SamplePoints(Ramp(1600));
     return b;
 }
@@ -85,8 +89,8 @@ TEST_F(Export, OneZoneOfAThousandPointsGivesTheWorkedExample) {
     EXPECT_EQ(w.keyMapName, "Fl      ");
     EXPECT_EQ(w.entries, (std::vector<EntryFields>{{0x4000, 0, 127, 1, 127, 64, 64, 64, 0x40}}));
     // loop position FC 00 32, loop start 00 00 64, loop length 00 03 20, after the loop 00 00 64
-    const SampleFields flute{std::string("Flute\0\0\0", 8), 0xFC0032, 0x40, 100, 800, 60, 0, 100,
-                             0, 2000};
+    const SampleFields flute{
+        std::string("Flute\0\0\0", 8), 0xFC0032, 0x40, 100, 800, 60, 0, 100, 0, 2000};
     EXPECT_EQ(w.samples, std::vector<SampleFields>{flute});
     EXPECT_EQ(file.substr(kSampleSizes, 4), std::string("\0\0\x07\xD0", 4));
     // Point 0x1234 is stored 34 12 in the SoundFont and written 12 34.
@@ -118,11 +122,12 @@ TEST_F(Export, RepeatsShareASampleAndGlobalZonesGiveNoEntry) {
     // The leading global zone names sample 1 before its last generator: it
     // is still global and makes no later zone a repeat.
     Load(TwoSampleFile().Instrument(
-        {"Layered", {{{SampleId(1), Gen(kPan, -250), Gen(kSampleModes, 1)}},
-                     {{KeyRange(0, 40), Gen(kRootKey, 50), SampleId(1)}},
-                     {{Gen(kPan, 100)}},
-                     {{KeyRange(41, 80), SampleId(0)}},
-                     {{KeyRange(81, 127), Gen(kRootKey, 70), Gen(kSampleModes, 3), SampleId(1)}}}}));
+        {"Layered",
+         {{{SampleId(1), Gen(kPan, -250), Gen(kSampleModes, 1)}},
+          {{KeyRange(0, 40), Gen(kRootKey, 50), SampleId(1)}},
+          {{Gen(kPan, 100)}},
+          {{KeyRange(41, 80), SampleId(0)}},
+          {{KeyRange(81, 127), Gen(kRootKey, 70), Gen(kSampleModes, 3), SampleId(1)}}}}));
     const WaveFields w = ParseWave(Run());
     ASSERT_EQ(w.entries.size(), 3u);
     EXPECT_EQ(w.entries[0], (EntryFields{0x4000, 0, 40, 1, 127, 32, 64, 64, 0x40}));
@@ -161,10 +166,11 @@ TEST_F(Export, InstrumentWithoutSampleZonesOrWithEmptySamplesStillGivesTheFrontP
 TEST_F(Export, SingleByteFieldsAreClampedAndTheRootKeyFallsBackTo60) {
     Sf2Builder b = TwoSampleFile();
     b.Sample({.name = "Noise", .start = 1546, .end = 1590, .pitch = 255})
-        .Instrument({"Extremes",
-                     {{{KeyRange(0, 200), VelRange(0, 250), Gen(kPan, -600), Gen(kCoarseTune, -120),
-                        Gen(kFineTune, 99), Gen(kRootKey, 65535), SampleId(2)}},
-                      {{Gen(kPan, 500), Gen(kCoarseTune, 120), Gen(kSampleModes, 2), SampleId(1)}}}});
+        .Instrument(
+            {"Extremes",
+             {{{KeyRange(0, 200), VelRange(0, 250), Gen(kPan, -600), Gen(kCoarseTune, -120),
+                Gen(kFineTune, 99), Gen(kRootKey, 65535), SampleId(2)}},
+              {{Gen(kPan, 500), Gen(kCoarseTune, 120), Gen(kSampleModes, 2), SampleId(1)}}}});
     Load(b);
     const WaveFields w = ParseWave(Run());
     EXPECT_EQ(w.entries[0], (EntryFields{0x4000, 0, 127, 0, 127, 0, 0, 127, 0x40}));
@@ -211,15 +217,17 @@ TEST_F(Export, RefusesWhatTheFileCannotHoldBeforeWritingAnything) {
         .Instrument({"Fits", {{{SampleId(6)}}}});
     Load(b);
     EXPECT_EQ(Refusal(1), kNoSamplesMessage);
-    EXPECT_EQ(Refusal(2), "Sample \"InRom\" of instrument \"Uses2\" lies in ROM, not in this file, "
-                          "so it cannot be exported.");
+    EXPECT_EQ(Refusal(2),
+              "Sample \"InRom\" of instrument \"Uses2\" lies in ROM, not in this file, "
+              "so it cannot be exported.");
     EXPECT_NE(Refusal(3).find("\"Packed\" of instrument \"Uses3\" is compressed"),
               std::string::npos);
     EXPECT_NE(Refusal(4).find("\"Beyond\" of instrument \"Uses4\" reaches past the sample data"),
               std::string::npos);
     EXPECT_NE(Refusal(5).find("loop length (16777216)"), std::string::npos);
-    EXPECT_EQ(Refusal(6), "Zone 2 of instrument \"Missing\" refers to sample 8, but this "
-                          "SoundFont has 7 samples.");
+    EXPECT_EQ(Refusal(6),
+              "Zone 2 of instrument \"Missing\" refers to sample 8, but this "
+              "SoundFont has 7 samples.");
     EXPECT_EQ(ParseWave(Run(7)).samples.at(0).loopLength, 0xFFFFFF);
     EXPECT_EQ(Refusal(0), "There is no instrument 0 in this SoundFont.");
     EXPECT_EQ(Refusal(9), "There is no instrument 9 in this SoundFont.");
@@ -244,7 +252,8 @@ TEST_F(Export, FailuresNameTheFileAndLeaveNoPartialOutput) {
 
     // A SoundFont cut short after loading: the copy fails, the old file stays.
     std::ofstream(Out()) << "old";
-    std::ofstream(sf2_->path(), std::ios::binary) << sf2Bytes_.substr(0, model_.SampleDataPos + 999);
+    std::ofstream(sf2_->path(), std::ios::binary)
+        << sf2Bytes_.substr(0, model_.SampleDataPos + 999);
     EXPECT_EQ(failure(sf2, Out()),
               "Cannot read the SoundFont " + sf2 + ": the file ends before its sample data does");
     EXPECT_EQ(ReadWholeFile(Out()), "old");
@@ -260,9 +269,8 @@ TEST_F(Export, ReplacesALongerFileAndReportsProgressPerBlock) {
     Load(b);
     std::ofstream(Out()) << std::string(1 << 20, 'x');
     std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
-    const std::string file = Run(1, [&](std::uint64_t done, std::uint64_t total) {
-        calls.emplace_back(done, total);
-    });
+    const std::string file =
+        Run(1, [&](std::uint64_t done, std::uint64_t total) { calls.emplace_back(done, total); });
     EXPECT_EQ(file.size(), 69766 + 2 * points);
     const std::uint64_t total = 2 * points;
     const std::vector<std::pair<std::uint64_t, std::uint64_t>> expected = {
@@ -300,9 +308,9 @@ INSTANTIATE_TEST_SUITE_P(Debian, RealExport, ::testing::Values("TimGM6mb.sf2", "
 
 // No instrument with zones in any packaged SoundFont is refused.
 TEST(RealExportPlans, NoPackagedInstrumentIsRefused) {
-    for (const char* name : {"TimGM6mb.sf2", "FluidR3_GM.sf2", "FluidR3_GS.sf2",
-                             "OPL-3_FM_128M.sf2", "Black_Pearl_4_LV2.sf2",
-                             "Red_Zeppelin_4_LV2.sf2", "sf_GMbank.sf2"}) {
+    for (const char* name :
+         {"TimGM6mb.sf2", "FluidR3_GM.sf2", "FluidR3_GS.sf2", "OPL-3_FM_128M.sf2",
+          "Black_Pearl_4_LV2.sf2", "Red_Zeppelin_4_LV2.sf2", "sf_GMbank.sf2"}) {
         const std::string path = std::string(ZELVO_SOUNDFONT_DIR) + "/" + name;
         if (!fs::exists(path)) continue;
         SoundFontModel model;

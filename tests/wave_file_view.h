@@ -33,7 +33,8 @@ inline std::string ReadWholeFile(const std::string& path) {
 inline std::int64_t Be(const std::string& file, std::size_t offset, int width) {
     std::int64_t value = 0;
     for (int i = 0; i < width; ++i) {
-        value = value * 256 + static_cast<unsigned char>(file.at(offset + static_cast<std::size_t>(i)));
+        value =
+            value * 256 + static_cast<unsigned char>(file.at(offset + static_cast<std::size_t>(i)));
     }
     return value;
 }
@@ -57,10 +58,10 @@ inline std::ostream& operator<<(std::ostream& os, const EntryFields& e) {
 }
 
 inline std::ostream& operator<<(std::ostream& os, const SampleFields& s) {
-    return os << "{" << ::testing::PrintToString(s.name) << " loopPos " << s.loopPosition << " flag "
-              << s.loopFlag << " loopStart " << s.loopStartOffset << " loopLen " << s.loopLength
-              << " root " << s.rootKey << " start " << s.startOffset << " after " << s.afterLoop
-              << " slot " << s.slot << " size " << s.size << "}";
+    return os << "{" << ::testing::PrintToString(s.name) << " loopPos " << s.loopPosition
+              << " flag " << s.loopFlag << " loopStart " << s.loopStartOffset << " loopLen "
+              << s.loopLength << " root " << s.rootKey << " start " << s.startOffset << " after "
+              << s.afterLoop << " slot " << s.slot << " size " << s.size << "}";
 }
 
 // The variable fields of a file; ParseWave checks the fixed bytes around them.
@@ -90,8 +91,8 @@ inline WaveFields ParseWave(const std::string& f) {
     for (std::int64_t k = 0; k < entryCount; ++k) {
         const std::size_t at = kKeyMapArea + 12 + 18 * static_cast<std::size_t>(k);
         w.entries.push_back({Be(f, at, 2), Be(f, at + 4, 1), Be(f, at + 5, 1), Be(f, at + 6, 1),
-                             Be(f, at + 7, 1), Be(f, at + 8, 1), Be(f, at + 9, 1), Be(f, at + 10, 1),
-                             Be(f, at + 11, 1)});
+                             Be(f, at + 7, 1), Be(f, at + 8, 1), Be(f, at + 9, 1),
+                             Be(f, at + 10, 1), Be(f, at + 11, 1)});
         EXPECT_EQ(Be(f, at + 2, 2), 0);
         EXPECT_EQ(Be(f, at + 12, 6), 0);
     }
@@ -110,14 +111,15 @@ inline WaveFields ParseWave(const std::string& f) {
             EXPECT_EQ(size, 0) << "size slot " << c;
             continue;
         }
-        w.samples.push_back({f.substr(at, 8), Be(f, at + 10, 3), Be(f, at + 13, 1), Be(f, at + 14, 3),
-                             Be(f, at + 18, 3), Be(f, at + 21, 1), Be(f, at + 22, 3),
-                             Be(f, at + 25, 3), Be(f, at + 28, 2), size});
+        w.samples.push_back({f.substr(at, 8), Be(f, at + 10, 3), Be(f, at + 13, 1),
+                             Be(f, at + 14, 3), Be(f, at + 18, 3), Be(f, at + 21, 1),
+                             Be(f, at + 22, 3), Be(f, at + 25, 3), Be(f, at + 28, 2), size});
         EXPECT_EQ(Be(f, at + 8, 2), 0);
         EXPECT_EQ(Be(f, at + 17, 1), 0);
         dataBytes += size;
     }
-    EXPECT_EQ(static_cast<std::int64_t>(f.size()), static_cast<std::int64_t>(kSampleData) + dataBytes);
+    EXPECT_EQ(static_cast<std::int64_t>(f.size()),
+              static_cast<std::int64_t>(kSampleData) + dataBytes);
     w.data = f.substr(kSampleData);
     return w;
 }
@@ -128,7 +130,9 @@ inline std::int64_t Scaled(int value, double range) {
                       std::int64_t{0}, std::int64_t{127});
 }
 
-inline std::int64_t Clamped(int value) { return std::clamp(value, 0, 127); }
+inline std::int64_t Clamped(int value) {
+    return std::clamp(value, 0, 127);
+}
 
 // What instrument i of a loaded model should give; sf2 is the SoundFont's
 // bytes, for the sample points.
@@ -161,12 +165,12 @@ inline WaveFields ExpectedWave(const SoundFontModel& m, int i, const std::string
         const std::int64_t points = std::max<std::int64_t>(0, end - start);
         const std::int64_t loop = ls - start + pointsBefore;
         const int key = zone.rootKey >= 0 ? zone.rootKey : s.byOriginalPitch;
-        w.samples.push_back({s.achSampleName.substr(0, 8),
-                             loop < 0 ? 0 : (loop / 2) | 0xFC0000,
+        w.samples.push_back({s.achSampleName.substr(0, 8), loop < 0 ? 0 : (loop / 2) | 0xFC0000,
                              zone.sampleModes == 1 || zone.sampleModes == 2 ? 0x00 : 0x40,
-                             std::max<std::int64_t>(0, ls - start), std::max<std::int64_t>(0, le - ls),
-                             key <= 127 ? key : 60, 0, std::max<std::int64_t>(0, end - le),
-                             static_cast<std::int64_t>(c), 2 * points});
+                             std::max<std::int64_t>(0, ls - start),
+                             std::max<std::int64_t>(0, le - ls), key <= 127 ? key : 60, 0,
+                             std::max<std::int64_t>(0, end - le), static_cast<std::int64_t>(c),
+                             2 * points});
         const std::string le16 =
             sf2.substr(m.SampleDataPos - 1 + 2 * static_cast<std::size_t>(start), 2 * points);
         for (std::size_t p = 0; p < le16.size(); p += 2) w.data += {le16[p + 1], le16[p]};
@@ -176,7 +180,8 @@ inline WaveFields ExpectedWave(const SoundFontModel& m, int i, const std::string
 }
 
 inline void ExpectSameWave(const WaveFields& actual, const WaveFields& expected) {
-    EXPECT_EQ(::testing::PrintToString(actual.keyMapName), ::testing::PrintToString(expected.keyMapName));
+    EXPECT_EQ(::testing::PrintToString(actual.keyMapName),
+              ::testing::PrintToString(expected.keyMapName));
     EXPECT_EQ(actual.entries, expected.entries);
     EXPECT_EQ(actual.samples, expected.samples);
     EXPECT_TRUE(actual.data == expected.data) << "sample data differs";

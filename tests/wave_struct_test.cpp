@@ -1,9 +1,9 @@
 // The number encoding, the field conversions and the fixed records of a wave file.
+#include "export/wave_struct.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-
-#include "export/wave_struct.h"
 
 namespace zelvo {
 namespace {
@@ -27,10 +27,10 @@ TEST(BigEndianBytes, WritesMostSignificantFirstAndNothingBelowOne) {
 }
 
 TEST(WaveConversions, PanAndTuneFloorTheQuotientAndStayWithinOneSevenBitByte) {
-    const std::pair<int, int> pans[] = {{-500, 0}, {-250, 32}, {-1, 63}, {0, 64},
+    const std::pair<int, int> pans[] = {{-500, 0}, {-250, 32}, {-1, 63},  {0, 64},
                                         {250, 96}, {500, 127}, {-600, 0}, {1000, 127}};
     for (const auto& [pan, byte] : pans) EXPECT_EQ(WavePan(pan), byte) << "pan " << pan;
-    const std::pair<int, int> tunes[] = {{12, 71}, {-12, 56}, {50, 96},    {-50, 32},
+    const std::pair<int, int> tunes[] = {{12, 71}, {-12, 56}, {50, 96},  {-50, 32},
                                          {0, 64},  {-100, 0}, {-120, 0}, {120, 127}};
     for (const auto& [tune, byte] : tunes) EXPECT_EQ(WaveTune(tune), byte) << "tune " << tune;
     EXPECT_EQ(WaveByte(200), 127);
@@ -55,8 +55,8 @@ TEST(WaveRecords, FixedRecordsAndNames) {
     ASSERT_EQ(header.size(), 128u);
     EXPECT_EQ(header, "SY1200SPA  V1.00" + std::string(111, '\0') + '\x40');
     EXPECT_EQ(EncodeWaveEmptySampleHeader(),
-              "NewSampl" + std::string(9, '\0') + Bytes({0x80, 0, 0, 0, 0x3C, 0, 0, 0, 0, 0, 0,
-                                                         0xFF, 0xFF}));
+              "NewSampl" + std::string(9, '\0') +
+                  Bytes({0x80, 0, 0, 0, 0x3C, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF}));
     EXPECT_EQ(WaveName("Pno"), "Pno     ");
     EXPECT_EQ(WaveName("Harpsichord"), "Harpsich");
     EXPECT_EQ(WaveName(std::string("Bell\0\0\0\0\0\0", 10)), std::string("Bell\0\0\0\0", 8));

@@ -52,7 +52,8 @@ std::string SafeFileName(const std::string& nodeText) {
 // name, or name (2), name (3)... whichever is not taken yet.
 std::string UniqueName(const std::string& name, const std::set<std::string>& taken) {
     std::string candidate = name;
-    for (int n = 2; taken.contains(candidate); ++n) candidate = name + " (" + std::to_string(n) + ")";
+    for (int n = 2; taken.contains(candidate); ++n)
+        candidate = name + " (" + std::to_string(n) + ")";
     return candidate;
 }
 
@@ -83,8 +84,7 @@ int ExportInstrument(const std::string& path, const std::string& numberText,
     if (!LoadForCli(path, model, tree, err)) return kExitFailure;
     const std::string nodeText = InstrumentNodeText(tree, *instrument);
     const std::string target = outputPath.value_or(ProposedExportPath(model, nodeText));
-    return ExportOne(model, *instrument, nodeText, path, target, out, err) ? kExitOk
-                                                                           : kExitFailure;
+    return ExportOne(model, *instrument, nodeText, path, target, out, err) ? kExitOk : kExitFailure;
 }
 
 // Every instrument with zones; one that cannot be exported does not stop the others.

@@ -19,7 +19,9 @@ namespace {
     throw ExportError(ExportError::Kind::Failed, what + " " + path + ": " + reason);
 }
 
-std::string SystemReason() { return std::strerror(errno); }
+std::string SystemReason() {
+    return std::strerror(errno);
+}
 
 // A name no other export picks at the same moment: the target's own name,
 // hidden, with a random suffix.

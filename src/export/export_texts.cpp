@@ -6,9 +6,13 @@
 
 namespace zelvo {
 
-std::string SavingText(const std::string& path) { return "Saving  " + path + "..."; }
+std::string SavingText(const std::string& path) {
+    return "Saving  " + path + "...";
+}
 
-std::string SavedText(const std::string& path) { return "File  " + path + "  was saved"; }
+std::string SavedText(const std::string& path) {
+    return "File  " + path + "  was saved";
+}
 
 std::string ProposedExportPath(const SoundFontModel& model, const std::string& nodeText) {
     std::string name = Latin1ToUtf8(nodeText);

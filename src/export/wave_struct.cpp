@@ -14,13 +14,17 @@ constexpr std::int64_t kLoopPositionBits = 0xFC0000;
 int FloorDiv(int numerator, int denominator) {
     const int quotient = numerator / denominator;
     return (numerator % denominator != 0 && (numerator < 0) != (denominator < 0)) ? quotient - 1
-                                                                                   : quotient;
+                                                                                  : quotient;
 }
 
 // A conversion of the form floor(64 x value / range) + 64.
-int ScaledByte(int value, int range) { return WaveByte(FloorDiv(64 * value, range) + 64); }
+int ScaledByte(int value, int range) {
+    return WaveByte(FloorDiv(64 * value, range) + 64);
+}
 
-std::string Byte(int value) { return std::string(1, static_cast<char>(value)); }
+std::string Byte(int value) {
+    return std::string(1, static_cast<char>(value));
+}
 
 std::string Filled(std::size_t size, unsigned char byte) {
     return std::string(size, static_cast<char>(byte));
@@ -35,8 +39,10 @@ std::string BigEndianBytes(std::int64_t value, int width) {
         bytes[static_cast<std::size_t>(i)] = static_cast<char>(value & 0xFF);
         value >>= 8;
     }
-    if (value > 0) throw std::out_of_range("a value does not fit its " + std::to_string(width) +
-                                           "-byte field");
+    if (value > 0) {
+        throw std::out_of_range("a value does not fit its " + std::to_string(width) +
+                                "-byte field");
+    }
     return bytes;
 }
 
@@ -46,13 +52,21 @@ std::string WaveName(const std::string& text) {
     return name;
 }
 
-int WaveByte(int value) { return std::clamp(value, 0, 127); }
+int WaveByte(int value) {
+    return std::clamp(value, 0, 127);
+}
 
-int WavePan(int pan) { return ScaledByte(pan, 500); }
+int WavePan(int pan) {
+    return ScaledByte(pan, 500);
+}
 
-int WaveTune(int value) { return ScaledByte(value, 100); }
+int WaveTune(int value) {
+    return ScaledByte(value, 100);
+}
 
-int WaveLoopFlag(int sampleModes) { return sampleModes == 1 || sampleModes == 2 ? 0x00 : 0x40; }
+int WaveLoopFlag(int sampleModes) {
+    return sampleModes == 1 || sampleModes == 2 ? 0x00 : 0x40;
+}
 
 int WaveRootKey(int rootKey, int originalPitch) {
     const int key = rootKey != -1 ? rootKey : originalPitch;

@@ -10,7 +10,7 @@
 
 namespace zelvo {
 
-inline constexpr int kWaveSlotCount = 1024;        // samples and key maps a file can hold
+inline constexpr int kWaveSlotCount = 1024;         // samples and key maps a file can hold
 inline constexpr int kWaveMaxKeyMapEntries = 1706;  // entries that fit the key-map area
 inline constexpr std::int64_t kWaveMax24Bit = (std::int64_t{1} << 24) - 1;
 
@@ -43,10 +43,10 @@ std::string BigEndianBytes(std::int64_t value, int width);
 std::string WaveName(const std::string& text);
 
 // Field conversions from SoundFont values. Single bytes stay within 0..127.
-int WaveByte(int value);                   // clamped to 0..127
-int WavePan(int pan);                      // 0.1 % units, -500..500
-int WaveTune(int value);                   // coarse tune in semitones or fine tune in cents
-int WaveLoopFlag(int sampleModes);         // 0x00 for the looping modes 1 and 2, else 0x40
+int WaveByte(int value);                          // clamped to 0..127
+int WavePan(int pan);                             // 0.1 % units, -500..500
+int WaveTune(int value);                          // coarse tune in semitones or fine tune in cents
+int WaveLoopFlag(int sampleModes);                // 0x00 for the looping modes 1 and 2, else 0x40
 int WaveRootKey(int rootKey, int originalPitch);  // rootKey unless -1; 60 when outside 0..127
 // The loop position field for a loop start L points into the file's sample
 // data: floor(L / 2) with the top six bits set, 0 for a negative L.

@@ -16,7 +16,9 @@ constexpr int kSampleReferenceBase = 0x4000;
     throw ExportError(ExportError::Kind::Refused, message);
 }
 
-std::string Quoted(const std::string& text) { return "\"" + Latin1ToUtf8(DisplayText(text)) + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + Latin1ToUtf8(DisplayText(text)) + "\"";
+}
 
 std::string SampleOf(const sfSample& sample, const std::string& instrumentName) {
     return "Sample " + Quoted(sample.achSampleName) + " of instrument " + Quoted(instrumentName);
@@ -28,8 +30,8 @@ void CheckZoneSamples(const SoundFontModel& model, const InstZoneInfo& info,
     for (int z = 1; z <= info.zoneCount; ++z) {
         const InstZone& zone = info.zone(z);
         if (zone.isGlobal || (zone.sampleNdx >= 1 && zone.sampleNdx <= model.SampleCount)) continue;
-        Refuse("Zone " + std::to_string(z) + " of instrument " + Quoted(name) + " refers to sample " +
-               std::to_string(zone.sampleNdx) + ", but this SoundFont has " +
+        Refuse("Zone " + std::to_string(z) + " of instrument " + Quoted(name) +
+               " refers to sample " + std::to_string(zone.sampleNdx) + ", but this SoundFont has " +
                std::to_string(model.SampleCount) + " samples.");
     }
 }
@@ -37,11 +39,11 @@ void CheckZoneSamples(const SoundFontModel& model, const InstZoneInfo& info,
 // The file takes 16-bit points that lie inside this SoundFont's sample data.
 void CheckSampleData(const SoundFontModel& model, const sfSample& sample, const std::string& name) {
     if (sample.sfSampleType & kSampleTypeRom) {
-        Refuse(SampleOf(sample, name) + " lies in ROM, not in this file, so it cannot be exported.");
+        Refuse(SampleOf(sample, name) +
+               " lies in ROM, not in this file, so it cannot be exported.");
     }
     if (sample.sfSampleType & kSampleTypeCompressed) {
-        Refuse(SampleOf(sample, name) +
-               " is compressed; only 16-bit PCM samples can be exported.");
+        Refuse(SampleOf(sample, name) + " is compressed; only 16-bit PCM samples can be exported.");
     }
     const std::uint64_t points = model.SmplSize / 2;
     if (sample.dwEnd > sample.dwStart && sample.dwEnd > points) {
@@ -177,13 +179,17 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::st
     return plan;
 }
 
-void WriteWaveFileHeader(std::string& out) { out += EncodeWaveFileHeader(); }
+void WriteWaveFileHeader(std::string& out) {
+    out += EncodeWaveFileHeader();
+}
 
 void WriteWaveCounts(std::string& out, const WavePlan& plan) {
     out += EncodeWaveCounts(plan.counts);
 }
 
-void WriteWaveKeyMapSlots(std::string& out) { out += EncodeWaveKeyMapSlots(); }
+void WriteWaveKeyMapSlots(std::string& out) {
+    out += EncodeWaveKeyMapSlots();
+}
 
 void WriteWaveKeyMap(std::string& out, const WavePlan& plan) {
     out += EncodeWaveKeyMapArea(plan.keyMapHeader, plan.keyMapEntries);
@@ -224,8 +230,8 @@ void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
         std::uint64_t at = sampleDataOffset + range.offset;
         std::uint64_t left = range.size;
         while (left > 0) {
-            const auto n = static_cast<std::size_t>(
-                std::min<std::uint64_t>(left, block.size() - filled));
+            const auto n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size() - filled));
             soundFont.ReadAt(at, block.data() + filled, n);
             SwapPointBytes(block.data() + filled, n);
             filled += n;
@@ -237,9 +243,9 @@ void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
     if (filled > 0) flush();
 }
 
-void ExportInstrumentToWave(const SoundFontModel& model, int instrument, const std::string& nodeText,
-                            const std::string& soundFontPath, const std::string& outputPath,
-                            const ExportProgress& progress) {
+void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
+                            const std::string& nodeText, const std::string& soundFontPath,
+                            const std::string& outputPath, const ExportProgress& progress) {
     const WavePlan plan = PlanWaveFile(model, instrument, nodeText);
     const InputFile soundFont(soundFontPath);
     AtomicOutputFile out(outputPath);

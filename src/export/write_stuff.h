@@ -34,9 +34,9 @@ using ExportProgress = std::function<void(std::uint64_t written, std::uint64_t t
 // reading sample points from soundFontPath. nodeText is the instrument's tree
 // node text (its name cut at the first NUL). The file is written beside the
 // target and renamed over it only when complete. Throws ExportError.
-void ExportInstrumentToWave(const SoundFontModel& model, int instrument, const std::string& nodeText,
-                            const std::string& soundFontPath, const std::string& outputPath,
-                            const ExportProgress& progress = {});
+void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
+                            const std::string& nodeText, const std::string& soundFontPath,
+                            const std::string& outputPath, const ExportProgress& progress = {});
 
 // The building blocks of an export, in the order it uses them.
 
@@ -44,7 +44,7 @@ void ExportInstrumentToWave(const SoundFontModel& model, int instrument, const s
 // numbers: the distinct samples of the non-global zones, numbered 1..N in the
 // order of their first use.
 struct ExportNumbering {
-    std::vector<bool> ZoneFirstUse;                    // by zone number; [0] unused
+    std::vector<bool> ZoneFirstUse;                   // by zone number; [0] unused
     std::unordered_map<int, int> ExportSampleNumber;  // by sampleNdx: 1..N
     int ExportSampleCount = 0;
 
