@@ -7,7 +7,6 @@ namespace zelvo {
 namespace {
 
 constexpr std::size_t kNameSize = 8;
-constexpr int kSampleReferenceBase = 0x4000;
 constexpr std::int64_t kLoopPositionBits = 0xFC0000;
 
 // Rounds toward minus infinity, as the field conversions need for negatives.

@@ -1,7 +1,6 @@
 #include "export/write_stuff.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "browser/text_encoding.h"
 #include "export/export_files.h"
