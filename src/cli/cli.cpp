@@ -12,7 +12,12 @@ constexpr const char* kUsage =
     "usage: zelvo-cli COMMAND FILE ...\n"
     "\n"
     "  tree FILE    print the browse tree of a SoundFont 2 file\n"
-    "  info FILE    print the file's information texts\n";
+    "  info FILE    print the file's information texts\n"
+    "  export FILE N [OUT]\n"
+    "               save instrument N as an EX5/7 wave; OUT defaults to the\n"
+    "               instrument's name + .s1m in FILE's folder\n"
+    "  export FILE --all DIR\n"
+    "               save every instrument with zones into DIR\n";
 
 using Command = std::function<int(const Args&, std::ostream&, std::ostream&)>;
 
@@ -20,6 +25,7 @@ const std::map<std::string, Command>& Commands() {
     static const std::map<std::string, Command> commands = {
         {"tree", RunTree},
         {"info", RunInfo},
+        {"export", RunExport},
     };
     return commands;
 }

@@ -1,10 +1,264 @@
 #include "export/write_stuff.h"
 
-namespace zelvo {
+#include <algorithm>
 
-void ExportInstrumentToWave(const SoundFontModel&, int, const std::string&, const std::string&,
-                            const std::string&, const ExportProgress&) {
-    throw ExportError(ExportError::Kind::Failed, "export is not built yet");
+#include "browser/text_encoding.h"
+#include "export/export_files.h"
+#include "export/export_texts.h"
+
+namespace zelvo {
+namespace {
+
+constexpr int kSampleReferenceBase = 0x4000;
+
+[[noreturn]] void Refuse(const std::string& message) {
+    throw ExportError(ExportError::Kind::Refused, message);
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + Latin1ToUtf8(DisplayText(text)) + "\"";
+}
+
+std::string SampleOf(const sfSample& sample, const std::string& instrumentName) {
+    return "Sample " + Quoted(sample.achSampleName) + " of instrument " + Quoted(instrumentName);
+}
+
+// Every non-global zone must name a sample the file has.
+void CheckZoneSamples(const SoundFontModel& model, const InstZoneInfo& info,
+                      const std::string& name) {
+    for (int z = 1; z <= info.zoneCount; ++z) {
+        const InstZone& zone = info.zone(z);
+        if (zone.isGlobal || (zone.sampleNdx >= 1 && zone.sampleNdx <= model.SampleCount)) continue;
+        Refuse("Zone " + std::to_string(z) + " of instrument " + Quoted(name) +
+               " refers to sample " + std::to_string(zone.sampleNdx) + ", but this SoundFont has " +
+               std::to_string(model.SampleCount) + " samples.");
+    }
+}
+
+// The file takes 16-bit points that lie inside this SoundFont's sample data.
+void CheckSampleData(const SoundFontModel& model, const sfSample& sample, const std::string& name) {
+    if (sample.sfSampleType & kSampleTypeRom) {
+        Refuse(SampleOf(sample, name) +
+               " lies in ROM, not in this file, so it cannot be exported.");
+    }
+    if (sample.sfSampleType & kSampleTypeCompressed) {
+        Refuse(SampleOf(sample, name) + " is compressed; only 16-bit PCM samples can be exported.");
+    }
+    const std::uint64_t points = model.SmplSize / 2;
+    if (sample.dwEnd > sample.dwStart && sample.dwEnd > points) {
+        Refuse(SampleOf(sample, name) + " reaches past the sample data: it ends at point " +
+               std::to_string(sample.dwEnd) + " of " + std::to_string(points) + ".");
+    }
+}
+
+void CheckField(std::int64_t value, const char* field, const sfSample& sample,
+                const std::string& name) {
+    if (value <= kWaveMax24Bit) return;
+    Refuse(SampleOf(sample, name) + " is too long for an EX5/7 wave: its " + field + " (" +
+           std::to_string(value) + ") does not fit in 3 bytes.");
+}
+
+std::int64_t PointCount(const sfSample& sample) {
+    return std::max<std::int64_t>(0, std::int64_t{sample.dwEnd} - std::int64_t{sample.dwStart});
+}
+
+WaveKeyMapEntry MakeKeyMapEntry(const InstZone& zone, int sampleNumber, bool first) {
+    return {.sampleReference = kSampleReferenceBase + sampleNumber - 1,
+            .keyLo = WaveByte(zone.keyLo),
+            .keyHi = WaveByte(zone.keyHi),
+            .velLo = WaveByte(zone.velLo),
+            .velHi = WaveByte(zone.velHi),
+            .pan = WavePan(zone.pan),
+            .coarseTune = WaveTune(zone.coarseTune),
+            .fineTune = WaveTune(zone.fineTune),
+            .first = first};
+}
+
+// dataBefore: points of the samples written before this one, so that the
+// loop position counts from the start of the file's sample data.
+WaveSampleHeader MakeSampleHeader(const sfSample& sample, const InstZone& firstUser, int slot,
+                                  std::int64_t dataBefore) {
+    const std::int64_t s = sample.dwStart;
+    const std::int64_t e = sample.dwEnd;
+    const std::int64_t ls = sample.dwStartloop;
+    const std::int64_t le = sample.dwEndloop;
+    return {.name = WaveName(sample.achSampleName),
+            .loopPosition = WaveLoopPosition(ls - s + dataBefore),
+            .loopFlag = WaveLoopFlag(firstUser.sampleModes),
+            .loopStartOffset = std::max<std::int64_t>(0, ls - s),
+            .loopLength = std::max<std::int64_t>(0, le - ls),
+            .rootKey = WaveRootKey(firstUser.rootKey, sample.byOriginalPitch),
+            .lengthAfterLoop = std::max<std::int64_t>(0, e - le),
+            .slot = slot};
+}
+
+void CheckSampleHeader(const WaveSampleHeader& h, const sfSample& sample, const std::string& name) {
+    CheckField(h.loopPosition, "loop position", sample, name);
+    CheckField(h.loopStartOffset, "loop start offset", sample, name);
+    CheckField(h.loopLength, "loop length", sample, name);
+    CheckField(h.lengthAfterLoop, "length after the loop", sample, name);
+}
+
+}  // namespace
+
+std::vector<int> ExportNumbering::FirstUserZones() const {
+    std::vector<int> zones;
+    for (std::size_t z = 1; z < ZoneFirstUse.size(); ++z) {
+        if (ZoneFirstUse[z]) zones.push_back(static_cast<int>(z));
+    }
+    return zones;
+}
+
+ExportNumbering NumberExportSamples(const InstZoneInfo& instrument) {
+    ExportNumbering numbering;
+    numbering.ZoneFirstUse.assign(static_cast<std::size_t>(instrument.zoneCount) + 1, false);
+    for (int z = 1; z <= instrument.zoneCount; ++z) {
+        const InstZone& zone = instrument.zone(z);
+        // Only non-global zones number samples, so a global zone's stale
+        // sampleNdx never makes a later zone a repeat.
+        if (zone.isGlobal || numbering.ExportSampleNumber.contains(zone.sampleNdx)) continue;
+        numbering.ZoneFirstUse[static_cast<std::size_t>(z)] = true;
+        numbering.ExportSampleNumber[zone.sampleNdx] = ++numbering.ExportSampleCount;
+    }
+    return numbering;
+}
+
+std::uint64_t WavePlan::SampleDataBytes() const {
+    std::uint64_t total = 0;
+    for (const SampleDataRange& range : sampleData) total += range.size;
+    return total;
+}
+
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::string& nodeText) {
+    if (instrument < 1 || instrument > model.InstCount) {
+        Refuse("There is no instrument " + std::to_string(instrument) + " in this SoundFont.");
+    }
+    const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
+    if (info.zoneCount == 0) Refuse(kNoSamplesMessage);
+    CheckZoneSamples(model, info, nodeText);
+
+    const ExportNumbering numbering = NumberExportSamples(info);
+    WavePlan plan;
+    for (int z = 1; z <= info.zoneCount; ++z) {
+        const InstZone& zone = info.zone(z);
+        if (zone.isGlobal) continue;
+        plan.keyMapEntries.push_back(MakeKeyMapEntry(
+            zone, numbering.ExportSampleNumber.at(zone.sampleNdx), plan.keyMapEntries.empty()));
+    }
+    const auto entries = static_cast<std::int64_t>(plan.keyMapEntries.size());
+    if (entries > kWaveMaxKeyMapEntries) {
+        Refuse("Instrument " + Quoted(nodeText) + " has " + std::to_string(entries) +
+               " zones, more than the " + std::to_string(kWaveMaxKeyMapEntries) +
+               " an EX5/7 key map holds.");
+    }
+    if (numbering.ExportSampleCount > kWaveSlotCount) {
+        Refuse("Instrument " + Quoted(nodeText) + " uses " +
+               std::to_string(numbering.ExportSampleCount) + " samples, more than the " +
+               std::to_string(kWaveSlotCount) + " an EX5/7 wave holds.");
+    }
+    plan.counts = {.keyMapLength = static_cast<std::int64_t>(kWaveKeyMapHeaderSize) +
+                                   static_cast<std::int64_t>(kWaveKeyMapEntrySize) * entries,
+                   .sampleCount = numbering.ExportSampleCount};
+    plan.keyMapHeader = {.name = WaveName(nodeText), .entryCount = entries};
+
+    std::int64_t dataBefore = 0;
+    for (const int z : numbering.FirstUserZones()) {
+        const InstZone& zone = info.zone(z);
+        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(zone.sampleNdx));
+        CheckSampleData(model, sample, nodeText);
+        const auto slot = static_cast<int>(plan.sampleHeaders.size());
+        plan.sampleHeaders.push_back(MakeSampleHeader(sample, zone, slot, dataBefore));
+        CheckSampleHeader(plan.sampleHeaders.back(), sample, nodeText);
+        const std::int64_t points = PointCount(sample);
+        plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * points));
+        plan.sampleData.push_back({.offset = 2 * std::uint64_t{sample.dwStart},
+                                   .size = 2 * static_cast<std::uint64_t>(points)});
+        dataBefore += points;
+    }
+    return plan;
+}
+
+void WriteWaveFileHeader(std::string& out) {
+    out += EncodeWaveFileHeader();
+}
+
+void WriteWaveCounts(std::string& out, const WavePlan& plan) {
+    out += EncodeWaveCounts(plan.counts);
+}
+
+void WriteWaveKeyMapSlots(std::string& out) {
+    out += EncodeWaveKeyMapSlots();
+}
+
+void WriteWaveKeyMap(std::string& out, const WavePlan& plan) {
+    out += EncodeWaveKeyMapArea(plan.keyMapHeader, plan.keyMapEntries);
+}
+
+void WriteWaveSampleHeaders(std::string& out, const WavePlan& plan) {
+    out += EncodeWaveSampleHeaderTable(plan.sampleHeaders);
+}
+
+void WriteWaveSampleSizes(std::string& out, const WavePlan& plan) {
+    out += EncodeWaveSampleSizes(plan.sampleSizes);
+}
+
+void SwapPointBytes(char* data, std::size_t size) {
+    for (std::size_t i = 0; i + 1 < size; i += 2) {
+        const char low = data[i];
+        data[i] = data[i + 1];
+        data[i + 1] = low;
+    }
+}
+
+void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
+                         std::uint64_t sampleDataOffset, AtomicOutputFile& out,
+                         const ExportProgress& progress) {
+    const std::uint64_t total = plan.SampleDataBytes();
+    std::uint64_t written = 0;
+    if (progress) progress(written, total);
+    // Small samples share a block, so the output is written in whole blocks.
+    std::vector<char> block(kSampleCopyBlockBytes);
+    std::size_t filled = 0;
+    const auto flush = [&] {
+        out.Write(block.data(), filled);
+        written += filled;
+        filled = 0;
+        if (progress) progress(written, total);
+    };
+    for (const SampleDataRange& range : plan.sampleData) {
+        std::uint64_t at = sampleDataOffset + range.offset;
+        std::uint64_t left = range.size;
+        while (left > 0) {
+            const auto n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size() - filled));
+            soundFont.ReadAt(at, block.data() + filled, n);
+            SwapPointBytes(block.data() + filled, n);
+            filled += n;
+            at += n;
+            left -= n;
+            if (filled == block.size()) flush();
+        }
+    }
+    if (filled > 0) flush();
+}
+
+void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
+                            const std::string& nodeText, const std::string& soundFontPath,
+                            const std::string& outputPath, const ExportProgress& progress) {
+    const WavePlan plan = PlanWaveFile(model, instrument, nodeText);
+    const InputFile soundFont(soundFontPath);
+    AtomicOutputFile out(outputPath);
+    std::string front;
+    front.reserve(kWaveSampleDataOffset);
+    WriteWaveFileHeader(front);
+    WriteWaveCounts(front, plan);
+    WriteWaveKeyMapSlots(front);
+    WriteWaveKeyMap(front, plan);
+    WriteWaveSampleHeaders(front, plan);
+    WriteWaveSampleSizes(front, plan);
+    out.Write(front);
+    WriteWaveSampleData(plan, soundFont, model.SampleDataPos - 1, out, progress);
+    out.Commit();
 }
 
 }  // namespace zelvo

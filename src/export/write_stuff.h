@@ -1,11 +1,15 @@
 // Export of one instrument as an EX5/7 wave file (.s1m).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
+#include "export/wave_struct.h"
 #include "soundfont/model.h"
 
 namespace zelvo {
@@ -30,8 +34,70 @@ using ExportProgress = std::function<void(std::uint64_t written, std::uint64_t t
 // reading sample points from soundFontPath. nodeText is the instrument's tree
 // node text (its name cut at the first NUL). The file is written beside the
 // target and renamed over it only when complete. Throws ExportError.
-void ExportInstrumentToWave(const SoundFontModel& model, int instrument, const std::string& nodeText,
-                            const std::string& soundFontPath, const std::string& outputPath,
-                            const ExportProgress& progress = {});
+void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
+                            const std::string& nodeText, const std::string& soundFontPath,
+                            const std::string& outputPath, const ExportProgress& progress = {});
+
+// The building blocks of an export, in the order it uses them.
+
+// Which samples an instrument's zones bring into the file and under which
+// numbers: the distinct samples of the non-global zones, numbered 1..N in the
+// order of their first use.
+struct ExportNumbering {
+    std::vector<bool> ZoneFirstUse;                   // by zone number; [0] unused
+    std::unordered_map<int, int> ExportSampleNumber;  // by sampleNdx: 1..N
+    int ExportSampleCount = 0;
+
+    // The zone that received each sample number: [c - 1] for sample c.
+    std::vector<int> FirstUserZones() const;
+};
+
+ExportNumbering NumberExportSamples(const InstZoneInfo& instrument);
+
+// Where a sample's points lie in the "smpl" data, in bytes.
+struct SampleDataRange {
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+};
+
+// Every record of one export's file, derived from the model and checked
+// before the output is created.
+struct WavePlan {
+    WaveCounts counts;
+    WaveKeyMapHeader keyMapHeader;
+    std::vector<WaveKeyMapEntry> keyMapEntries;
+    std::vector<WaveSampleHeader> sampleHeaders;  // sample c in [c - 1]
+    std::vector<std::uint32_t> sampleSizes;
+    std::vector<SampleDataRange> sampleData;
+
+    std::uint64_t SampleDataBytes() const;
+};
+
+// Throws ExportError(Refused) for an instrument the file cannot hold.
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::string& nodeText);
+
+// The front part's writers, in file order; each appends its block to out.
+void WriteWaveFileHeader(std::string& out);
+void WriteWaveCounts(std::string& out, const WavePlan& plan);
+void WriteWaveKeyMapSlots(std::string& out);
+void WriteWaveKeyMap(std::string& out, const WavePlan& plan);
+void WriteWaveSampleHeaders(std::string& out, const WavePlan& plan);
+void WriteWaveSampleSizes(std::string& out, const WavePlan& plan);
+
+class InputFile;
+class AtomicOutputFile;
+
+// The sample points are copied through a buffer of this size; progress is
+// reported once before the copy and after every block.
+inline constexpr std::size_t kSampleCopyBlockBytes = 256 * 1024;
+
+// Turns little-endian 16-bit points into big-endian ones, in place.
+void SwapPointBytes(char* data, std::size_t size);
+
+// Copies the planned sample points, byte-swapped, from soundFont (whose
+// "smpl" data starts at byte sampleDataOffset) to out.
+void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
+                         std::uint64_t sampleDataOffset, AtomicOutputFile& out,
+                         const ExportProgress& progress);
 
 }  // namespace zelvo
