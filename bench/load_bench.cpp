@@ -14,7 +14,7 @@
 
 namespace {
 
-const std::string kFluid = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
+const std::string kFluid = std::string(ZELVO_SOUNDFONT_DIR) + "/FluidR3_GM.sf2";
 
 // Reads every byte of the file except the sample data: two reads and a seek.
 std::size_t ReadHeaderBytes(const zelvo::testing::ChunkInfo& smpl) {

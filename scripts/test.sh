@@ -9,7 +9,7 @@ export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
 echo "== Build and test"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_BUILD_TESTS=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_BUILD_TESTS=ON -DZELVO_BUILD_BENCH=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
