@@ -12,7 +12,10 @@ constexpr const char* kUsage =
     "usage: zelvo-cli COMMAND FILE ...\n"
     "\n"
     "  tree FILE    print the browse tree of a SoundFont 2 file\n"
-    "  info FILE    print the file's information texts\n";
+    "  info FILE    print the file's information texts\n"
+    "  details FILE KEY\n"
+    "               print the detail list of tree node KEY: column titles, then\n"
+    "               one line per row, TAB-separated\n";
 
 using Command = std::function<int(const Args&, std::ostream&, std::ostream&)>;
 
@@ -20,6 +23,7 @@ const std::map<std::string, Command>& Commands() {
     static const std::map<std::string, Command> commands = {
         {"tree", RunTree},
         {"info", RunInfo},
+        {"details", RunDetails},
     };
     return commands;
 }
