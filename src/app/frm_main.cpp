@@ -311,7 +311,12 @@ void frmMain::SetStatusText(const QString& text) {
     Q_EMIT StatusTextChanged(text);
 }
 
-void frmMain::RepaintNow() { repaint(); }
+// A dialog that has just closed leaves its area to be exposed; taking in the
+// window system's pending events, but no user input, lets the repaint cover it.
+void frmMain::RepaintNow() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    repaint();
+}
 
 void frmMain::UpdateDateAndTime() {
     const QLocale locale;
