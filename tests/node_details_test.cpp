@@ -33,12 +33,17 @@ Sf2Builder BrowsingFile() {
     b.Sample({.name = "Piano C4", .start = 1000, .end = 5000, .startLoop = 1200, .endLoop = 4800})
         .Sample({.name = "Empty", .start = 300, .end = 300})
         .Sample({.name = "Backwards", .start = 500, .end = 400, .type = 2})
-        .Sample({.name = std::string("Caf\xE9", 4), .start = 0, .end = 10, .rate = 22050,
-                 .pitch = 200, .type = 0x8003});
+        .Sample({.name = std::string("Caf\xE9", 4),
+                 .start = 0,
+                 .end = 10,
+                 .rate = 22050,
+                 .pitch = 200,
+                 .type = 0x8003});
     b.Instrument({"Strings", {}})
         .Instrument({"Organ", {{{SampleId(1)}}}})
-        .Instrument({"Piano", {{{KeyRange(0, 60), SampleId(0)}},
-                               {{Gen(17, -250), Gen(99, 7), SampleId(3)}}}});
+        .Instrument(
+            {"Piano",
+             {{{KeyRange(0, 60), SampleId(0)}}, {{Gen(17, -250), Gen(99, 7), SampleId(3)}}}});
     b.Preset({"Piano Bright", 3, 128, {{{KeyRange(36, 96), InstrumentId(2)}}, {}}})
         .Preset({"Piano", 7, 0, {{{InstrumentId(9)}}}})
         .Preset({"Piano", 8, 1, {}});
@@ -92,17 +97,18 @@ TEST(NodeDetails, PresetViewShowsThePresetNumberedInTheKey) {
 
 TEST(NodeDetails, GeneratorListNamesEachGeneratorAndItsValue) {
     const Loaded f = LoadBytes(BrowsingFile().Build());
-    EXPECT_EQ(Rows(BuildNodeDetails("PGene1", f.model)),
-              (std::vector<Cells>{{"1", "KeyRange", "C1 - C6 / 36 - 96"},
-                                  {"2", "instrument", "Piano"}}));
+    EXPECT_EQ(
+        Rows(BuildNodeDetails("PGene1", f.model)),
+        (std::vector<Cells>{{"1", "KeyRange", "C1 - C6 / 36 - 96"}, {"2", "instrument", "Piano"}}));
     EXPECT_TRUE(BuildNodeDetails("PGene2", f.model).rows.empty());  // a zone without generators
     // An instrument reference the file lacks leaves the value empty.
     EXPECT_EQ(Rows(BuildNodeDetails("PGene3", f.model)),
               (std::vector<Cells>{{"1", "instrument", ""}}));
     // Instrument zones count their generators on from the zones before them;
     // a generator above 60 has no name but still its amount.
-    EXPECT_EQ(Rows(BuildNodeDetails("IGene3", f.model)),
-              (std::vector<Cells>{{"1", "pan", "-250"}, {"2", "", "7"}, {"3", "SampleID", "Caf\xE9"}}));
+    EXPECT_EQ(
+        Rows(BuildNodeDetails("IGene3", f.model)),
+        (std::vector<Cells>{{"1", "pan", "-250"}, {"2", "", "7"}, {"3", "SampleID", "Caf\xE9"}}));
     EXPECT_EQ(Rows(BuildNodeDetails("IGene1", f.model)),
               (std::vector<Cells>{{"1", "SampleID", "Empty"}}));
     EXPECT_EQ(Rows(BuildNodeDetails("IGene2", f.model)),
@@ -123,9 +129,9 @@ TEST(NodeDetails, GeneratorListFollowsZonesWhenTheFirstZoneDoesNotStartAtZero) {
         PutWord(file, at, static_cast<std::uint16_t>(gen + 5));
     }
     const Loaded f = LoadBytes(file);
-    EXPECT_EQ(Rows(BuildNodeDetails("PGene1", f.model)),
-              (std::vector<Cells>{{"1", "KeyRange", "C1 - C6 / 36 - 96"},
-                                  {"2", "instrument", "Piano"}}));
+    EXPECT_EQ(
+        Rows(BuildNodeDetails("PGene1", f.model)),
+        (std::vector<Cells>{{"1", "KeyRange", "C1 - C6 / 36 - 96"}, {"2", "instrument", "Piano"}}));
     EXPECT_EQ(Rows(BuildNodeDetails("PGene3", f.model)),
               (std::vector<Cells>{{"1", "instrument", ""}}));
 }
@@ -157,7 +163,8 @@ TEST(NodeDetails, SampleTypeWords) {
 }
 
 TEST(NodeDetails, EveryNodeOfARealFileGivesRowsAsWideAsTheColumns) {
-    const std::filesystem::path path = std::filesystem::path(ZELVO_SOUNDFONT_DIR) / "FluidR3_GS.sf2";
+    const std::filesystem::path path =
+        std::filesystem::path(ZELVO_SOUNDFONT_DIR) / "FluidR3_GS.sf2";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is not installed";
     SoundFontModel model;
     MemoryTree tree;
@@ -191,7 +198,8 @@ TEST(DetailsCommand, PrintsTitlesThenRowsTabSeparatedInUtf8) {
     const TempFile file(BrowsingFile().Build());
     CliRun run = Details({file.path().string(), "IGene3"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "Gen Nr\tGenerator\tAmount\n1\tpan\t-250\n2\t\t7\n3\tSampleID\tCaf\xC3\xA9\n");
+    EXPECT_EQ(run.out,
+              "Gen Nr\tGenerator\tAmount\n1\tpan\t-250\n2\t\t7\n3\tSampleID\tCaf\xC3\xA9\n");
     run = Details({file.path().string(), "nodeS"});
     EXPECT_EQ(run.out, "Type\tSize\tStart loop\tEnd loop\tRate Hz\t Root Key\n");
     run = Details({file.path().string(), "nodeI2"});

@@ -33,11 +33,13 @@ frmAbout::frmAbout(QWidget* owner)
                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       picIcon(new QLabel(this)),
       lblTitle(new QLabel(this)),
-      lblDescription(new QLabel(QStringLiteral("Converts a Soundfont 2 Instrument to a EX5 Yamaha S1 Wave"), this)),
+      lblDescription(new QLabel(
+          QStringLiteral("Converts a Soundfont 2 Instrument to a EX5 Yamaha S1 Wave"), this)),
       Line1{Rule(this, QColor(0x80, 0x80, 0x80)), Rule(this, Qt::white)},
       lblVersion(new QLabel(this)),
       lblDisclaimer(new QLabel(QStringLiteral("Copyright \u00A9 2024 the Zelvo developers. "
-                                              "No warranty of any kind."), this)),
+                                              "No warranty of any kind."),
+                               this)),
       Label1(new QLabel(QStringLiteral("Questions and reports: the Zelvo issue tracker."), this)),
       cmdOK(new QPushButton(QStringLiteral("OK"), this)) {
     setObjectName(QStringLiteral("frmAbout"));
@@ -49,7 +51,8 @@ frmAbout::frmAbout(QWidget* owner)
     setFixedSize(width, TwipsToPixels(kHeight));
 
     picIcon->setGeometry(QRect(QPoint(margin, margin), kPictureSize));
-    picIcon->setPixmap(Artwork(QStringLiteral(":/about-picture.svg"), kPictureSize, devicePixelRatioF()));
+    picIcon->setPixmap(
+        Artwork(QStringLiteral(":/about-picture.svg"), kPictureSize, devicePixelRatioF()));
 
     const int textLeft = picIcon->geometry().right() + margin;
     const int textWidth = width - textLeft - margin;
@@ -76,8 +79,8 @@ frmAbout::frmAbout(QWidget* owner)
                                infoWidth, 2 * lineHeight);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setGeometry(margin, lblDisclaimer->geometry().bottom() + TwipsToPixels(30),
-                        infoWidth, lineHeight);
+    Label1->setGeometry(margin, lblDisclaimer->geometry().bottom() + TwipsToPixels(30), infoWidth,
+                        lineHeight);
     for (QLabel* label : {lblDisclaimer, Label1}) {
         label->setForegroundRole(QPalette::PlaceholderText);
     }
@@ -92,7 +95,9 @@ frmAbout::frmAbout(QWidget* owner)
     if (owner) move(owner->geometry().center() - rect().center());
 }
 
-void frmAbout::cmdOK_Click() { accept(); }
+void frmAbout::cmdOK_Click() {
+    accept();
+}
 
 void frmAbout::Form_Load() {
     lblVersion->setText(VersionLine());

@@ -86,7 +86,9 @@ std::array<QLabel*, kInfoLineCount> frmInfo::Labels() const {
             lblICRD,     lblIENG, lblIPRD, lblICOP, lblISFT, lblICMT};
 }
 
-void frmInfo::cmdClose_Click() { accept(); }
+void frmInfo::cmdClose_Click() {
+    accept();
+}
 
 void frmInfo::Form_Load() {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();

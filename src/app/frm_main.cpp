@@ -62,8 +62,12 @@ QString FromLatin1(const std::string& text) {
 }
 
 // File and folder names are kept as the file system spells them.
-QString FromFileSystem(const std::string& name) { return QFile::decodeName(QByteArray::fromStdString(name)); }
-std::string ToFileSystem(const QString& name) { return QFile::encodeName(name).toStdString(); }
+QString FromFileSystem(const std::string& name) {
+    return QFile::decodeName(QByteArray::fromStdString(name));
+}
+std::string ToFileSystem(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
 
 // The virtual key codes the tree's key handler is written against.
 int VirtualKeyCode(int qtKey) {
@@ -96,7 +100,8 @@ Qt::Alignment CellAlignment(Alignment alignment) {
 std::optional<QString> OpenWithDesktop(const QString& path) {
     if (!QFileInfo::exists(path)) {
         return path + QStringLiteral(": ") +
-               QString::fromStdString(std::make_error_code(std::errc::no_such_file_or_directory).message());
+               QString::fromStdString(
+                   std::make_error_code(std::errc::no_such_file_or_directory).message());
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
         return QStringLiteral("No program of this desktop can open %1").arg(path);
@@ -181,7 +186,8 @@ void frmMain::BuildToolbar() {
     tbToolBar->setIconSize(QSize(16, 16));
     tbToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     const auto button = [this](const char* key, const char* tooltip, int image) {
-        QAction* action = tbToolBar->addAction(imlToolbarIcons.Image(image), QString::fromLatin1(tooltip));
+        QAction* action =
+            tbToolBar->addAction(imlToolbarIcons.Image(image), QString::fromLatin1(tooltip));
         action->setData(QString::fromLatin1(key));
         action->setToolTip(QString::fromLatin1(tooltip));
     };
@@ -257,9 +263,11 @@ void frmMain::BuildStatusBar() {
 }
 
 void frmMain::Form_Load() {
-    resize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight) + menuBar()->sizeHint().height());
+    resize(TwipsToPixels(kClientWidth),
+           TwipsToPixels(kClientHeight) + menuBar()->sizeHint().height());
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
+    move(screen.x() + (screen.width() - width()) / 2,
+         screen.y() + (screen.height() - height()) / 2);
     model_.FileName.clear();
     ProgressBar1->hide();
     PlaceProgressBar();
@@ -304,7 +312,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-QString frmMain::StatusText() const { return sbPanels[0]->text(); }
+QString frmMain::StatusText() const {
+    return sbPanels[0]->text();
+}
 
 void frmMain::SetStatusText(const QString& text) {
     sbPanels[0]->setText(text);
@@ -329,7 +339,8 @@ void frmMain::PlaceProgressBar() {
     const int top = sbStatusBar->isVisibleTo(this)
                         ? sbStatusBar->geometry().center().y() - barHeight / 2
                         : height() - barHeight;
-    ProgressBar1->setGeometry(TwipsToPixels(kProgressLeft), top, TwipsToPixels(kProgressWidth), barHeight);
+    ProgressBar1->setGeometry(TwipsToPixels(kProgressLeft), top, TwipsToPixels(kProgressWidth),
+                              barHeight);
     ProgressBar1->raise();
 }
 
@@ -338,8 +349,9 @@ void frmMain::PlaceProgressBar() {
 void frmMain::mnuFileOpen_Click() {
     SetStatusText(QStringLiteral("Open SoundFont File"));
     ClearDetails();
-    const QString path = AskOpenFileName(
-        {QStringLiteral("Open SoundFont File"), QStringLiteral("SoundFond Files (*.sf2)"), lastOpenFileName_});
+    const QString path =
+        AskOpenFileName({QStringLiteral("Open SoundFont File"),
+                         QStringLiteral("SoundFond Files (*.sf2)"), lastOpenFileName_});
     if (path.isEmpty()) {
         SetStatusText(kReady);
         return;
@@ -370,7 +382,8 @@ void frmMain::LoadChosenFile(const QString& path) {
         return;
     }
     SetStatusText(FromLatin1(LoadedText(model_)));
-    setWindowTitle(QString::fromLatin1(kAppTitle) + QStringLiteral(" - ") + FromFileSystem(model_.FileName));
+    setWindowTitle(QString::fromLatin1(kAppTitle) + QStringLiteral(" - ") +
+                   FromFileSystem(model_.FileName));
     RepaintNow();
     busy.Release();
     SetStatusText(FromLatin1(CountText(model_)));
@@ -421,7 +434,8 @@ void frmMain::ShowDetails(const NodeDetails& details) {
         const int cells = std::min(columns, static_cast<int>(row.cells.size()));
         for (int c = 0; c < cells; ++c) {
             item->setText(c, FromLatin1(row.cells[static_cast<std::size_t>(c)]));
-            item->setTextAlignment(c, CellAlignment(details.columns[static_cast<std::size_t>(c)].alignment));
+            item->setTextAlignment(
+                c, CellAlignment(details.columns[static_cast<std::size_t>(c)].alignment));
         }
         ListView1->addTopLevelItem(item.release());
     }
@@ -453,7 +467,8 @@ void frmMain::mnuCopyInstr_Click() {
 void frmMain::ExportInstrument(int instrument) {
     const QTreeWidgetItem* node = browseTree_.Find(NodeKey(kInstrumentsKey, instrument));
     if (!node || node->childCount() == 0) {
-        ShowMessage({QStringLiteral("No samples found"), QStringLiteral("Error"), QMessageBox::Critical});
+        ShowMessage(
+            {QStringLiteral("No samples found"), QStringLiteral("Error"), QMessageBox::Critical});
         return;
     }
     const std::optional<QString> path = AskExportFileName(*node);
@@ -469,7 +484,8 @@ void frmMain::ExportInstrument(int instrument) {
         ProgressBar1->hide();
         busy.Release();
         SetStatusText(kReady);
-        ShowMessage({QString::fromStdString(e.what()), QStringLiteral("Error"), QMessageBox::Critical});
+        ShowMessage(
+            {QString::fromStdString(e.what()), QStringLiteral("Error"), QMessageBox::Critical});
         return;
     }
     ProgressBar1->hide();
@@ -480,7 +496,8 @@ std::optional<QString> frmMain::AskExportFileName(const QTreeWidgetItem& instrum
     const QString name = instrumentNode.text(0);
     const QString folder = FromFileSystem(model_.FileFolder);
     // A name the file system cannot hold leaves the name field empty.
-    const QString proposed = name.contains(QLatin1Char('/')) ? folder : folder + name + QStringLiteral(".s1m");
+    const QString proposed =
+        name.contains(QLatin1Char('/')) ? folder : folder + name + QStringLiteral(".s1m");
     const QString chosen = AskSaveFileName(
         {QStringLiteral("Save As EX5/7 File"), QStringLiteral("S1M Files (*.s1m)"), proposed});
     if (chosen.isEmpty()) return std::nullopt;
@@ -505,7 +522,9 @@ void frmMain::ShowExportProgress(std::uint64_t written, std::uint64_t total) {
 
 // --- View, Help, Exit and the toolbar ---
 
-void frmMain::mnuFileExit_Click() { close(); }
+void frmMain::mnuFileExit_Click() {
+    close();
+}
 
 void frmMain::mnuViewToolbar_Click() {
     tbToolBar->setVisible(mnuViewToolbar->isChecked());
@@ -528,8 +547,10 @@ void frmMain::mnuHelpAbout_Click() {
 
 void frmMain::mnuHelpContents_Click() {
     if (HelpFile.isEmpty()) {
-        ShowMessage({QStringLiteral("Unable to display Help Contents. There is no Help associated with this project."),
-                     windowTitle(), QMessageBox::Information});
+        ShowMessage(
+            {QStringLiteral(
+                 "Unable to display Help Contents. There is no Help associated with this project."),
+             windowTitle(), QMessageBox::Information});
         return;
     }
     if (const std::optional<QString> reason = OpenHelpFile(HelpFile)) {

@@ -43,7 +43,8 @@ frmSplash::frmSplash(QWidget* parent)
     const QRect logo(TwipsToPixels(180), logoTop, size.width() - 2 * TwipsToPixels(180),
                      size.height() - logoTop - TwipsToPixels(330));
     picLogo->setGeometry(logo);
-    picLogo->setPixmap(Artwork(QStringLiteral(":/splash-logo.svg"), logo.size(), devicePixelRatioF()));
+    picLogo->setPixmap(
+        Artwork(QStringLiteral(":/splash-logo.svg"), logo.size(), devicePixelRatioF()));
 
     Form_Load();
     lblVersion->adjustSize();

@@ -10,8 +10,8 @@ namespace {
 
 // In image-list order, index 1 first.
 constexpr std::array<const char*, 22> kImageFiles = {
-    "new",    "open",  "save",  "print", "cut",   "file",       "copy",   "paste",
-    "delete", "undo",  "redo",  "find",  "info",  "help",       "about",  "exit",
+    "new",       "open",   "save",       "print",  "cut",        "file",   "copy",  "paste",
+    "delete",    "undo",   "redo",       "find",   "info",       "help",   "about", "exit",
     "save-wave", "folder", "properties", "preset", "instrument", "sample",
 };
 
@@ -44,6 +44,8 @@ QPixmap Artwork(const QString& resource, QSize size, qreal pixelRatio) {
     return pixmap;
 }
 
-QIcon AppIcon() { return QIcon(QStringLiteral(":/zelvo.svg")); }
+QIcon AppIcon() {
+    return QIcon(QStringLiteral(":/zelvo.svg"));
+}
 
 }  // namespace zelvo

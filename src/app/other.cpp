@@ -28,7 +28,9 @@ int TwipsToPixels(int twips) {
     return static_cast<int>(std::lround(twips * ScreenDpi() / kTwipsPerInch));
 }
 
-double PixelsToTwips(int pixels) { return pixels * kTwipsPerInch / ScreenDpi(); }
+double PixelsToTwips(int pixels) {
+    return pixels * kTwipsPerInch / ScreenDpi();
+}
 
 QString SingleText(double value) {
     const auto single = static_cast<float>(value);
@@ -45,9 +47,13 @@ QString VersionLine() {
         .arg(ZELVO_VERSION_PATCH);
 }
 
-BusyPointer::BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyPointer::BusyPointer() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-BusyPointer::~BusyPointer() { Release(); }
+BusyPointer::~BusyPointer() {
+    Release();
+}
 
 void BusyPointer::Release() {
     if (!active_) return;

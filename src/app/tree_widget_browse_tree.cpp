@@ -57,7 +57,9 @@ void TreeWidgetBrowseTree::MakeVisible(std::string_view key) {
     tree_.scrollToItem(item);
 }
 
-void TreeWidgetBrowseTree::Repaint() { tree_.viewport()->repaint(); }
+void TreeWidgetBrowseTree::Repaint() {
+    tree_.viewport()->repaint();
+}
 
 QTreeWidgetItem* TreeWidgetBrowseTree::Find(std::string_view key) const {
     const auto found = items_.find(std::string(key));

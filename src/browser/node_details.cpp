@@ -22,19 +22,21 @@ std::vector<DetailColumn> GeneratorColumns() {
 }
 
 std::vector<DetailColumn> SampleColumns() {
-    return {{"Type", 900, Alignment::Right},     {"Size", 900, Alignment::Right},
+    return {{"Type", 900, Alignment::Right},       {"Size", 900, Alignment::Right},
             {"Start loop", 900, Alignment::Right}, {"End loop", 900, Alignment::Right},
-            {"Rate Hz", 900, Alignment::Right},  {" Root Key", 900, Alignment::Right}};
+            {"Rate Hz", 900, Alignment::Right},    {" Root Key", 900, Alignment::Right}};
 }
 
-bool InRange(std::optional<int> n, int count) { return n && *n >= 1 && *n <= count; }
+bool InRange(std::optional<int> n, int count) {
+    return n && *n >= 1 && *n <= count;
+}
 
 NodeDetails PresetDetails(std::optional<int> preset, const SoundFontModel& m) {
     NodeDetails details{PresetColumns(), {}};
     if (!InRange(preset, m.PresetCount)) return details;
     const sfPresetHeader& h = m.PresetHeaders[static_cast<std::size_t>(*preset)];
-    details.rows.push_back({{std::to_string(h.wBank), std::to_string(h.wPreset),
-                             std::to_string(h.wPresetBagNdx)}});
+    details.rows.push_back(
+        {{std::to_string(h.wBank), std::to_string(h.wPreset), std::to_string(h.wPresetBagNdx)}});
     return details;
 }
 
@@ -55,8 +57,8 @@ NodeDetails GeneratorDetails(std::optional<int> zone, int zoneCount,
         const sfGenList& g = gens[static_cast<std::size_t>(slot)];
         const std::optional<std::string_view> name = GenName(g.sfGenOper);
         const std::optional<std::string> value = GenValueText(m, g.sfGenOper, g.genAmount);
-        details.rows.push_back({{std::to_string(k), std::string(name.value_or("")),
-                                 DisplayText(value.value_or(""))}});
+        details.rows.push_back(
+            {{std::to_string(k), std::string(name.value_or("")), DisplayText(value.value_or(""))}});
     }
     return details;
 }

@@ -96,7 +96,8 @@ void WhenModalOpens(Inspect inspect) {
 
 inline std::vector<std::string> Columns(const QTreeWidget& list) {
     std::vector<std::string> titles;
-    for (int c = 0; c < list.columnCount(); ++c) titles.push_back(list.headerItem()->text(c).toStdString());
+    for (int c = 0; c < list.columnCount(); ++c)
+        titles.push_back(list.headerItem()->text(c).toStdString());
     return titles;
 }
 
@@ -104,7 +105,8 @@ inline std::vector<std::vector<std::string>> Rows(const QTreeWidget& list) {
     std::vector<std::vector<std::string>> rows;
     for (int r = 0; r < list.topLevelItemCount(); ++r) {
         std::vector<std::string> cells;
-        for (int c = 0; c < list.columnCount(); ++c) cells.push_back(list.topLevelItem(r)->text(c).toStdString());
+        for (int c = 0; c < list.columnCount(); ++c)
+            cells.push_back(list.topLevelItem(r)->text(c).toStdString());
         rows.push_back(cells);
     }
     return rows;

@@ -50,7 +50,8 @@ TEST_F(ExportCommandTest, RefusesWithoutAFileOrAnInstrumentWithZones) {
     const TempFile file(TwoInstrumentFile().Build());
     Open(file.path().string());
     messages_.clear();
-    for (const char* key : {"", "node1", "nodeI", "nodeP", "nodeP1", "PGene1", "IGene1", "nodeS", "nodeS1"}) {
+    for (const char* key :
+         {"", "node1", "nodeI", "nodeP", "nodeP1", "PGene1", "IGene1", "nodeS", "nodeS1"}) {
         Select(key);
         w().mnuCopyInstr_Click();
         ASSERT_EQ(messages_.size(), 1u) << key;
@@ -148,7 +149,8 @@ TEST_F(ExportCommandTest, SavesAnInstrumentOfARealFileThroughTheSaveDialog) {
     EXPECT_TRUE(w().ProgressBar1->isHidden());
     // The bar counted the sample bytes up to their total, of one more.
     EXPECT_EQ(static_cast<std::uint64_t>(w().ProgressBar1->value()), size - kSampleDataOffset);
-    EXPECT_EQ(static_cast<std::uint64_t>(w().ProgressBar1->maximum()), size - kSampleDataOffset + 1);
+    EXPECT_EQ(static_cast<std::uint64_t>(w().ProgressBar1->maximum()),
+              size - kSampleDataOffset + 1);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 

@@ -69,7 +69,8 @@ QToolButton* ToolbarButton(frmMain& w, const QString& key) {
 }
 
 TEST_F(MainWindowTest, StartsCentredAtItsDesignSizeWhateverTheStoredPlacement) {
-    QSettings(QStringLiteral("Zelvo"), QStringLiteral("Zelvo")).setValue(QStringLiteral("Settings/MainLeft"), "0");
+    QSettings(QStringLiteral("Zelvo"), QStringLiteral("Zelvo"))
+        .setValue(QStringLiteral("Settings/MainLeft"), "0");
     SoundFontModel model;
     model.FileName = "left over";
     frmMain main(model);
@@ -96,16 +97,28 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsShortcutsAndCheckMarks) {
         items.push_back(menu->text().toStdString());
         for (QAction* item : menu->menu()->actions()) {
             std::string line = "  " + (item->isSeparator() ? "-" : item->text().toStdString());
-            if (!item->shortcut().isEmpty()) line += " " + item->shortcut().toString().toStdString();
+            if (!item->shortcut().isEmpty())
+                line += " " + item->shortcut().toString().toStdString();
             if (item->isCheckable()) line += item->isChecked() ? " [x]" : " [ ]";
             items.push_back(line);
         }
     }
     const std::vector<std::string> expected = {
-        "&File",    "  &Open... Ctrl+O", "  -",         "  E&xit",
-        "&View",    "  &Toolbar [x]",    "  Status &Bar [x]", "  -",
-        "  &SoundFont File Info",        "&Element",    "  Save &Instrument as EX5/7 Wave Ctrl+I",
-        "&Help",    "  &Contents",       "  -",         "  &About ",
+        "&File",
+        "  &Open... Ctrl+O",
+        "  -",
+        "  E&xit",
+        "&View",
+        "  &Toolbar [x]",
+        "  Status &Bar [x]",
+        "  -",
+        "  &SoundFont File Info",
+        "&Element",
+        "  Save &Instrument as EX5/7 Wave Ctrl+I",
+        "&Help",
+        "  &Contents",
+        "  -",
+        "  &About ",
     };
     EXPECT_EQ(items, expected);
 }
@@ -136,8 +149,9 @@ TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommandsOfTheirKeys) {
             EXPECT_FALSE(action->icon().isNull());
         }
     }
-    EXPECT_EQ(buttons, (std::vector<std::string>{"Open: Open SoundFont File", "InfoSF: SoundFont File Info",
-                                                  "Copy: Save Instrument as EX5/7 Wave", "Exit: Exit Program"}));
+    EXPECT_EQ(buttons, (std::vector<std::string>{
+                           "Open: Open SoundFont File", "InfoSF: SoundFont File Info",
+                           "Copy: Save Instrument as EX5/7 Wave", "Exit: Exit Program"}));
     w().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w()));
 
@@ -215,18 +229,23 @@ TEST_F(MainWindowTest, TreeShowsWhatTheReaderBuilds) {
         shown.push_back(std::to_string(depth) + " " + key + " " + item->text(0).toStdString());
         for (int c = 0; c < item->childCount(); ++c) walk(item->child(c), depth + 1);
     };
-    for (int i = 0; i < w().TreeView1->topLevelItemCount(); ++i) walk(w().TreeView1->topLevelItem(i), 0);
+    for (int i = 0; i < w().TreeView1->topLevelItemCount(); ++i)
+        walk(w().TreeView1->topLevelItem(i), 0);
     expected.tree.Walk([&](const MemoryTree::Node& node, int depth) {
-        const std::string text = node.key == "node1" ? "Small.sf2" : QString::fromLatin1(node.text.c_str()).toStdString();
+        const std::string text = node.key == "node1"
+                                     ? "Small.sf2"
+                                     : QString::fromLatin1(node.text.c_str()).toStdString();
         read.push_back(std::to_string(depth) + " " + node.key + " " + text);
         const QTreeWidgetItem* item = w().FindNode(node.key);
         ASSERT_NE(item, nullptr) << node.key;
-        EXPECT_EQ(item->icon(0).cacheKey(), w().imlToolbarIcons.Image(node.image).cacheKey()) << node.key;
+        EXPECT_EQ(item->icon(0).cacheKey(), w().imlToolbarIcons.Image(node.image).cacheKey())
+            << node.key;
     });
     EXPECT_EQ(shown, read);
     EXPECT_EQ(w().FindNode("nodeP3")->text(0), QString::fromUtf8("Caf\u00E9 Organ"));
     EXPECT_TRUE(w().FindNode("node1")->isExpanded());
-    for (const char* group : {"nodeP", "nodeI", "nodeS"}) EXPECT_FALSE(w().FindNode(group)->isExpanded());
+    for (const char* group : {"nodeP", "nodeI", "nodeS"})
+        EXPECT_FALSE(w().FindNode(group)->isExpanded());
 }
 
 TEST_F(MainWindowTest, CancelledOpenKeepsTheFileAndEmptiesTheList) {
@@ -259,7 +278,8 @@ TEST_F(MainWindowTest, MalformedOrUnreadableFilesAreReportedAndTheProgramGoesOn)
 
     Open(bad.path().string());
     ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_TRUE(messages_[0].text.startsWith("Error in SoundFont File: ")) << messages_[0].text.toStdString();
+    EXPECT_TRUE(messages_[0].text.startsWith("Error in SoundFont File: "))
+        << messages_[0].text.toStdString();
     EXPECT_GT(messages_[0].text.size(), 30);
     EXPECT_EQ(messages_[0].title, "Zelvo");
     EXPECT_EQ(messages_[0].icon, QMessageBox::Critical);
@@ -276,7 +296,8 @@ TEST_F(MainWindowTest, MalformedOrUnreadableFilesAreReportedAndTheProgramGoesOn)
     Open((good.folder() / "missing.sf2").string());
     ASSERT_EQ(messages_.size(), 2u);
     EXPECT_TRUE(messages_[1].text.startsWith("Error in SoundFont File: "));
-    EXPECT_TRUE(messages_[1].text.contains("No such file or directory")) << messages_[1].text.toStdString();
+    EXPECT_TRUE(messages_[1].text.contains("No such file or directory"))
+        << messages_[1].text.toStdString();
     EXPECT_EQ(w().StatusText(), "Ready");
 
     Open(good.path().string());
@@ -318,8 +339,9 @@ TEST_F(MainWindowTest, ClicksAndListedKeyReleasesInTheTreeFillTheList) {
     EXPECT_EQ(list.topLevelItemCount(), 0);
 
     ClickNode(w(), "PGene2");
-    EXPECT_EQ(Rows(list), (std::vector<std::vector<std::string>>{{"1", "KeyRange", "C-2 - G8 / 0 - 127"},
-                                                                  {"2", "instrument", "Piano"}}));
+    EXPECT_EQ(Rows(list),
+              (std::vector<std::vector<std::string>>{{"1", "KeyRange", "C-2 - G8 / 0 - 127"},
+                                                     {"2", "instrument", "Piano"}}));
     EXPECT_EQ(list.columnWidth(1), TwipsToPixels(2200));
     EXPECT_EQ(list.headerItem()->textAlignment(1) & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
 
@@ -329,10 +351,12 @@ TEST_F(MainWindowTest, ClicksAndListedKeyReleasesInTheTreeFillTheList) {
 
     w().FindNode("nodeS")->setExpanded(true);
     ClickNode(w(), "nodeS1");
-    EXPECT_EQ(Rows(list), (std::vector<std::vector<std::string>>{{"mono", "100", "10", "90", "44100", "60"}}));
+    EXPECT_EQ(Rows(list),
+              (std::vector<std::vector<std::string>>{{"mono", "100", "10", "90", "44100", "60"}}));
     QTest::keyClick(w().TreeView1, Qt::Key_Down);
     EXPECT_EQ(SelectedKey(w()), "nodeS2");
-    EXPECT_EQ(Rows(list), (std::vector<std::vector<std::string>>{{"mono", "100", "0", "0", "22050", "72"}}));
+    EXPECT_EQ(Rows(list),
+              (std::vector<std::vector<std::string>>{{"mono", "100", "0", "0", "22050", "72"}}));
     QTest::keyClick(w().TreeView1, Qt::Key_Home);
     EXPECT_EQ(SelectedKey(w()), "node1");
     EXPECT_EQ(list.columnCount(), 0);
@@ -382,7 +406,8 @@ TEST_F(MainWindowTest, ClosingWritesThePlacementInTwips) {
 }
 
 TEST_F(MainWindowTest, ClosingWhileMinimisedKeepsTheStoredPlacement) {
-    QSettings(QStringLiteral("Zelvo"), QStringLiteral("Zelvo")).setValue(QStringLiteral("Settings/MainLeft"), "7");
+    QSettings(QStringLiteral("Zelvo"), QStringLiteral("Zelvo"))
+        .setValue(QStringLiteral("Settings/MainLeft"), "7");
     w().show();
     w().setWindowState(Qt::WindowMinimized);
     ASSERT_TRUE(w().isMinimized());
@@ -425,7 +450,8 @@ TEST_F(MainWindowTest, HelpOpensZelvoChmBesideTheProgramOrSaysWhyNot) {
     w().HelpFile = QStringLiteral("/nonexistent/Zelvo.chm");
     w().mnuHelpContents_Click();
     ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_TRUE(messages_[0].text.contains("No such file or directory")) << messages_[0].text.toStdString();
+    EXPECT_TRUE(messages_[0].text.contains("No such file or directory"))
+        << messages_[0].text.toStdString();
     EXPECT_EQ(messages_[0].title, "Zelvo");
     EXPECT_EQ(messages_[0].icon, QMessageBox::NoIcon);
 

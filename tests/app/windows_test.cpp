@@ -40,14 +40,26 @@ TEST_F(MainWindowTest, InformationWindowShowsTheFileOrItsAbsence) {
     EXPECT_EQ(ShowInformationWindow(w()), none);
 
     Sf2Builder b;
-    b.Info("INAM", std::string("Tiny Bank\0\0", 11)).Info("ICOP", std::string("\xA9 2024", 6))
-        .Info("ICMT", std::string(400, 'c')).Info("ISFT", "Builder").Info("iver", std::string("\x01\x00\x02\x00", 4));
+    b.Info("INAM", std::string("Tiny Bank\0\0", 11))
+        .Info("ICOP", std::string("\xA9 2024", 6))
+        .Info("ICMT", std::string(400, 'c'))
+        .Info("ISFT", "Builder")
+        .Info("iver", std::string("\x01\x00\x02\x00", 4));
     const TempFile file(b.Build(), "Tiny.sf2");
     Open(file.path().string());
     const std::vector<std::string> expected = {
-        "Filename: Tiny.sf2", "SoundFont File Version  2.01", "Sound Engine: ", "ROM wavetable: ",
-        "ROM Revision  1.02", "Bank Name: Tiny Bank", "Created: ", "Engineer: ", "Intended for: ",
-        "Copyright: \u00A9 2024", "Created with: Builder", "Comments: " + std::string(400, 'c'),
+        "Filename: Tiny.sf2",
+        "SoundFont File Version  2.01",
+        "Sound Engine: ",
+        "ROM wavetable: ",
+        "ROM Revision  1.02",
+        "Bank Name: Tiny Bank",
+        "Created: ",
+        "Engineer: ",
+        "Intended for: ",
+        "Copyright: \u00A9 2024",
+        "Created with: Builder",
+        "Comments: " + std::string(400, 'c'),
     };
     EXPECT_EQ(ShowInformationWindow(w()), expected);
     EXPECT_EQ(ShowInformationWindow(w()), expected);  // built afresh each time
@@ -84,7 +96,8 @@ TEST(AboutWindow, ShowsTitleAndVersionAndClosesWithOkEnterAndEsc) {
     const frmSplash splash;
     EXPECT_EQ(about.windowTitle(), "About Zelvo");
     EXPECT_EQ(about.lblTitle->text(), "Zelvo");
-    EXPECT_EQ(about.lblDescription->text(), "Converts a Soundfont 2 Instrument to a EX5 Yamaha S1 Wave");
+    EXPECT_EQ(about.lblDescription->text(),
+              "Converts a Soundfont 2 Instrument to a EX5 Yamaha S1 Wave");
     EXPECT_EQ(about.lblVersion->text(), QStringLiteral("Version %1.%2.%3")
                                             .arg(ZELVO_VERSION_MAJOR)
                                             .arg(ZELVO_VERSION_MINOR)
