@@ -433,7 +433,9 @@ void frmMain::ShowDetails(const NodeDetails& details) {
         auto item = std::make_unique<QTreeWidgetItem>();
         const int cells = std::min(columns, static_cast<int>(row.cells.size()));
         for (int c = 0; c < cells; ++c) {
-            item->setText(c, FromLatin1(row.cells[static_cast<std::size_t>(c)]));
+            const QString text = FromLatin1(row.cells[static_cast<std::size_t>(c)]);
+            item->setText(c, text);
+            item->setToolTip(c, text);  // the whole text where the column cuts it short
             item->setTextAlignment(
                 c, CellAlignment(details.columns[static_cast<std::size_t>(c)].alignment));
         }

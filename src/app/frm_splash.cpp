@@ -36,6 +36,9 @@ frmSplash::frmSplash(QWidget* parent)
     QFont nameFont(QStringLiteral("Sans Serif"), 24, QFont::Bold);
     nameFont.setStyleHint(QFont::SansSerif);
     lblProductName->setFont(nameFont);
+    QPalette namePalette = lblProductName->palette();
+    namePalette.setColor(QPalette::WindowText, QColor(0x28, 0x57, 0xb8));  // the logo's blue
+    lblProductName->setPalette(namePalette);
     lblProductName->adjustSize();
     lblProductName->move(size.width() / 3, TwipsToPixels(120));
 
