@@ -48,10 +48,6 @@ protected:
         window_->EndProgram = [this](int status) { endStatus_.push_back(status); };
     }
 
-    void TearDown() override {
-        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    }
-
     // Opens path through File > Open, as a user who picks it in the dialog.
     void Open(const std::string& path) {
         openAnswers_.push_back(QString::fromStdString(path));
@@ -63,7 +59,7 @@ protected:
     SoundFontModel model_;
     QTemporaryDir settingsDir_;
     std::unique_ptr<frmMain> window_;
-    std::deque<QString> openAnswers_, saveAnswers_;  // empty: cancelled
+    std::deque<QString> openAnswers_, saveAnswers_;  // none left: the dialog is cancelled
     std::vector<FileDialogRequest> openRequests_, saveRequests_;
     std::vector<MessageBoxRequest> messages_;
     std::vector<bool> cursorDuringMessages_;
@@ -78,36 +74,37 @@ private:
     }
 };
 
-// Runs inspect on the modal window of type Window once it is showing; the
-// inspection must close it. A window left open is closed after five seconds
-// so that a failing test cannot hang.
+// Runs inspect on the modal window of type Window once it shows; inspect
+// closes it. One left open is closed after five seconds, so no test hangs.
 template <typename Window, typename Inspect>
 void WhenModalOpens(Inspect inspect) {
     QTimer::singleShot(0, [inspect] {
         auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
         ASSERT_NE(window, nullptr) << "no modal window of the expected kind";
-        const QPointer<Window> guard(window);
-        QTimer::singleShot(5000, [guard] {
+        QTimer::singleShot(5000, [guard = QPointer<Window>(window)] {
             if (guard && guard->isVisible()) guard->close();
         });
         inspect(*window);
     });
 }
 
-inline std::vector<std::string> Columns(const QTreeWidget& list) {
-    std::vector<std::string> titles;
-    for (int c = 0; c < list.columnCount(); ++c)
-        titles.push_back(list.headerItem()->text(c).toStdString());
-    return titles;
+inline std::string SelectedKey(const frmMain& w) {
+    const QList<QTreeWidgetItem*> selected = w.TreeView1->selectedItems();
+    return selected.isEmpty() ? "" : TreeWidgetBrowseTree::KeyOf(selected.front()).value_or("");
 }
 
+inline void Select(frmMain& w, std::string_view key) {
+    w.TreeView1->clearSelection();
+    if (QTreeWidgetItem* item = w.FindNode(key)) w.TreeView1->setCurrentItem(item);
+}
+
+// The column titles, then the cells of each row.
 inline std::vector<std::vector<std::string>> Rows(const QTreeWidget& list) {
-    std::vector<std::vector<std::string>> rows;
+    std::vector<std::vector<std::string>> rows(1);
+    for (int c = 0; c < list.columnCount(); ++c) rows[0].push_back(list.headerItem()->text(c).toStdString());
     for (int r = 0; r < list.topLevelItemCount(); ++r) {
-        std::vector<std::string> cells;
-        for (int c = 0; c < list.columnCount(); ++c)
-            cells.push_back(list.topLevelItem(r)->text(c).toStdString());
-        rows.push_back(cells);
+        rows.emplace_back();
+        for (int c = 0; c < list.columnCount(); ++c) rows.back().push_back(list.topLevelItem(r)->text(c).toStdString());
     }
     return rows;
 }
