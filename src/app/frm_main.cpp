@@ -427,7 +427,9 @@ void frmMain::ShowDetails(const NodeDetails& details) {
         const DetailColumn& column = details.columns[static_cast<std::size_t>(c)];
         header->setText(c, FromLatin1(column.title));
         header->setTextAlignment(c, CellAlignment(column.alignment));
-        ListView1->setColumnWidth(c, TwipsToPixels(column.width));
+        // Never narrower than the title: fonts differ from one desktop to the next.
+        ListView1->setColumnWidth(
+            c, std::max(TwipsToPixels(column.width), ListView1->header()->sectionSizeHint(c)));
     }
     for (const DetailRow& row : details.rows) {
         auto item = std::make_unique<QTreeWidgetItem>();
