@@ -427,21 +427,23 @@ void frmMain::ShowDetails(const NodeDetails& details) {
         const DetailColumn& column = details.columns[static_cast<std::size_t>(c)];
         header->setText(c, FromLatin1(column.title));
         header->setTextAlignment(c, CellAlignment(column.alignment));
-        // Never narrower than the title: fonts differ from one desktop to the next.
-        ListView1->setColumnWidth(
-            c, std::max(TwipsToPixels(column.width), ListView1->header()->sectionSizeHint(c)));
     }
     for (const DetailRow& row : details.rows) {
         auto item = std::make_unique<QTreeWidgetItem>();
         const int cells = std::min(columns, static_cast<int>(row.cells.size()));
         for (int c = 0; c < cells; ++c) {
-            const QString text = FromLatin1(row.cells[static_cast<std::size_t>(c)]);
-            item->setText(c, text);
-            item->setToolTip(c, text);  // the whole text where the column cuts it short
+            item->setText(c, FromLatin1(row.cells[static_cast<std::size_t>(c)]));
             item->setTextAlignment(
                 c, CellAlignment(details.columns[static_cast<std::size_t>(c)].alignment));
         }
         ListView1->addTopLevelItem(item.release());
+    }
+    // The designed widths, but never narrower than a title or a cell: fonts
+    // differ from one desktop to the next and texts must not be cut.
+    for (int c = 0; c < columns; ++c) {
+        ListView1->resizeColumnToContents(c);
+        const int designed = TwipsToPixels(details.columns[static_cast<std::size_t>(c)].width);
+        ListView1->setColumnWidth(c, std::max(designed, ListView1->columnWidth(c)));
     }
 }
 
