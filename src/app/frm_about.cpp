@@ -40,7 +40,7 @@ frmAbout::frmAbout(QWidget* owner)
       lblDisclaimer(new QLabel(QStringLiteral("Copyright \u00A9 2024 the Zelvo developers. "
                                               "No warranty of any kind."),
                                this)),
-      Label1(new QLabel(QStringLiteral("Contact: the Zelvo developers, through the project's bug tracker."), this)),
+      Label1(new QLabel(QStringLiteral("Contact: the Zelvo developers."), this)),
       cmdOK(new QPushButton(QStringLiteral("OK"), this)) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Zelvo"));
