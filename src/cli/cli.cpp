@@ -17,7 +17,10 @@ constexpr const char* kUsage =
     "               save instrument N as an EX5/7 wave; OUT defaults to the\n"
     "               instrument's name + .s1m in FILE's folder\n"
     "  export FILE --all DIR\n"
-    "               save every instrument with zones into DIR\n";
+    "               save every instrument with zones into DIR\n"
+    "  details FILE KEY\n"
+    "               print the detail list of tree node KEY: column titles, then\n"
+    "               one line per row, TAB-separated\n";
 
 using Command = std::function<int(const Args&, std::ostream&, std::ostream&)>;
 
@@ -26,6 +29,7 @@ const std::map<std::string, Command>& Commands() {
         {"tree", RunTree},
         {"info", RunInfo},
         {"export", RunExport},
+        {"details", RunDetails},
     };
     return commands;
 }

@@ -1,0 +1,10 @@
+# Benchmarks of the desktop program; bench/CMakeLists.txt includes this file
+# when the GUI is built.
+find_package(benchmark REQUIRED)
+if(NOT ZELVO_SOUNDFONT_DIR)
+  set(ZELVO_SOUNDFONT_DIR "/usr/share/sounds/sf2")
+endif()
+
+add_executable(gui_open_bench ${CMAKE_CURRENT_LIST_DIR}/gui_open_bench.cpp)
+target_link_libraries(gui_open_bench PRIVATE zelvo_app benchmark::benchmark)
+target_compile_definitions(gui_open_bench PRIVATE ZELVO_SOUNDFONT_DIR="${ZELVO_SOUNDFONT_DIR}")

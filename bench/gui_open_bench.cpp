@@ -1,0 +1,57 @@
+// File > Open in the real main window, from the dialog's answer to the tree
+// fully shown: the load, every repaint it asks for and the paint that follows.
+// Runs offscreen unless QT_QPA_PLATFORM says otherwise.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "app/frm_main.h"
+
+namespace {
+
+void OpenInMainWindow(benchmark::State& state, const char* name) {
+    const std::filesystem::path path = std::filesystem::path(ZELVO_SOUNDFONT_DIR) / name;
+    if (!std::filesystem::exists(path)) {
+        state.SkipWithError("SoundFont not installed");
+        return;
+    }
+    zelvo::SoundFontModel model;
+    zelvo::frmMain window(model);
+    window.AskOpenFileName = [&](const zelvo::FileDialogRequest&) {
+        return QString::fromStdString(path.string());
+    };
+    window.ShowMessage = [&](const zelvo::MessageBoxRequest& message) {
+        state.SkipWithError(message.text.toStdString().c_str());
+    };
+    window.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        window.mnuFileOpen_Click();
+        QCoreApplication::processEvents();
+        window.repaint();
+    }
+    int nodes = 0;
+    for (QTreeWidgetItemIterator it(window.TreeView1); *it; ++it) ++nodes;
+    state.counters["presets"] = model.PresetCount;
+    state.counters["tree_nodes"] = nodes;
+}
+
+BENCHMARK_CAPTURE(OpenInMainWindow, FluidR3_GM, "FluidR3_GM.sf2")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(OpenInMainWindow, TimGM6mb, "TimGM6mb.sf2")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

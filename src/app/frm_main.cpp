@@ -1,0 +1,580 @@
+#include "app/frm_main.h"
+
+#include <algorithm>
+#include <climits>
+#include <system_error>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTime>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/frm_about.h"
+#include "app/frm_info.h"
+#include "app/other.h"
+#include "export/write_stuff.h"
+#include "soundfont/errors.h"
+#include "soundfont/loader.h"
+#include "soundfont/tree_keys.h"
+
+namespace zelvo {
+namespace {
+
+// Design geometry in twips, within a client area of 10965 x 6855.
+constexpr int kClientWidth = 10965;
+constexpr int kClientHeight = 6855;
+constexpr int kToolbarHeight = 360;
+constexpr int kStatusBarHeight = 270;
+constexpr int kTreeLeft = 120;
+constexpr int kTreeTop = 600;
+constexpr int kTreeWidth = 4815;
+constexpr int kTreeHeight = 5775;
+constexpr int kListLeft = 4920;
+constexpr int kListWidth = 5895;
+constexpr int kProgressLeft = 5760;
+constexpr int kProgressWidth = 2295;
+constexpr int kProgressHeight = 255;
+constexpr int kDateTimeMinWidth = 2540;
+
+const QString kReady = QStringLiteral("Ready");
+
+QString FromLatin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// File and folder names are kept as the file system spells them.
+QString FromFileSystem(const std::string& name) {
+    return QFile::decodeName(QByteArray::fromStdString(name));
+}
+std::string ToFileSystem(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+// The virtual key codes the tree's key handler is written against.
+int VirtualKeyCode(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_PageUp: return 33;
+        case Qt::Key_PageDown: return 34;
+        case Qt::Key_End: return 35;
+        case Qt::Key_Home: return 36;
+        case Qt::Key_Left: return 37;
+        case Qt::Key_Up: return 38;
+        case Qt::Key_Right: return 39;
+        case Qt::Key_Down: return 40;
+        case Qt::Key_Select: return 41;
+        default: break;
+    }
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return 65 + (qtKey - Qt::Key_A);
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return 48 + (qtKey - Qt::Key_0);
+    return 0;
+}
+
+bool RebuildsDetails(int keyCode) {
+    return keyCode == 33 || keyCode == 34 || (keyCode >= 36 && keyCode <= 41) ||
+           (keyCode >= 65 && keyCode <= 90);
+}
+
+Qt::Alignment CellAlignment(Alignment alignment) {
+    return (alignment == Alignment::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+}
+
+std::optional<QString> OpenWithDesktop(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        return path + QStringLiteral(": ") +
+               QString::fromStdString(
+                   std::make_error_code(std::errc::no_such_file_or_directory).message());
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        return QStringLiteral("No program of this desktop can open %1").arg(path);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+frmMain::frmMain(SoundFontModel& model, QWidget* parent)
+    : QMainWindow(parent),
+      TreeView1(new QTreeWidget(this)),
+      imlToolbarIcons(ImageList::ToolbarIcons()),
+      model_(model),
+      browseTree_(*TreeView1, imlToolbarIcons) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(kAppTitle));
+    setWindowIcon(AppIcon());
+
+    AskOpenFileName = [this](const FileDialogRequest& r) {
+        return QFileDialog::getOpenFileName(this, r.title, r.fileName, r.filter);
+    };
+    AskSaveFileName = [this](const FileDialogRequest& r) {
+        return QFileDialog::getSaveFileName(this, r.title, r.fileName, r.filter);
+    };
+    ShowMessage = [this](const MessageBoxRequest& r) {
+        QMessageBox box(r.icon, r.title, r.text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    OpenHelpFile = OpenWithDesktop;
+    EndProgram = [](int status) { QCoreApplication::exit(status); };
+    HelpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Zelvo.chm");
+
+    BuildMenus();
+    BuildToolbar();
+    BuildTreeAndList();
+    BuildStatusBar();
+    Form_Load();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::BuildMenus() {
+    const auto item = [this](QMenu* menu, const char* caption, auto handler, int image = 0) {
+        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        if (image != 0) action->setIcon(imlToolbarIcons.Image(image));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    mnufile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFileOpen = item(mnufile, "&Open...", &frmMain::mnuFileOpen_Click, kImageOpen);
+    mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFileBar5 = mnufile->addSeparator();
+    mnuFileExit = item(mnufile, "E&xit", &frmMain::mnuFileExit_Click, kImageExit);
+
+    mnuView = menuBar()->addMenu(QStringLiteral("&View"));
+    mnuViewToolbar = item(mnuView, "&Toolbar", &frmMain::mnuViewToolbar_Click);
+    mnuViewToolbar->setCheckable(true);
+    mnuViewToolbar->setChecked(true);
+    mnuViewStatusBar = item(mnuView, "Status &Bar", &frmMain::mnuViewStatusBar_Click);
+    mnuViewStatusBar->setCheckable(true);
+    mnuViewStatusBar->setChecked(true);
+    mnufilebar6 = mnuView->addSeparator();
+    mnuInfoSF = item(mnuView, "&SoundFont File Info", &frmMain::mnuInfoSF_Click, kImageInfo);
+
+    mnuElement = menuBar()->addMenu(QStringLiteral("&Element"));
+    mnuCopyInstr = item(mnuElement, "Save &Instrument as EX5/7 Wave", &frmMain::mnuCopyInstr_Click,
+                        kImageSaveWave);
+    mnuCopyInstr->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelpContents = item(mnuHelp, "&Contents", &frmMain::mnuHelpContents_Click, kImageHelp);
+    mnuHelpBar0 = mnuHelp->addSeparator();
+    mnuHelpAbout = item(mnuHelp, "&About ", &frmMain::mnuHelpAbout_Click, kImageAbout);
+}
+
+void frmMain::BuildToolbar() {
+    tbToolBar = addToolBar(QStringLiteral("Toolbar"));
+    tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
+    tbToolBar->setMovable(false);
+    tbToolBar->setFloatable(false);
+    tbToolBar->setIconSize(QSize(16, 16));
+    tbToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const auto button = [this](const char* key, const char* tooltip, int image) {
+        QAction* action =
+            tbToolBar->addAction(imlToolbarIcons.Image(image), QString::fromLatin1(tooltip));
+        action->setData(QString::fromLatin1(key));
+        action->setToolTip(QString::fromLatin1(tooltip));
+    };
+    button("Open", "Open SoundFont File", kImageOpen);
+    button("InfoSF", "SoundFont File Info", kImageInfo);
+    button("Copy", "Save Instrument as EX5/7 Wave", kImageSaveWave);
+    tbToolBar->addSeparator();
+    button("Exit", "Exit Program", kImageExit);
+    connect(tbToolBar, &QToolBar::actionTriggered, this, &frmMain::tbToolBar_ButtonClick);
+}
+
+void frmMain::BuildTreeAndList() {
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setUniformRowHeights(true);
+    TreeView1->setIconSize(QSize(16, 16));
+    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    TreeView1->installEventFilter(this);
+    connect(TreeView1, &QTreeWidget::itemClicked, this, &frmMain::TreeView1_Click);
+
+    ListView1 = new QTreeWidget(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setAlternatingRowColors(true);
+    ListView1->setAllColumnsShowFocus(true);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setSectionsMovable(false);
+    ClearDetails();
+
+    auto* splitter = new QSplitter(Qt::Horizontal);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(TreeView1);
+    splitter->addWidget(ListView1);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    const int gap = TwipsToPixels(kListLeft - kTreeLeft - kTreeWidth);
+    splitter->setHandleWidth(std::max(gap, 4));
+    splitter->setSizes({TwipsToPixels(kTreeWidth) - 2, TwipsToPixels(kListWidth) - 2});
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    const int listRight = kClientWidth - kListLeft - kListWidth;
+    const int treeBottom = kClientHeight - kStatusBarHeight - kTreeTop - kTreeHeight;
+    layout->setContentsMargins(TwipsToPixels(kTreeLeft), TwipsToPixels(kTreeTop - kToolbarHeight),
+                               TwipsToPixels(listRight), TwipsToPixels(treeBottom));
+    layout->addWidget(splitter);
+    setCentralWidget(central);
+}
+
+void frmMain::BuildStatusBar() {
+    sbStatusBar = statusBar();
+    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+    for (QLabel*& panel : sbPanels) {
+        panel = new QLabel(sbStatusBar);
+        panel->setContentsMargins(4, 0, 4, 0);
+    }
+    sbStatusBar->addWidget(sbPanels[0], 1);
+    for (QLabel* panel : {sbPanels[1], sbPanels[2]}) {
+        panel->setMinimumWidth(TwipsToPixels(kDateTimeMinWidth));
+        panel->setAlignment(Qt::AlignCenter);
+        sbStatusBar->addPermanentWidget(panel);
+    }
+    clock_ = new QTimer(this);
+    connect(clock_, &QTimer::timeout, this, &frmMain::UpdateDateAndTime);
+    clock_->start(1000);
+    UpdateDateAndTime();
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setTextVisible(false);
+}
+
+void frmMain::Form_Load() {
+    resize(TwipsToPixels(kClientWidth),
+           TwipsToPixels(kClientHeight) + menuBar()->sizeHint().height());
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    move(screen.x() + (screen.width() - width()) / 2,
+         screen.y() + (screen.height() - height()) / 2);
+    model_.FileName.clear();
+    ProgressBar1->hide();
+    PlaceProgressBar();
+    SetStatusText(kReady);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::Form_Unload() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != this && window->isVisible()) window->close();
+    }
+    if (isMinimized()) return;
+    const QRect frame = frameGeometry();
+    QSettings settings(QString::fromLatin1(kAppTitle), QString::fromLatin1(kAppTitle));
+    settings.beginGroup(QStringLiteral("Settings"));
+    settings.setValue(QStringLiteral("MainLeft"), SingleText(PixelsToTwips(frame.x())));
+    settings.setValue(QStringLiteral("MainTop"), SingleText(PixelsToTwips(frame.y())));
+    settings.setValue(QStringLiteral("MainWidth"), SingleText(PixelsToTwips(frame.width())));
+    settings.setValue(QStringLiteral("MainHeight"), SingleText(PixelsToTwips(frame.height())));
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    PlaceProgressBar();
+}
+
+QMenu* frmMain::createPopupMenu() {
+    // The View menu alone shows and hides the toolbar, so its check mark
+    // always tells the truth.
+    return nullptr;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TreeView1 && event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        Treeview1_KeyUp(VirtualKeyCode(key->key()), key->modifiers());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QString frmMain::StatusText() const {
+    return sbPanels[0]->text();
+}
+
+void frmMain::SetStatusText(const QString& text) {
+    sbPanels[0]->setText(text);
+    Q_EMIT StatusTextChanged(text);
+}
+
+// A dialog that has just closed leaves its area to be exposed; taking in the
+// window system's pending events, but no user input, lets the repaint cover it.
+void frmMain::RepaintNow() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    repaint();
+}
+
+void frmMain::UpdateDateAndTime() {
+    const QLocale locale;
+    sbPanels[1]->setText(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
+    sbPanels[2]->setText(locale.toString(QTime::currentTime(), QLocale::ShortFormat));
+}
+
+void frmMain::PlaceProgressBar() {
+    const int barHeight = TwipsToPixels(kProgressHeight);
+    const int top = sbStatusBar->isVisibleTo(this)
+                        ? sbStatusBar->geometry().center().y() - barHeight / 2
+                        : height() - barHeight;
+    ProgressBar1->setGeometry(TwipsToPixels(kProgressLeft), top, TwipsToPixels(kProgressWidth),
+                              barHeight);
+    ProgressBar1->raise();
+}
+
+// --- File > Open ---
+
+void frmMain::mnuFileOpen_Click() {
+    SetStatusText(QStringLiteral("Open SoundFont File"));
+    ClearDetails();
+    const QString path =
+        AskOpenFileName({QStringLiteral("Open SoundFont File"),
+                         QStringLiteral("SoundFond Files (*.sf2)"), lastOpenFileName_});
+    if (path.isEmpty()) {
+        SetStatusText(kReady);
+        return;
+    }
+    lastOpenFileName_ = path;
+    LoadChosenFile(path);
+}
+
+void frmMain::LoadChosenFile(const QString& path) {
+    BusyPointer busy;
+    SetStatusText(QStringLiteral("Processing..."));
+    setWindowTitle(QString::fromLatin1(kAppTitle));
+    RepaintNow();
+    try {
+        OpenSoundFont(model_, ToFileSystem(path), browseTree_);
+    } catch (const ChunkIdError&) {
+        busy.Release();
+        ShowMessage({QString::fromLatin1(kChunkIdMessage), QString::fromLatin1(kAppTitle)});
+        EndProgram(1);
+        return;
+    } catch (const SoundFontError& e) {
+        busy.Release();
+        ShowLoadFailure(QString::fromStdString(DescribeError(e)));
+        return;
+    } catch (const FileAccessError& e) {
+        busy.Release();
+        ShowLoadFailure(QStringLiteral("Error in SoundFont File: ") + QFile::decodeName(e.what()));
+        return;
+    }
+    SetStatusText(FromLatin1(LoadedText(model_)));
+    setWindowTitle(QString::fromLatin1(kAppTitle) + QStringLiteral(" - ") +
+                   FromFileSystem(model_.FileName));
+    RepaintNow();
+    busy.Release();
+    SetStatusText(FromLatin1(CountText(model_)));
+    RepaintNow();
+}
+
+// The loader has emptied the model and the tree; the window follows.
+void frmMain::ShowLoadFailure(const QString& message) {
+    setWindowTitle(QString::fromLatin1(kAppTitle));
+    SetStatusText(kReady);
+    ShowMessage({message, QString::fromLatin1(kAppTitle), QMessageBox::Critical});
+}
+
+// --- The tree and the detail list ---
+
+QTreeWidgetItem* frmMain::SelectedNode() const {
+    const QList<QTreeWidgetItem*> selected = TreeView1->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.front();
+}
+
+void frmMain::TreeView1_Click() {
+    ClearDetails();
+    const std::optional<std::string> key = TreeWidgetBrowseTree::KeyOf(SelectedNode());
+    ShowDetails(BuildNodeDetails(key, model_));
+}
+
+void frmMain::Treeview1_KeyUp(int keyCode, Qt::KeyboardModifiers) {
+    if (RebuildsDetails(keyCode)) TreeView1_Click();
+}
+
+void frmMain::ClearDetails() {
+    ListView1->clear();
+    ListView1->setColumnCount(0);
+}
+
+void frmMain::ShowDetails(const NodeDetails& details) {
+    const int columns = static_cast<int>(details.columns.size());
+    ListView1->setColumnCount(columns);
+    QTreeWidgetItem* header = ListView1->headerItem();
+    for (int c = 0; c < columns; ++c) {
+        const DetailColumn& column = details.columns[static_cast<std::size_t>(c)];
+        header->setText(c, FromLatin1(column.title));
+        header->setTextAlignment(c, CellAlignment(column.alignment));
+    }
+    for (const DetailRow& row : details.rows) {
+        auto item = std::make_unique<QTreeWidgetItem>();
+        const int cells = std::min(columns, static_cast<int>(row.cells.size()));
+        for (int c = 0; c < cells; ++c) {
+            item->setText(c, FromLatin1(row.cells[static_cast<std::size_t>(c)]));
+            item->setTextAlignment(
+                c, CellAlignment(details.columns[static_cast<std::size_t>(c)].alignment));
+        }
+        ListView1->addTopLevelItem(item.release());
+    }
+    // The designed widths, but never narrower than a title or a cell: fonts
+    // differ from one desktop to the next and texts must not be cut.
+    for (int c = 0; c < columns; ++c) {
+        ListView1->resizeColumnToContents(c);
+        const int designed = TwipsToPixels(details.columns[static_cast<std::size_t>(c)].width);
+        ListView1->setColumnWidth(c, std::max(designed, ListView1->columnWidth(c)));
+    }
+}
+
+// --- Element > Save Instrument as EX5/7 Wave ---
+
+void frmMain::mnuCopyInstr_Click() {
+    const QString error = QStringLiteral("Error");
+    if (model_.FileName.empty()) {
+        ShowMessage({QStringLiteral("No SoundFont file"), error, QMessageBox::Critical});
+        return;
+    }
+    QTreeWidgetItem* node = SelectedNode();
+    const std::string key = TreeWidgetBrowseTree::KeyOf(node).value_or("");
+    const ParsedKey parsed = ParseKey(key);
+    if (parsed.prefix != kInstrumentsKey || !parsed.number) {
+        ShowMessage({QStringLiteral("Select instrument"), QStringLiteral("No Instrument Selected"),
+                     QMessageBox::Warning});
+        return;
+    }
+    if (node->childCount() == 0) {
+        ShowMessage({QStringLiteral("Instrument has no samples"), error, QMessageBox::Critical});
+        return;
+    }
+    ExportInstrument(*parsed.number);
+}
+
+void frmMain::ExportInstrument(int instrument) {
+    const QTreeWidgetItem* node = browseTree_.Find(NodeKey(kInstrumentsKey, instrument));
+    if (!node || node->childCount() == 0) {
+        ShowMessage(
+            {QStringLiteral("No samples found"), QStringLiteral("Error"), QMessageBox::Critical});
+        return;
+    }
+    const std::optional<QString> path = AskExportFileName(*node);
+    if (!path) return;
+    BusyPointer busy;
+    try {
+        ExportInstrumentToWave(model_, instrument, node->text(0).toLatin1().toStdString(),
+                               model_.FileFolder + model_.FileName, ToFileSystem(*path),
+                               [this](std::uint64_t written, std::uint64_t total) {
+                                   ShowExportProgress(written, total);
+                               });
+    } catch (const std::exception& e) {
+        ProgressBar1->hide();
+        busy.Release();
+        SetStatusText(kReady);
+        ShowMessage(
+            {QString::fromStdString(e.what()), QStringLiteral("Error"), QMessageBox::Critical});
+        return;
+    }
+    ProgressBar1->hide();
+    SetStatusText(QStringLiteral("File  ") + *path + QStringLiteral("  was saved"));
+}
+
+std::optional<QString> frmMain::AskExportFileName(const QTreeWidgetItem& instrumentNode) {
+    const QString name = instrumentNode.text(0);
+    const QString folder = FromFileSystem(model_.FileFolder);
+    // A name the file system cannot hold leaves the name field empty.
+    const QString proposed =
+        name.contains(QLatin1Char('/')) ? folder : folder + name + QStringLiteral(".s1m");
+    const QString chosen = AskSaveFileName(
+        {QStringLiteral("Save As EX5/7 File"), QStringLiteral("S1M Files (*.s1m)"), proposed});
+    if (chosen.isEmpty()) return std::nullopt;
+    SetStatusText(QStringLiteral("Saving  ") + chosen + QStringLiteral("..."));
+    RepaintNow();
+    return chosen;
+}
+
+// The bar counts bytes; files past the range of its int are shown in steps.
+void frmMain::ShowExportProgress(std::uint64_t written, std::uint64_t total) {
+    const std::uint64_t maximum = total + 1;
+    progressScale_ = maximum / INT_MAX + 1;
+    const int steps = static_cast<int>(maximum / progressScale_);
+    if (ProgressBar1->maximum() != steps) ProgressBar1->setRange(0, steps);
+    if (ProgressBar1->isHidden()) {
+        ProgressBar1->show();
+        ProgressBar1->repaint();
+    }
+    // setValue repaints at once when the bar's drawing changes.
+    ProgressBar1->setValue(static_cast<int>(std::min(written, total) / progressScale_));
+}
+
+// --- View, Help, Exit and the toolbar ---
+
+void frmMain::mnuFileExit_Click() {
+    close();
+}
+
+void frmMain::mnuViewToolbar_Click() {
+    tbToolBar->setVisible(mnuViewToolbar->isChecked());
+}
+
+void frmMain::mnuViewStatusBar_Click() {
+    sbStatusBar->setVisible(mnuViewStatusBar->isChecked());
+    PlaceProgressBar();
+}
+
+void frmMain::mnuInfoSF_Click() {
+    frmInfo info(model_, this);
+    info.exec();
+}
+
+void frmMain::mnuHelpAbout_Click() {
+    frmAbout about(this);
+    about.exec();
+}
+
+void frmMain::mnuHelpContents_Click() {
+    if (HelpFile.isEmpty()) {
+        ShowMessage(
+            {QStringLiteral(
+                 "Unable to display Help Contents. There is no Help associated with this project."),
+             windowTitle(), QMessageBox::Information});
+        return;
+    }
+    if (const std::optional<QString> reason = OpenHelpFile(HelpFile)) {
+        ShowMessage({*reason, QString::fromLatin1(kAppTitle), QMessageBox::NoIcon});
+    }
+}
+
+void frmMain::tbToolBar_ButtonClick(QAction* button) {
+    const QString key = button ? button->data().toString() : QString();
+    if (key == QLatin1String("Open")) {
+        mnuFileOpen_Click();
+    } else if (key == QLatin1String("Exit")) {
+        mnuFileExit_Click();
+    } else if (key == QLatin1String("InfoSF")) {
+        mnuInfoSF_Click();
+    } else if (key == QLatin1String("Copy")) {
+        mnuCopyInstr_Click();
+    }
+}
+
+}  // namespace zelvo

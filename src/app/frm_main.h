@@ -1,0 +1,148 @@
+// frmMain: the main window. Its handlers turn menu, toolbar and tree actions
+// into calls of the core and show the results.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QString>
+
+#include "app/image_list.h"
+#include "app/tree_widget_browse_tree.h"
+#include "browser/node_details.h"
+#include "soundfont/model.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace zelvo {
+
+struct FileDialogRequest {
+    QString title;
+    QString filter;
+    QString fileName;  // proposed; the dialog may show it again
+};
+
+struct MessageBoxRequest {
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // model is the program's one SoundFont model; the window reads it and
+    // has the Open command refill it. Constructing the window loads it.
+    explicit frmMain(SoundFontModel& model, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The platform's dialogs and boxes; tests put their own in place.
+    // An empty name means the dialog was cancelled.
+    std::function<QString(const FileDialogRequest&)> AskOpenFileName;
+    std::function<QString(const FileDialogRequest&)> AskSaveFileName;
+    std::function<void(const MessageBoxRequest&)> ShowMessage;
+    // Opens the help file with the desktop's handler; the reason when it cannot.
+    std::function<std::optional<QString>(const QString& path)> OpenHelpFile;
+    // Ends the program at once, without the closing sequence.
+    std::function<void(int status)> EndProgram;
+    // The help-file setting: Zelvo.chm beside the program.
+    QString HelpFile;
+
+    // The status text (status bar panel 1).
+    QString StatusText() const;
+    // The tree's node of a key; null when there is none.
+    QTreeWidgetItem* FindNode(std::string_view key) const { return browseTree_.Find(key); }
+
+    QToolBar* tbToolBar = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    QStatusBar* sbStatusBar = nullptr;
+    std::array<QLabel*, 3> sbPanels{};  // text, date, time
+    QProgressBar* ProgressBar1 = nullptr;
+    const ImageList imlToolbarIcons;
+
+    QMenu* mnufile = nullptr;
+    QAction* mnuFileOpen = nullptr;
+    QAction* mnuFileBar5 = nullptr;
+    QAction* mnuFileExit = nullptr;
+    QMenu* mnuView = nullptr;
+    QAction* mnuViewToolbar = nullptr;
+    QAction* mnuViewStatusBar = nullptr;
+    QAction* mnufilebar6 = nullptr;
+    QAction* mnuInfoSF = nullptr;
+    QMenu* mnuElement = nullptr;
+    QAction* mnuCopyInstr = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpContents = nullptr;
+    QAction* mnuHelpBar0 = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+
+public Q_SLOTS:
+    void mnuFileOpen_Click();
+    void mnuFileExit_Click();
+    // The View items flip their own check mark; these follow it.
+    void mnuViewToolbar_Click();
+    void mnuViewStatusBar_Click();
+    void mnuInfoSF_Click();
+    void mnuCopyInstr_Click();
+    // Exports instrument (1-based) once the command has checked the selection.
+    void ExportInstrument(int instrument);
+    void mnuHelpContents_Click();
+    void mnuHelpAbout_Click();
+    // Runs the handler of the button's key ("Open", "Exit", "InfoSF", "Copy").
+    void tbToolBar_ButtonClick(QAction* button);
+    void TreeView1_Click();
+    // keyCode is the platform-neutral virtual key code of the released key.
+    void Treeview1_KeyUp(int keyCode, Qt::KeyboardModifiers shift);
+
+Q_SIGNALS:
+    // Every change of the status text, as it happens.
+    void StatusTextChanged(const QString& text);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    void Form_Load();
+    void Form_Unload();
+    std::optional<QString> AskExportFileName(const QTreeWidgetItem& instrumentNode);
+
+    void BuildMenus();
+    void BuildToolbar();
+    void BuildStatusBar();
+    void BuildTreeAndList();
+    void SetStatusText(const QString& text);
+    void RepaintNow();
+    void ShowDetails(const NodeDetails& details);
+    void ClearDetails();
+    void UpdateDateAndTime();
+    void PlaceProgressBar();
+    void ShowExportProgress(std::uint64_t written, std::uint64_t total);
+    void LoadChosenFile(const QString& path);
+    void ShowLoadFailure(const QString& message);
+    QTreeWidgetItem* SelectedNode() const;
+
+    SoundFontModel& model_;
+    TreeWidgetBrowseTree browseTree_;
+    QTimer* clock_ = nullptr;
+    std::uint64_t progressScale_ = 1;
+    QString lastOpenFileName_;
+};
+
+}  // namespace zelvo

@@ -1,0 +1,42 @@
+#include "browser/node_details.h"
+#include "browser/text_encoding.h"
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "soundfont/memory_tree.h"
+
+namespace zelvo::cli {
+namespace {
+
+template <typename Items, typename Text>
+void PrintLine(std::ostream& out, const Items& items, Text text) {
+    bool first = true;
+    for (const auto& item : items) {
+        if (!first) out << '\t';
+        out << Latin1ToUtf8(DisplayText(text(item)));
+        first = false;
+    }
+    out << '\n';
+}
+
+}  // namespace
+
+int RunDetails(const Args& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 2) return kExitUsage;
+    SoundFontModel model;
+    MemoryTree tree;
+    if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;
+    const std::string& key = args[1];
+    if (tree.Find(key) == nullptr) {
+        err << "zelvo-cli: " << args[0] << " has no tree node " << key << "\n";
+        return kExitUsage;
+    }
+    const NodeDetails details = BuildNodeDetails(key, model);
+    if (details.columns.empty()) return kExitOk;
+    PrintLine(out, details.columns, [](const DetailColumn& c) { return c.title; });
+    for (const DetailRow& row : details.rows) {
+        PrintLine(out, row.cells, [](const std::string& cell) { return cell; });
+    }
+    return kExitOk;
+}
+
+}  // namespace zelvo::cli

@@ -1,0 +1,112 @@
+// A main window whose dialogs and message boxes answer from the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include <QApplication>
+#include <QPointer>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "app/frm_main.h"
+#include "sf2_builder.h"
+
+namespace zelvo::testing {
+
+inline std::filesystem::path PackagedSoundFont(const char* name) {
+    return std::filesystem::path(ZELVO_SOUNDFONT_DIR) / name;
+}
+
+#define SKIP_WITHOUT(path) \
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << (path) << " is not installed"
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(settingsDir_.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+        window_ = std::make_unique<frmMain>(model_);
+        window_->AskOpenFileName = [this](const FileDialogRequest& r) {
+            openRequests_.push_back(r);
+            return Next(openAnswers_);
+        };
+        window_->AskSaveFileName = [this](const FileDialogRequest& r) {
+            saveRequests_.push_back(r);
+            return Next(saveAnswers_);
+        };
+        window_->ShowMessage = [this](const MessageBoxRequest& r) {
+            messages_.push_back(r);
+            cursorDuringMessages_.push_back(QApplication::overrideCursor() != nullptr);
+        };
+        window_->EndProgram = [this](int status) { endStatus_.push_back(status); };
+    }
+
+    // Opens path through File > Open, as a user who picks it in the dialog.
+    void Open(const std::string& path) {
+        openAnswers_.push_back(QString::fromStdString(path));
+        window_->mnuFileOpen_Click();
+    }
+
+    frmMain& w() { return *window_; }
+
+    SoundFontModel model_;
+    QTemporaryDir settingsDir_;
+    std::unique_ptr<frmMain> window_;
+    std::deque<QString> openAnswers_, saveAnswers_;  // none left: the dialog is cancelled
+    std::vector<FileDialogRequest> openRequests_, saveRequests_;
+    std::vector<MessageBoxRequest> messages_;
+    std::vector<bool> cursorDuringMessages_;
+    std::vector<int> endStatus_;
+
+private:
+    static QString Next(std::deque<QString>& answers) {
+        if (answers.empty()) return {};
+        QString next = answers.front();
+        answers.pop_front();
+        return next;
+    }
+};
+
+// Runs inspect on the modal window of type Window once it shows; inspect
+// closes it. One left open is closed after five seconds, so no test hangs.
+template <typename Window, typename Inspect>
+void WhenModalOpens(Inspect inspect) {
+    QTimer::singleShot(0, [inspect] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr) << "no modal window of the expected kind";
+        QTimer::singleShot(5000, [guard = QPointer<Window>(window)] {
+            if (guard && guard->isVisible()) guard->close();
+        });
+        inspect(*window);
+    });
+}
+
+inline std::string SelectedKey(const frmMain& w) {
+    const QList<QTreeWidgetItem*> selected = w.TreeView1->selectedItems();
+    return selected.isEmpty() ? "" : TreeWidgetBrowseTree::KeyOf(selected.front()).value_or("");
+}
+
+inline void Select(frmMain& w, std::string_view key) {
+    w.TreeView1->clearSelection();
+    if (QTreeWidgetItem* item = w.FindNode(key)) w.TreeView1->setCurrentItem(item);
+}
+
+// The column titles, then the cells of each row.
+inline std::vector<std::vector<std::string>> Rows(const QTreeWidget& list) {
+    std::vector<std::vector<std::string>> rows(1);
+    for (int c = 0; c < list.columnCount(); ++c) rows[0].push_back(list.headerItem()->text(c).toStdString());
+    for (int r = 0; r < list.topLevelItemCount(); ++r) {
+        rows.emplace_back();
+        for (int c = 0; c < list.columnCount(); ++c) rows.back().push_back(list.topLevelItem(r)->text(c).toStdString());
+    }
+    return rows;
+}
+
+}  // namespace zelvo::testing

@@ -1,0 +1,156 @@
+// The detail list of a tree node, built without widgets, and its CLI dump.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "browser/node_details.h"
+#include "cli/cli.h"
+#include "load_helpers.h"
+#include "sf2_builder.h"
+
+namespace zelvo::testing {
+namespace {
+
+using Cells = std::vector<std::string>;
+
+// The titles, then each row's cells.
+std::vector<Cells> Shown(std::string_view key, const SoundFontModel& model) {
+    const NodeDetails d = BuildNodeDetails(key, model);
+    std::vector<Cells> shown(1);
+    for (const DetailColumn& c : d.columns) shown[0].push_back(c.title);
+    for (const DetailRow& r : d.rows) shown.push_back(r.cells);
+    return shown;
+}
+
+const Cells kPresetTitles{"Bank", "Preset", "PBAG"};
+const Cells kGenTitles{"Gen Nr", "Generator", "Amount"};
+const Cells kSampleTitles{"Type", "Size", "Start loop", "End loop", "Rate Hz", " Root Key"};
+
+// Presets whose names begin alike, zones with a few generators, samples of
+// every kind the sample view tells apart.
+Sf2Builder BrowsingFile() {
+    Sf2Builder b;
+    b.Sample({.name = "Piano C4", .start = 1000, .end = 5000, .startLoop = 1200, .endLoop = 4800})
+        .Sample({.name = "Empty", .start = 300, .end = 300})
+        .Sample({.name = "Backwards", .start = 500, .end = 400, .type = 2})
+        .Sample({.name = "Caf\xE9", .end = 10, .rate = 22050, .pitch = 200, .type = 0x8003})
+        .Sample({.name = "Odd", .end = 10, .type = 0x8000});
+    b.Instrument({"Strings", {}})
+        .Instrument({"Organ", {{{SampleId(1)}}}})
+        .Instrument({"Piano", {{{KeyRange(0, 60), SampleId(0)}},
+                               {{Gen(17, -250), Gen(99, 7), SampleId(3)}}}});
+    b.Preset({"Piano Bright", 3, 128, {{{KeyRange(36, 96), InstrumentId(2)}}, {}}})
+        .Preset({"Piano", 7, 0, {{{InstrumentId(9)}}}})
+        .Preset({"Piano", 8, 1, {}});
+    b.SamplePoints(std::vector<std::int16_t>(5100, 0));
+    return b;
+}
+
+TEST(NodeDetails, NodesWithoutAViewShowNothing) {
+    const Loaded f = LoadBytes(BrowsingFile().Build());
+    for (const char* key : {"node1", "nodeI", "nodeI3", "Pgene1", ""}) {
+        EXPECT_EQ(Shown(key, f.model), std::vector<Cells>(1)) << key;
+    }
+    EXPECT_TRUE(BuildNodeDetails(std::nullopt, f.model).columns.empty());
+}
+
+TEST(NodeDetails, PresetViewShowsThePresetNumberedInTheKey) {
+    const Loaded f = LoadBytes(BrowsingFile().Build());
+    EXPECT_EQ(Shown("nodeP1", f.model), (std::vector<Cells>{kPresetTitles, {"128", "3", "0"}}));
+    // Not the earlier "Piano Bright" nor the first of the two "Piano"s.
+    EXPECT_EQ(Shown("nodeP3", f.model), (std::vector<Cells>{kPresetTitles, {"1", "8", "3"}}));
+    for (const char* key : {"nodeP", "nodeP0", "nodeP4", "nodeP99999999999"}) {
+        EXPECT_EQ(Shown(key, f.model), std::vector<Cells>{kPresetTitles}) << key;
+    }
+}
+
+TEST(NodeDetails, GeneratorListNamesEachGeneratorAndItsValue) {
+    const Loaded f = LoadBytes(BrowsingFile().Build());
+    EXPECT_EQ(Shown("PGene1", f.model),
+              (std::vector<Cells>{kGenTitles, {"1", "KeyRange", "C1 - C6 / 36 - 96"},
+                                  {"2", "instrument", "Piano"}}));
+    EXPECT_EQ(Shown("PGene2", f.model), std::vector<Cells>{kGenTitles});
+    // A reference the file lacks leaves the value empty; a generator above
+    // 60 has no name. Instrument zones count on from the zones before them.
+    EXPECT_EQ(Shown("PGene3", f.model),
+              (std::vector<Cells>{kGenTitles, {"1", "instrument", ""}}));
+    EXPECT_EQ(Shown("IGene3", f.model),
+              (std::vector<Cells>{kGenTitles, {"1", "pan", "-250"}, {"2", "", "7"},
+                                  {"3", "SampleID", "Caf\xE9"}}));
+    for (const char* key : {"IGene4", "PGene0"}) {
+        EXPECT_EQ(Shown(key, f.model), std::vector<Cells>{kGenTitles}) << key;
+    }
+}
+
+TEST(NodeDetails, GeneratorListFollowsZonesWhenTheFirstZoneDoesNotStartAtZero) {
+    std::string file = BrowsingFile().Build();
+    // Move every preset zone's first generator index on by 5; the records stay.
+    const std::size_t pbag = FindChunk(file, "pbag") + 8;
+    for (std::size_t at = pbag; at < pbag + 16; at += 4) {
+        PutWord(file, at, static_cast<std::uint16_t>(static_cast<unsigned char>(file[at]) + 5));
+    }
+    const Loaded f = LoadBytes(file);
+    EXPECT_EQ(Shown("PGene1", f.model),
+              (std::vector<Cells>{kGenTitles, {"1", "KeyRange", "C1 - C6 / 36 - 96"},
+                                  {"2", "instrument", "Piano"}}));
+    EXPECT_EQ(Shown("PGene3", f.model),
+              (std::vector<Cells>{kGenTitles, {"1", "instrument", ""}}));
+}
+
+TEST(NodeDetails, SampleViewShowsHeadersOfSamplesWithPoints) {
+    const Loaded f = LoadBytes(BrowsingFile().Build());
+    EXPECT_EQ(Shown("nodeS1", f.model),
+              (std::vector<Cells>{kSampleTitles, {"mono", "4000", "1200", "4800", "44100", "60"}}));
+    EXPECT_EQ(Shown("nodeS4", f.model),
+              (std::vector<Cells>{kSampleTitles, {"ROM", "10", "0", "0", "22050", "200"}}));
+    EXPECT_EQ(Shown("nodeS5", f.model)[1][0], "");  // a type without a word
+    // No points, an end before the start, no number: the columns alone.
+    for (const char* key : {"nodeS2", "nodeS3", "nodeS", "nodeS6"}) {
+        EXPECT_EQ(Shown(key, f.model), std::vector<Cells>{kSampleTitles}) << key;
+    }
+    EXPECT_EQ(SampleTypeWord(0x8008), "ROM");
+    EXPECT_EQ(SampleTypeWord(0x8009), "");
+}
+
+TEST(NodeDetails, EveryNodeOfARealFileGivesRowsAsWideAsTheColumns) {
+    const auto path = std::filesystem::path(ZELVO_SOUNDFONT_DIR) / "FluidR3_GS.sf2";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is not installed";
+    SoundFontModel model;
+    MemoryTree tree;
+    OpenSoundFont(model, path.string(), tree);
+    std::size_t rows = 0;
+    for (const MemoryTree::Node& node : tree.nodes()) {
+        const NodeDetails d = BuildNodeDetails(node.key, model);
+        for (const DetailRow& r : d.rows) ASSERT_EQ(r.cells.size(), d.columns.size()) << node.key;
+        rows += d.rows.size();
+    }
+    EXPECT_GT(rows, static_cast<std::size_t>(model.PresetCount + model.SampleCount));
+}
+
+TEST(DetailsCommand, PrintsTitlesAndRowsTabSeparatedOrRejectsTheKey) {
+    const TempFile file(BrowsingFile().Build());
+    const auto run = [&](std::vector<std::string> args) {
+        std::ostringstream out, err;
+        args.insert(args.begin(), "details");
+        const int status = cli::RunCli(args, out, err);
+        return std::make_tuple(status, out.str(), err.str());
+    };
+    const std::string path = file.path().string();
+    EXPECT_EQ(run({path, "IGene3"}),
+              std::make_tuple(0, "Gen Nr\tGenerator\tAmount\n1\tpan\t-250\n2\t\t7\n3\tSampleID\tCaf\xC3\xA9\n",
+                              std::string()));
+    EXPECT_EQ(std::get<1>(run({path, "nodeS"})), "Type\tSize\tStart loop\tEnd loop\tRate Hz\t Root Key\n");
+    EXPECT_EQ(run({path, "nodeI2"}), std::make_tuple(0, std::string(), std::string()));
+    for (const char* key : {"nodeS9", "PGene", "nodep1"}) {
+        const auto [status, out, err] = run({path, key});
+        EXPECT_EQ(status, 2) << key;
+        EXPECT_EQ(out, "") << key;
+        EXPECT_NE(err.find("usage:"), std::string::npos) << key;
+    }
+    EXPECT_EQ(std::get<0>(run({path})), 2);
+    EXPECT_EQ(std::get<0>(run({(file.folder() / "missing.sf2").string(), "node1"})), 1);
+}
+
+}  // namespace
+}  // namespace zelvo::testing
