@@ -9,9 +9,9 @@ export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
 echo "== Build and test"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_BUILD_TESTS=ON -DZELVO_BUILD_BENCH=ON
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_BUILD_TESTS=ON -DZELVO_BUILD_BENCH=ON
+cmake --build build-test -j "$jobs"
+ctest --test-dir build-test --output-on-failure -j "$jobs"
 
 if ! command -v clang++ >/dev/null; then
   echo "clang++ not found: sanitizer build and fuzzing skipped"
