@@ -31,6 +31,7 @@
 #include "app/frm_about.h"
 #include "app/frm_info.h"
 #include "app/other.h"
+#include "export/export_texts.h"
 #include "export/write_stuff.h"
 #include "soundfont/errors.h"
 #include "soundfont/loader.h"
@@ -450,21 +451,21 @@ void frmMain::ShowDetails(const NodeDetails& details) {
 // --- Element > Save Instrument as EX5/7 Wave ---
 
 void frmMain::mnuCopyInstr_Click() {
-    const QString error = QStringLiteral("Error");
+    const QString error = QString::fromLatin1(kErrorTitle);
     if (model_.FileName.empty()) {
-        ShowMessage({QStringLiteral("No SoundFont file"), error, QMessageBox::Critical});
+        ShowMessage({QString::fromLatin1(kNoSoundFontMessage), error, QMessageBox::Critical});
         return;
     }
     QTreeWidgetItem* node = SelectedNode();
     const std::string key = TreeWidgetBrowseTree::KeyOf(node).value_or("");
     const ParsedKey parsed = ParseKey(key);
     if (parsed.prefix != kInstrumentsKey || !parsed.number) {
-        ShowMessage({QStringLiteral("Select instrument"), QStringLiteral("No Instrument Selected"),
-                     QMessageBox::Warning});
+        ShowMessage({QString::fromLatin1(kSelectInstrumentMessage),
+                     QString::fromLatin1(kNoInstrumentSelectedTitle), QMessageBox::Warning});
         return;
     }
     if (node->childCount() == 0) {
-        ShowMessage({QStringLiteral("Instrument has no samples"), error, QMessageBox::Critical});
+        ShowMessage({QString::fromLatin1(kNoSamplesMessage), error, QMessageBox::Critical});
         return;
     }
     ExportInstrument(*parsed.number);
@@ -473,8 +474,8 @@ void frmMain::mnuCopyInstr_Click() {
 void frmMain::ExportInstrument(int instrument) {
     const QTreeWidgetItem* node = browseTree_.Find(NodeKey(kInstrumentsKey, instrument));
     if (!node || node->childCount() == 0) {
-        ShowMessage(
-            {QStringLiteral("No samples found"), QStringLiteral("Error"), QMessageBox::Critical});
+        ShowMessage({QString::fromLatin1(kNoSamplesFoundMessage), QString::fromLatin1(kErrorTitle),
+                     QMessageBox::Critical});
         return;
     }
     const std::optional<QString> path = AskExportFileName(*node);
@@ -490,12 +491,12 @@ void frmMain::ExportInstrument(int instrument) {
         ProgressBar1->hide();
         busy.Release();
         SetStatusText(kReady);
-        ShowMessage(
-            {QString::fromStdString(e.what()), QStringLiteral("Error"), QMessageBox::Critical});
+        ShowMessage({QString::fromStdString(e.what()), QString::fromLatin1(kErrorTitle),
+                     QMessageBox::Critical});
         return;
     }
     ProgressBar1->hide();
-    SetStatusText(QStringLiteral("File  ") + *path + QStringLiteral("  was saved"));
+    SetStatusText(QString::fromStdString(SavedText(path->toStdString())));
 }
 
 std::optional<QString> frmMain::AskExportFileName(const QTreeWidgetItem& instrumentNode) {
@@ -503,11 +504,11 @@ std::optional<QString> frmMain::AskExportFileName(const QTreeWidgetItem& instrum
     const QString folder = FromFileSystem(model_.FileFolder);
     // A name the file system cannot hold leaves the name field empty.
     const QString proposed =
-        name.contains(QLatin1Char('/')) ? folder : folder + name + QStringLiteral(".s1m");
-    const QString chosen = AskSaveFileName(
-        {QStringLiteral("Save As EX5/7 File"), QStringLiteral("S1M Files (*.s1m)"), proposed});
+        name.contains(QLatin1Char('/')) ? folder : folder + name + QLatin1String(kWaveFileExtension);
+    const QString chosen = AskSaveFileName({QString::fromLatin1(kSaveDialogTitle),
+                                            QString::fromLatin1(kSaveDialogFilter), proposed});
     if (chosen.isEmpty()) return std::nullopt;
-    SetStatusText(QStringLiteral("Saving  ") + chosen + QStringLiteral("..."));
+    SetStatusText(QString::fromStdString(SavingText(chosen.toStdString())));
     RepaintNow();
     return chosen;
 }

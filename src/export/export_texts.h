@@ -15,7 +15,7 @@ inline constexpr const char* kNoInstrumentSelectedTitle = "No Instrument Selecte
 inline constexpr const char* kNoSamplesMessage = "Instrument has no samples";
 inline constexpr const char* kNoSamplesFoundMessage = "No samples found";
 inline constexpr const char* kSaveDialogTitle = "Save As EX5/7 File";
-inline constexpr const char* kSaveDialogFilter = "S1M Files (*.s1m)|*.s1m";
+inline constexpr const char* kSaveDialogFilter = "S1M Files (*.s1m)";
 inline constexpr const char* kWaveFileExtension = ".s1m";
 
 // "Saving  <path>..." while an export runs.
