@@ -93,14 +93,14 @@ TEST(Malformed, BagIndicesRunningBackwards) {
     b.Preset({"Second", 1, 0, {{{InstrumentId(0)}}}});
     std::string file = b.Build();
     const std::size_t phdr = FindChunk(file, "phdr") + 8;
-    PutWord(file, phdr + 38 + 24, 0);  // second preset's bag index below the first's
-    PutWord(file, phdr + 24, 1);
+    PutLe(file, phdr + 38 + 24, 0, 2);  // second preset's bag index below the first's
+    PutLe(file, phdr + 24, 1, 2);
     EXPECT_NE(std::string(LoadExpectingMalformed(file).what()).find("backwards"), std::string::npos);
 
     file = SmallFile().Build();
     const std::size_t ibag = FindChunk(file, "ibag") + 8;
-    PutWord(file, ibag + 4, 0);  // second zone's generators start before the first's end
-    PutWord(file, ibag, 2);
+    PutLe(file, ibag + 4, 0, 2);  // second zone's generators start before the first's end
+    PutLe(file, ibag, 2, 2);
     EXPECT_NE(std::string(LoadExpectingMalformed(file).what()).find("backwards"), std::string::npos);
 }
 
@@ -109,7 +109,7 @@ TEST(Malformed, RecordsThatDoNotFitTheirChunk) {
         SCOPED_TRACE(id);
         std::string file = SmallFile().Build();
         const std::size_t at = FindChunk(file, id);
-        PutLong(file, at + 4, 2);
+        PutLe(file, at + 4, 2, 4);
         const MalformedFileError e = LoadExpectingMalformed(file);
         EXPECT_NE(std::string(e.what()).find(id), std::string::npos) << e.what();
         EXPECT_GE(e.offset(), at);
@@ -131,7 +131,7 @@ TEST(Malformed, OddSizedSampleDataMisalignsTheNextChunk) {
 
 TEST(Malformed, SampleDataBeyondTheFileEnd) {
     std::string file = SmallFile().Build();
-    PutLong(file, FindChunk(file, "smpl") + 4, 0x7FFFFFF0);
+    PutLe(file, FindChunk(file, "smpl") + 4, 0x7FFFFFF0, 4);
     LoadExpectingMalformed(file);
 }
 

@@ -88,7 +88,7 @@ TEST(NodeDetails, GeneratorListFollowsZonesWhenTheFirstZoneDoesNotStartAtZero) {
     // Move every preset zone's first generator index on by 5; the records stay.
     const std::size_t pbag = FindChunk(file, "pbag") + 8;
     for (std::size_t at = pbag; at < pbag + 16; at += 4) {
-        PutWord(file, at, static_cast<std::uint16_t>(static_cast<unsigned char>(file[at]) + 5));
+        PutLe(file, at, static_cast<std::uint16_t>(static_cast<unsigned char>(file[at]) + 5), 2);
     }
     const Loaded f = LoadBytes(file);
     EXPECT_EQ(Shown("PGene1", f.model),

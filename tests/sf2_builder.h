@@ -2,27 +2,25 @@
 // the records it is about. Defaults give a well-formed file.
 #pragma once
 
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace zelvo::testing {
 
 struct GenRecord {
-    std::uint16_t oper = 0;
-    std::uint16_t amount = 0;
+    std::uint16_t oper = 0, amount = 0;
 };
-
-struct ModRecord {
-    std::uint16_t src = 0;
-    std::uint16_t dest = 0;
-    std::uint16_t amount = 0;
-    std::uint16_t amtSrc = 0;
-    std::uint16_t trans = 0;
-};
+using ModRecord = std::array<std::uint16_t, 5>;
 
 struct ZoneSpec {
     ZoneSpec(std::vector<GenRecord> g = {}, std::vector<ModRecord> m = {})
@@ -33,8 +31,7 @@ struct ZoneSpec {
 
 struct PresetSpec {
     std::string name;
-    std::uint16_t preset = 0;
-    std::uint16_t bank = 0;
+    std::uint16_t preset = 0, bank = 0;
     std::vector<ZoneSpec> zones;
 };
 
@@ -45,77 +42,160 @@ struct InstrumentSpec {
 
 struct SampleSpec {
     std::string name;
-    std::uint32_t start = 0;
-    std::uint32_t end = 0;
-    std::uint32_t startLoop = 0;
-    std::uint32_t endLoop = 0;
-    std::uint32_t rate = 44100;
-    std::uint8_t pitch = 60;
-    std::uint8_t correction = 0;
-    std::uint16_t link = 0;
-    std::uint16_t type = 1;
+    std::uint32_t start = 0, end = 0, startLoop = 0, endLoop = 0, rate = 44100;
+    std::uint8_t pitch = 60, correction = 0;
+    std::uint16_t link = 0, type = 1;
 };
 
-// Generator records by name.
-GenRecord KeyRange(int lo, int hi);
-GenRecord VelRange(int lo, int hi);
-GenRecord InstrumentId(int index);  // 0-based, as the file numbers it
-GenRecord SampleId(int index);    // 0-based
-GenRecord Gen(int oper, int amount);  // amount may be negative: stored as 16-bit two's complement
+// amount may be negative: stored as 16-bit two's complement.
+inline GenRecord Gen(int oper, int amount) {
+    return {static_cast<std::uint16_t>(oper), static_cast<std::uint16_t>(amount & 0xFFFF)};
+}
+inline GenRecord KeyRange(int lo, int hi) { return Gen(43, lo + hi * 256); }
+inline GenRecord VelRange(int lo, int hi) { return Gen(44, lo + hi * 256); }
+inline GenRecord InstrumentId(int index) { return Gen(41, index); }  // 0-based, as stored
+inline GenRecord SampleId(int index) { return Gen(53, index); }      // 0-based
+
+inline void AppendLe(std::string& out, std::uint32_t value, int width) {
+    for (int i = 0; i < width; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+// Overwrites width bytes of a built file with a little-endian value.
+inline void PutLe(std::string& file, std::size_t at, std::uint32_t value, int width) {
+    for (int i = 0; i < width; ++i) file[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+// Offset of the first occurrence of a four-character id in a built file.
+inline std::size_t FindChunk(const std::string& file, std::string_view id) {
+    const std::size_t at = file.find(id);
+    if (at == std::string::npos) throw std::invalid_argument("no chunk " + std::string(id));
+    return at;
+}
 
 class Sf2Builder {
 public:
-    Sf2Builder();
+    Sf2Builder& Info(std::string_view id, std::string data) {
+        info_ += Chunk(id, data);
+        return *this;
+    }
+    Sf2Builder& Version(std::uint16_t major, std::uint16_t minor) {
+        ifil_.clear();
+        AppendLe(ifil_, major, 2);
+        AppendLe(ifil_, minor, 2);
+        return *this;
+    }
+    Sf2Builder& Preset(PresetSpec p) { return presets_.push_back(std::move(p)), *this; }
+    Sf2Builder& Instrument(InstrumentSpec i) { return instruments_.push_back(std::move(i)), *this; }
+    Sf2Builder& Sample(SampleSpec s) { return samples_.push_back(std::move(s)), *this; }
+    Sf2Builder& SampleBytes(std::string bytes) { return smpl_ = std::move(bytes), *this; }
+    Sf2Builder& SamplePoints(const std::vector<std::int16_t>& points) {
+        smpl_.clear();
+        for (std::int16_t p : points) AppendLe(smpl_, static_cast<std::uint16_t>(p), 2);
+        return *this;
+    }
+    Sf2Builder& Sm24(std::string bytes) { return sm24_ = std::move(bytes), *this; }
+    Sf2Builder& WithoutEos() { return eos_ = false, *this; }
 
-    // An INFO sub-chunk written as given (id, raw data); replaces the default
-    // "ifil" when id is "ifil".
-    Sf2Builder& Info(std::string_view id, std::string data);
-    Sf2Builder& Version(std::uint16_t major, std::uint16_t minor);
-    Sf2Builder& Preset(PresetSpec preset);
-    Sf2Builder& Instrument(InstrumentSpec instrument);
-    Sf2Builder& Sample(SampleSpec sample);
-    // The "smpl" data as 16-bit points (written little-endian).
-    Sf2Builder& SamplePoints(const std::vector<std::int16_t>& points);
-    Sf2Builder& SampleBytes(std::string bytes);
-    // A "sm24" sub-chunk after "smpl".
-    Sf2Builder& Sm24(std::string bytes);
-    // Leave out the terminal "EOS" record.
-    Sf2Builder& WithoutEos();
-    // Bytes appended after the "pdta" list.
-    Sf2Builder& Trailer(std::string bytes);
-
-    std::string Build() const;
+    std::string Build() const {
+        std::string sdta = Chunk("smpl", smpl_);
+        if (sm24_) sdta += Chunk("sm24", *sm24_);
+        std::string phdr, inst, shdr, pbag, pmod, pgen, ibag, imod, igen;
+        const auto firstBags = [](const auto& owners, std::string& bags, std::string& mods,
+                                  std::string& gens) {
+            std::vector<std::uint32_t> first;
+            std::uint32_t bag = 0, gen = 0, mod = 0;
+            for (const auto& owner : owners) {
+                first.push_back(bag);
+                for (const ZoneSpec& zone : owner.zones) {
+                    AppendLe(bags, gen, 2);
+                    AppendLe(bags, mod, 2);
+                    for (const GenRecord& g : zone.gens) AppendLe(gens, g.oper | Hi(g.amount), 4);
+                    for (const ModRecord& m : zone.mods) {
+                        for (std::uint16_t v : m) AppendLe(mods, v, 2);
+                    }
+                    ++bag;
+                    gen += static_cast<std::uint32_t>(zone.gens.size());
+                    mod += static_cast<std::uint32_t>(zone.mods.size());
+                }
+            }
+            first.push_back(bag);
+            AppendLe(bags, gen | Hi(mod), 4);  // the terminal records
+            mods += std::string(10, '\0');
+            gens += std::string(4, '\0');
+            return first;
+        };
+        const auto presetBags = firstBags(presets_, pbag, pmod, pgen);
+        for (std::size_t i = 0; i <= presets_.size(); ++i) {
+            const bool end = i == presets_.size();
+            phdr += Name(end ? "EOP" : presets_[i].name);
+            AppendLe(phdr, end ? 0 : presets_[i].preset | Hi(presets_[i].bank), 4);
+            AppendLe(phdr, presetBags[i], 2);
+            phdr += std::string(12, '\0');
+        }
+        const auto instBags = firstBags(instruments_, ibag, imod, igen);
+        for (std::size_t i = 0; i <= instruments_.size(); ++i) {
+            inst += Name(i == instruments_.size() ? "EOI" : instruments_[i].name);
+            AppendLe(inst, instBags[i], 2);
+        }
+        std::vector<SampleSpec> samples = samples_;
+        if (eos_) samples.push_back({"EOS"});
+        for (const SampleSpec& s : samples) {
+            shdr += Name(s.name);
+            for (std::uint32_t v : {s.start, s.end, s.startLoop, s.endLoop, s.rate}) AppendLe(shdr, v, 4);
+            AppendLe(shdr, s.pitch | s.correction << 8 | Hi(s.link), 4);
+            AppendLe(shdr, s.type, 2);
+        }
+        const std::string pdta = Chunk("phdr", phdr) + Chunk("pbag", pbag) + Chunk("pmod", pmod) +
+                                 Chunk("pgen", pgen) + Chunk("inst", inst) + Chunk("ibag", ibag) +
+                                 Chunk("imod", imod) + Chunk("igen", igen) + Chunk("shdr", shdr);
+        return Chunk("RIFF", "sfbk" + List("INFO", Chunk("ifil", ifil_) + info_) +
+                                 List("sdta", sdta) + List("pdta", pdta));
+    }
 
 private:
-    std::vector<std::pair<std::string, std::string>> info_;
+    static std::uint32_t Hi(std::uint32_t word) { return word << 16; }
+    static std::string Chunk(std::string_view id, const std::string& data) {
+        std::string out(id);
+        AppendLe(out, static_cast<std::uint32_t>(data.size()), 4);
+        return out + data + (data.size() % 2 ? std::string(1, '\0') : "");
+    }
+    static std::string List(std::string_view type, const std::string& body) {
+        return Chunk("LIST", std::string(type) + body);
+    }
+    static std::string Name(const std::string& name) {
+        std::string field = name.substr(0, 20);
+        field.resize(20, '\0');
+        return field;
+    }
+
+    std::string ifil_{"\x02\x00\x01\x00", 4}, info_, smpl_;
+    std::optional<std::string> sm24_;
     std::vector<PresetSpec> presets_;
     std::vector<InstrumentSpec> instruments_;
     std::vector<SampleSpec> samples_;
-    std::string smpl_;
-    std::string sm24_;
-    bool hasSm24_ = false;
     bool eos_ = true;
-    std::string trailer_;
 };
 
-// Offset of the first occurrence of a four-character id in a built file.
-std::size_t FindChunk(const std::string& file, std::string_view id);
-void PutWord(std::string& file, std::size_t offset, std::uint16_t value);
-void PutLong(std::string& file, std::size_t offset, std::uint32_t value);
-
-// A file that removes itself; for code that opens files by path.
+// A file in a folder of its own that removes both; for code that opens paths.
 class TempFile {
 public:
-    explicit TempFile(const std::string& bytes, std::string_view name = "test.sf2");
-    ~TempFile();
+    explicit TempFile(const std::string& bytes, std::string_view name = "test.sf2") {
+        static std::atomic<int> counter{0};
+        dir_ = std::filesystem::temp_directory_path() /
+               ("zelvo-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(dir_);
+        path_ = dir_ / std::string(name);
+        std::ofstream(path_, std::ios::binary) << bytes;
+    }
+    ~TempFile() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path folder() const { return dir_; }
 
 private:
-    std::filesystem::path dir_;
-    std::filesystem::path path_;
+    std::filesystem::path dir_, path_;
 };
 
 }  // namespace zelvo::testing
