@@ -1,6 +1,8 @@
 // Loading built files in tests.
 #pragma once
 
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -23,6 +25,11 @@ inline Loaded LoadBytes(const std::string& bytes) {
     ByteReader reader(in);
     LoadSoundFont(loaded.model, reader, loaded.tree);
     return loaded;
+}
+
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline std::string NodeText(const MemoryTree& tree, std::string_view key) {

@@ -3,6 +3,7 @@
 
 #include "load_helpers.h"
 #include "sf2_builder.h"
+#include "soundfont/errors.h"
 #include "soundfont/reader.h"
 
 namespace zelvo::testing {
@@ -114,6 +115,24 @@ TEST(Reader, EveryLoadStartsFromAnEmptyModelAndWithoutEosTheLastSampleIsDropped)
     EXPECT_EQ(f.tree.nodes().size(), 5u);  // the file, three groups, one sample
     EXPECT_FALSE(f.tree.Find("node1")->expanded);
     EXPECT_EQ(f.tree.Find("nodeS2"), nullptr);
+}
+
+// Reads that straddle the reader's buffer end, skips past it and a refused
+// skip beyond the data.
+TEST(ByteReader, ReadsAcrossBufferRefillsAndSkips) {
+    std::string data(200000, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i % 251);
+    std::istringstream in(data);
+    ByteReader r(in);
+    r.Skip(65535);
+    EXPECT_EQ(r.ReadWord(), (65535 % 251) | ((65536 % 251) << 8));
+    r.Skip(100000);
+    EXPECT_EQ(r.Offset(), 165537u);
+    EXPECT_EQ(r.ReadLong(), 0x83828180u);  // 165537 % 251 is 128
+    EXPECT_EQ(r.ReadText(30000).size(), 30000u);
+    EXPECT_THROW(r.Skip(r.Remaining() + 1), MalformedFileError);
+    r.Skip(r.Remaining());
+    EXPECT_TRUE(r.AtEnd());
 }
 
 }  // namespace

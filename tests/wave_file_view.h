@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "load_helpers.h"
 #include "soundfont/model.h"
 
 namespace zelvo::testing {
@@ -23,11 +24,6 @@ inline constexpr std::size_t kKeyMapArea = 4230;
 inline constexpr std::size_t kSampleHeaders = 34950;
 inline constexpr std::size_t kSampleSizes = 65670;
 inline constexpr std::size_t kSampleData = 69766;
-
-inline std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Big-endian unsigned number of width bytes at offset.
 inline std::int64_t Be(const std::string& file, std::size_t offset, int width) {
