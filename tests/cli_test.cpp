@@ -1,23 +1,34 @@
-// zelvo-cli's command line, messages and exit status.
+// zelvo-cli's commands, file names, messages and exit status.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <sstream>
 
 #include "cli/cli.h"
 #include "sf2_builder.h"
+#include "wave_file_view.h"
 
 namespace zelvo::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 struct CliRun {
     int status;
     std::string out, err;
 };
 
-CliRun RunCli(const std::vector<std::string>& args) {
+CliRun Cli(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int status = cli::RunCli(args, out, err);
     return {status, out.str(), err.str()};
+}
+
+std::set<std::string> FilesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+    return names;
 }
 
 std::string LatinFile() {
@@ -25,12 +36,27 @@ std::string LatinFile() {
     b.Info("INAM", "Caf\xE9").Sample({.name = "S\xF8ren", .end = 2})
         .Instrument({"Inst", {{{SampleId(0)}}}})
         .Preset({"Pr\xE9set", 0, 0, {{{InstrumentId(0)}}}});
-    return b.Build();
+    return b.SamplePoints({1, 2}).Build();
 }
 
-TEST(Cli, TreePrintsNodesByDepthAndTheCountText) {
+// Instruments whose names clash or hold characters no file name may, one
+// without zones and one whose sample lies in ROM.
+std::string BankFile() {
+    Sf2Builder b;
+    b.Sample({.name = "Tone", .start = 0, .end = 100})
+        .Sample({.name = "Rom", .start = 0, .end = 100, .type = 0x8001})
+        .SamplePoints(std::vector<std::int16_t>(200, 5));
+    for (const char* name : {"Piano", "Piano", "A/B:C?", "Piano"}) b.Instrument({name, {{{SampleId(0)}}}});
+    b.Instrument({"Silent", {}}).Instrument({"Rom", {{{SampleId(1)}}}});
+    return b.Instrument({"Piano (2)", {{{SampleId(0)}}}}).Build();
+}
+
+constexpr const char* kRomRefusal =
+    "zelvo-cli: Sample \"Rom\" of instrument \"Rom\" lies in ROM, not in this file, so it cannot be exported.\n";
+
+TEST(Cli, TreeAndInfoPrintLatin1TextsAsUtf8) {
     const TempFile file(LatinFile(), "Latin.sf2");
-    const CliRun run = RunCli({"tree", file.path()});
+    CliRun run = Cli({"tree", file.path()});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
               "node1\tLatin.sf2\n"
@@ -43,56 +69,93 @@ TEST(Cli, TreePrintsNodesByDepthAndTheCountText) {
               "  nodeS\tSamples\n"
               "    nodeS1\tS\xC3\xB8ren\n"
               " 1 presets,  1 instruments,  1 samples\n");
-}
-
-TEST(Cli, InfoPrintsTheTwelveLines) {
-    const TempFile file(LatinFile(), "Latin.sf2");
-    const CliRun run = RunCli({"info", file.path()});
+    run = Cli({"info", file.path()});
     EXPECT_EQ(run.status, 0);
-    std::istringstream lines(run.out);
-    std::vector<std::string> all;
-    for (std::string line; std::getline(lines, line);) all.push_back(line);
-    ASSERT_EQ(all.size(), 12u);
-    EXPECT_EQ(all[0], "Filename: Latin.sf2");
-    EXPECT_EQ(all[5], "Bank Name: Caf\xC3\xA9");
-    EXPECT_EQ(all[11], "Comments: ");
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 12);
+    EXPECT_NE(run.out.find("\nBank Name: Caf\xC3\xA9\n"), std::string::npos);
 }
 
 TEST(Cli, WrongCommandLinesAreUsageErrors) {
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{}, {"frobnicate"}, {"tree"}, {"info", "a", "b"}}) {
-        const CliRun run = RunCli(args);
-        EXPECT_EQ(run.status, 2);
+    const std::string sf2 = "x.sf2";
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"tree"}, {"info", "a", "b"}, {"export", sf2}, {"export", sf2, "1", "a", "b"},
+             {"export", sf2, "x"}, {"export", sf2, "-1"}, {"export", sf2, "1x"}, {"export", sf2, ""}}) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, 2) << ::testing::PrintToString(args);
         EXPECT_NE(run.err.find("usage: zelvo-cli"), std::string::npos);
     }
-    EXPECT_EQ(RunCli({"--help"}).status, 0);
+    EXPECT_EQ(Cli({"--help"}).status, 0);
 }
 
 TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {
-    CliRun run = RunCli({"tree", "/nonexistent/x.sf2"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("No such file or directory"), std::string::npos);
-    EXPECT_EQ(run.out, "");
-
     const TempFile somewhere(LatinFile());
-    run = RunCli({"tree", somewhere.folder()});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("Is a directory"), std::string::npos);
-
-    std::string cut = LatinFile();
+    std::string cut = LatinFile(), wave = LatinFile();
     cut.resize(cut.size() - 10);
-    const TempFile truncated(cut);
-    run = RunCli({"info", truncated.path()});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err.rfind("Error in SoundFont File", 0), 0u) << run.err;
-    EXPECT_EQ(run.out, "");
-
-    std::string wave = LatinFile();
     wave.replace(8, 4, "WAVE");
-    const TempFile notSf2(wave);
-    run = RunCli({"tree", notSf2.path()});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err.rfind("Error in SoundFont File", 0), 0u) << run.err;
+    const TempFile truncated(cut, "cut.sf2"), notSf2(wave, "wave.sf2");
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"tree", "/nonexistent/x.sf2"}, "No such file or directory"},
+        {{"tree", somewhere.folder()}, "Is a directory"},
+        {{"info", truncated.path()}, "Error in SoundFont File"},
+        {{"tree", notSf2.path()}, "Error in SoundFont File"},
+        {{"export", "/nonexistent/x.sf2", "1"}, "No such file or directory"}};
+    for (const auto& [args, message] : cases) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, 1);
+        const std::size_t at = run.err.find(message);
+        // The reader's messages begin with their prefix; the system's reasons follow a path.
+        EXPECT_TRUE(message[0] == 'E' ? at == 0 : at != std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(ExportCli, ExportsOneInstrumentBesideTheSoundFontOrToOut) {
+    const TempFile sf2(BankFile(), "bank.sf2");
+    const std::string path = sf2.path().string();
+    const CliRun beside = Cli({"export", path, "3"});
+    const std::string proposed = (sf2.folder() / "A_B:C?.s1m").string();
+    EXPECT_EQ(beside.status, 0) << beside.err;
+    EXPECT_EQ(beside.out, "File  " + proposed + "  was saved\n");
+    EXPECT_EQ(ReadWholeFile(proposed).size(), 69766u + 200);
+
+    const std::string out = (sf2.folder() / "chosen").string();
+    const CliRun chosen = Cli({"export", path, "1", out});
+    EXPECT_EQ(chosen.status, 0);
+    EXPECT_EQ(chosen.out, "File  " + out + "  was saved\n");
+    EXPECT_EQ(ParseWave(ReadWholeFile(out)).keyMapName, "Piano   ");
+}
+
+TEST(ExportCli, RefusalsExitWithOneAndWriteNothing) {
+    const TempFile sf2(BankFile(), "bank.sf2");
+    const std::vector<std::pair<std::string, std::string>> failures = {
+        {"0", "zelvo-cli: There is no instrument 0 in this SoundFont.\n"},
+        {"99999999999", "zelvo-cli: There is no instrument 2147483647 in this SoundFont.\n"},
+        {"5", "zelvo-cli: Instrument has no samples\n"},
+        {"6", kRomRefusal}};
+    for (const auto& [number, message] : failures) {
+        const CliRun r = Cli({"export", sf2.path().string(), number, (sf2.folder() / "x.s1m").string()});
+        EXPECT_EQ(std::make_tuple(r.status, r.err, r.out), std::make_tuple(1, message, "")) << number;
+    }
+    EXPECT_EQ(FilesIn(sf2.folder()), std::set<std::string>{"bank.sf2"});
+}
+
+TEST(ExportCli, AllWritesEveryInstrumentWithZonesUnderSafeUniqueNames) {
+    const TempFile sf2(BankFile(), "bank.sf2");
+    const fs::path folder = sf2.folder() / "new" / "waves";
+    const CliRun r = Cli({"export", sf2.path().string(), "--all", folder.string()});
+    EXPECT_EQ(r.status, 1);  // the ROM instrument is refused, the others are written
+    EXPECT_EQ(r.err, kRomRefusal);
+    std::string saved;
+    for (const char* file : {"Piano.s1m", "Piano (2).s1m", "A_B_C_.s1m", "Piano (3).s1m", "Piano (2) (2).s1m"}) {
+        saved += "File  " + (folder / file).string() + "  was saved\n";
+    }
+    EXPECT_EQ(r.out, saved);
+    EXPECT_EQ(FilesIn(folder).size(), 5u);
+
+    const TempFile latin(LatinFile());
+    const CliRun all = Cli({"export", latin.path().string(), "--all", latin.folder().string()});
+    EXPECT_EQ(std::make_tuple(all.status, all.err), std::make_tuple(0, ""));
+    EXPECT_EQ(FilesIn(latin.folder()), (std::set<std::string>{"Inst.s1m", "test.sf2"}));
 }
 
 }  // namespace
