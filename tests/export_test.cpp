@@ -5,9 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "export/export_texts.h"
 #include "export/write_stuff.h"
-#include "load_helpers.h"
 #include "sf2_builder.h"
 #include "soundfont/tree_keys.h"
 #include "wave_file_view.h"
@@ -19,9 +17,9 @@ namespace fs = std::filesystem;
 
 constexpr int kPan = 17, kCoarseTune = 51, kFineTune = 52, kSampleModes = 54, kRootKey = 58;
 
-std::vector<std::int16_t> Ramp(std::size_t count, int from = 0x1234) {
+std::vector<std::int16_t> Ramp(std::size_t count) {
     std::vector<std::int16_t> points(count);
-    for (std::size_t i = 0; i < count; ++i) points[i] = static_cast<std::int16_t>(from + 3 * i);
+    for (std::size_t i = 0; i < count; ++i) points[i] = static_cast<std::int16_t>(0x1234 + 3 * i);
     return points;
 }
 
@@ -29,14 +27,8 @@ std::vector<std::int16_t> Ramp(std::size_t count, int from = 0x1234) {
 Sf2Builder TwoSampleFile() {
     Sf2Builder b;
     b.Sample({.name = "Flute", .start = 0, .end = 1000, .startLoop = 100, .endLoop = 900})
-        .Sample({.name = "Oboe Long Name",
-                 .start = 1046,
-                 .end = 1546,
-                 .startLoop = 1096,
-                 .endLoop = 1500,
-                 .pitch = 72})
-        .SamplePoints(Ramp(1600));
-    return b;
+        .Sample({.name = "Oboe Long Name", .start = 1046, .end = 1546, .startLoop = 1096, .endLoop = 1500, .pitch = 72});
+    return b.SamplePoints(Ramp(1600));
 }
 
 class Export : public ::testing::Test {
@@ -46,25 +38,24 @@ protected:
         sf2_ = std::make_unique<TempFile>(sf2Bytes_);
         OpenSoundFont(model_, sf2_->path().string(), tree_);
     }
-    std::string NodeTextOf(int instrument) const {
-        return NodeText(tree_, NodeKey(kInstrumentsKey, instrument));
-    }
+    std::string NodeTextOf(int instrument) const { return NodeText(tree_, NodeKey(kInstrumentsKey, instrument)); }
     std::string Out() const { return (sf2_->folder() / "out.s1m").string(); }
     std::string Run(int instrument = 1, const ExportProgress& progress = {}) {
-        ExportInstrumentToWave(model_, instrument, NodeTextOf(instrument), sf2_->path().string(),
-                               Out(), progress);
+        ExportInstrumentToWave(model_, instrument, NodeTextOf(instrument), sf2_->path().string(), Out(), progress);
         return ReadWholeFile(Out());
     }
     WaveFields Expected(int instrument = 1) const {
         return ExpectedWave(model_, instrument, NodeTextOf(instrument), sf2Bytes_);
     }
-    // Expects a refusal before anything is written: an existing file stays.
-    std::string Refusal(int instrument = 1) {
+    // Expects an export error that leaves an existing file and no other behind.
+    std::string Error(int instrument, ExportError::Kind kind = ExportError::Kind::Refused, std::string soundFont = "",
+                      std::string out = "") {
         std::ofstream(Out()) << "old";
         try {
-            Run(instrument);
+            ExportInstrumentToWave(model_, instrument, NodeTextOf(instrument),
+                                   soundFont.empty() ? sf2_->path().string() : soundFont, out.empty() ? Out() : out);
         } catch (const ExportError& e) {
-            EXPECT_EQ(e.kind(), ExportError::Kind::Refused) << e.what();
+            EXPECT_EQ(e.kind(), kind) << e.what();
             EXPECT_EQ(ReadWholeFile(Out()), "old");
             EXPECT_EQ(std::distance(fs::directory_iterator(sf2_->folder()), {}), 2);
             return e.what();
@@ -88,10 +79,10 @@ TEST_F(Export, OneZoneOfAThousandPointsGivesTheWorkedExample) {
     const WaveFields w = ParseWave(file);
     EXPECT_EQ(w.keyMapName, "Fl      ");
     EXPECT_EQ(w.entries, (std::vector<EntryFields>{{0x4000, 0, 127, 1, 127, 64, 64, 64, 0x40}}));
-    // loop position FC 00 32, loop start 00 00 64, loop length 00 03 20, after the loop 00 00 64
-    const SampleFields flute{
-        std::string("Flute\0\0\0", 8), 0xFC0032, 0x40, 100, 800, 60, 0, 100, 0, 2000};
-    EXPECT_EQ(w.samples, std::vector<SampleFields>{flute});
+    // Loop position FC 00 32, flag 40, loop start 00 00 64, loop length 00 03 20, root key
+    // 60, start 0, after the loop 00 00 64, slot 0; then the size, 2000 bytes.
+    EXPECT_EQ(file.substr(kSampleHeaders, 30), std::string("Flute\0\0\0\0\0\xFC\x00\x32\x40\0\0\x64\0"
+                                                           "\0\x03\x20\x3C\0\0\0\0\0\x64\0\0", 30));
     EXPECT_EQ(file.substr(kSampleSizes, 4), std::string("\0\0\x07\xD0", 4));
     // Point 0x1234 is stored 34 12 in the SoundFont and written 12 34.
     EXPECT_EQ(sf2Bytes_.substr(model_.SampleDataPos - 1, 2), "\x34\x12");
@@ -100,21 +91,16 @@ TEST_F(Export, OneZoneOfAThousandPointsGivesTheWorkedExample) {
 }
 
 TEST_F(Export, TwoSamplesFollowEachOtherAndLoopPositionsCountFromTheFileData) {
-    Load(TwoSampleFile().Instrument(
-        {"Pair", {{{KeyRange(0, 59), SampleId(0)}}, {{KeyRange(60, 127), SampleId(1)}}}}));
+    Load(TwoSampleFile().Instrument({"Pair", {{{KeyRange(0, 59), SampleId(0)}}, {{KeyRange(60, 127), SampleId(1)}}}}));
     const std::string file = Run();
     ASSERT_EQ(file.size(), 72766u);
     const WaveFields w = ParseWave(file);
     ASSERT_EQ(w.samples.size(), 2u);
     // Loop start 50 points into the second sample, which follows 1000 points.
-    EXPECT_EQ(w.samples[1].loopPosition, 0xFC0000 | 525);
-    EXPECT_EQ(w.samples[1].name, "Oboe Lon");
-    EXPECT_EQ(w.samples[1].slot, 1);
-    EXPECT_EQ(w.samples[1].rootKey, 72);
+    EXPECT_EQ(w.samples[1], (SampleFields{"Oboe Lon", 0xFC0000 | 525, 0x40, 50, 404, 72, 0, 46, 1, 1000}));
+    EXPECT_EQ(w.entries[1], (EntryFields{0x4001, 60, 127, 1, 127, 64, 64, 64, 0x00}));
     const std::string second = sf2Bytes_.substr(model_.SampleDataPos - 1 + 2 * 1046, 2);
     EXPECT_EQ(file.substr(71766, 2), (std::string{second[1], second[0]}));
-    EXPECT_EQ(w.entries[1].sampleReference, 0x4001);
-    EXPECT_EQ(w.entries[1].flag, 0x00);
     ExpectSameWave(w, Expected());
 }
 
@@ -132,14 +118,10 @@ TEST_F(Export, RepeatsShareASampleAndGlobalZonesGiveNoEntry) {
     ASSERT_EQ(w.entries.size(), 3u);
     EXPECT_EQ(w.entries[0], (EntryFields{0x4000, 0, 40, 1, 127, 32, 64, 64, 0x40}));
     EXPECT_EQ(w.entries[1].sampleReference, 0x4001);
-    EXPECT_EQ(w.entries[2].sampleReference, 0x4000);
-    EXPECT_EQ(w.entries[2].flag, 0x00);
+    EXPECT_EQ(w.entries[2], (EntryFields{0x4000, 81, 127, 1, 127, 32, 64, 64, 0x00}));
     ASSERT_EQ(w.samples.size(), 2u);
     // Sample 1 is written from its first user: root key 50, the inherited looping mode.
-    EXPECT_EQ(w.samples[0].rootKey, 50);
-    EXPECT_EQ(w.samples[0].loopFlag, 0x00);
-    EXPECT_EQ(w.samples[0].size, 1000);
-    EXPECT_EQ(w.samples[0].loopPosition, 0xFC0000 | 25);
+    EXPECT_EQ(w.samples[0], (SampleFields{"Oboe Lon", 0xFC0000 | 25, 0x00, 50, 404, 50, 0, 46, 0, 1000}));
     EXPECT_EQ(w.data.size(), 3000u);
     ExpectSameWave(w, Expected());
 }
@@ -156,26 +138,23 @@ TEST_F(Export, InstrumentWithoutSampleZonesOrWithEmptySamplesStillGivesTheFrontP
     EXPECT_TRUE(ParseWave(globals).samples.empty());
     const WaveFields empties = ParseWave(Run(2));
     ASSERT_EQ(empties.samples.size(), 2u);
-    EXPECT_EQ(empties.samples[1].size, 0);
-    EXPECT_EQ(empties.samples[1].loopPosition, 0);  // loop start before the start
-    EXPECT_EQ(empties.samples[1].loopStartOffset, 0);
-    EXPECT_EQ(empties.samples[1].afterLoop, 0);
+    // Nothing below zero: the loop starts before the start and ends after the end.
+    EXPECT_EQ(empties.samples[1], (SampleFields{"Backward", 0, 0x40, 0, 35, 60, 0, 0, 1, 0}));
     ExpectSameWave(empties, Expected(2));
 }
 
-TEST_F(Export, SingleByteFieldsAreClampedAndTheRootKeyFallsBackTo60) {
-    Sf2Builder b = TwoSampleFile();
-    b.Sample({.name = "Noise", .start = 1546, .end = 1590, .pitch = 255})
-        .Instrument(
-            {"Extremes",
-             {{{KeyRange(0, 200), VelRange(0, 250), Gen(kPan, -600), Gen(kCoarseTune, -120),
-                Gen(kFineTune, 99), Gen(kRootKey, 65535), SampleId(2)}},
-              {{Gen(kPan, 500), Gen(kCoarseTune, 120), Gen(kSampleModes, 2), SampleId(1)}}}});
-    Load(b);
+TEST_F(Export, SingleByteFieldsAreClampedFlooredAndTheRootKeyFallsBackTo60) {
+    Load(TwoSampleFile()
+             .Sample({.name = "Noise", .start = 1546, .end = 1590, .pitch = 255})
+             .Instrument({"Extremes",
+                          {{{KeyRange(0, 200), VelRange(0, 250), Gen(kPan, -600), Gen(kCoarseTune, -120),
+                             Gen(kFineTune, 99), Gen(kRootKey, 65535), SampleId(2)}},
+                           {{Gen(kPan, 500), Gen(kCoarseTune, 120), Gen(kSampleModes, 2), SampleId(1)}},
+                           {{Gen(kPan, -1), Gen(kCoarseTune, 1), Gen(kFineTune, -1), SampleId(1)}}}}));
     const WaveFields w = ParseWave(Run());
     EXPECT_EQ(w.entries[0], (EntryFields{0x4000, 0, 127, 0, 127, 0, 0, 127, 0x40}));
-    EXPECT_EQ(w.entries[1].pan, 127);
-    EXPECT_EQ(w.entries[1].coarseTune, 127);
+    EXPECT_EQ(w.entries[1], (EntryFields{0x4001, 0, 127, 1, 127, 127, 127, 64, 0}));
+    EXPECT_EQ(w.entries[2], (EntryFields{0x4001, 0, 127, 1, 127, 63, 64, 63, 0}));
     EXPECT_EQ(w.samples[0].rootKey, 60);
     EXPECT_EQ(w.samples[1].rootKey, 72);
     EXPECT_EQ(w.samples[1].loopFlag, 0x00);
@@ -200,8 +179,8 @@ TEST_F(Export, LimitsAreExactAndInstrumentsOfManyZonesExport) {
     EXPECT_EQ(Be(full, kCounts + 4, 2), 1024);
     EXPECT_EQ(Be(full, kSampleHeaders + 30 * 1023 + 28, 2), 1023);
     EXPECT_EQ(ParseWave(Run(2)).entries.size(), 1706u);  // no filler left
-    EXPECT_NE(Refusal(3).find("1025 samples"), std::string::npos);
-    EXPECT_NE(Refusal(4).find("1707 zones"), std::string::npos);
+    EXPECT_NE(Error(3).find("1025 samples"), std::string::npos);
+    EXPECT_NE(Error(4).find("1707 zones"), std::string::npos);
 }
 
 TEST_F(Export, RefusesWhatTheFileCannotHoldBeforeWritingAnything) {
@@ -213,78 +192,42 @@ TEST_F(Export, RefusesWhatTheFileCannotHoldBeforeWritingAnything) {
         .Sample({.name = "MaxLoop", .start = 0, .end = 10, .startLoop = 1, .endLoop = 1u << 24})
         .Instrument({"Nothing", {}});
     for (const int s : {2, 3, 4, 5}) b.Instrument({"Uses" + std::to_string(s), {{{SampleId(s)}}}});
-    b.Instrument({"Missing", {{{SampleId(0)}}, {{SampleId(7)}}}})
-        .Instrument({"Fits", {{{SampleId(6)}}}});
-    Load(b);
-    EXPECT_EQ(Refusal(1), kNoSamplesMessage);
-    EXPECT_EQ(Refusal(2),
-              "Sample \"InRom\" of instrument \"Uses2\" lies in ROM, not in this file, "
-              "so it cannot be exported.");
-    EXPECT_NE(Refusal(3).find("\"Packed\" of instrument \"Uses3\" is compressed"),
-              std::string::npos);
-    EXPECT_NE(Refusal(4).find("\"Beyond\" of instrument \"Uses4\" reaches past the sample data"),
-              std::string::npos);
-    EXPECT_NE(Refusal(5).find("loop length (16777216)"), std::string::npos);
-    EXPECT_EQ(Refusal(6),
-              "Zone 2 of instrument \"Missing\" refers to sample 8, but this "
-              "SoundFont has 7 samples.");
+    Load(b.Instrument({"Missing", {{{SampleId(0)}}, {{SampleId(7)}}}}).Instrument({"Fits", {{{SampleId(6)}}}}));
+    EXPECT_EQ(Error(1), "Instrument has no samples");
+    EXPECT_EQ(Error(2), "Sample \"InRom\" of instrument \"Uses2\" lies in ROM, not in this file, so it cannot be exported.");
+    EXPECT_NE(Error(3).find("\"Packed\" of instrument \"Uses3\" is compressed"), std::string::npos);
+    EXPECT_NE(Error(4).find("\"Beyond\" of instrument \"Uses4\" reaches past the sample data"), std::string::npos);
+    EXPECT_NE(Error(5).find("loop length (16777216)"), std::string::npos);
+    EXPECT_EQ(Error(6), "Zone 2 of instrument \"Missing\" refers to sample 8, but this SoundFont has 7 samples.");
     EXPECT_EQ(ParseWave(Run(7)).samples.at(0).loopLength, 0xFFFFFF);
-    EXPECT_EQ(Refusal(0), "There is no instrument 0 in this SoundFont.");
-    EXPECT_EQ(Refusal(9), "There is no instrument 9 in this SoundFont.");
+    EXPECT_EQ(Error(0), "There is no instrument 0 in this SoundFont.");
+    EXPECT_EQ(Error(9), "There is no instrument 9 in this SoundFont.");
 }
 
 TEST_F(Export, FailuresNameTheFileAndLeaveNoPartialOutput) {
     Load(TwoSampleFile().Instrument({"Fl", {{{SampleId(0)}}}}));
-    const auto failure = [&](const std::string& soundFont, const std::string& out) {
-        try {
-            ExportInstrumentToWave(model_, 1, "Fl", soundFont, out);
-        } catch (const ExportError& e) {
-            EXPECT_EQ(e.kind(), ExportError::Kind::Failed);
-            return std::string(e.what());
-        }
-        return std::string("exported");
-    };
-    const std::string sf2 = sf2_->path().string();
-    EXPECT_EQ(failure(sf2 + ".gone", Out()),
-              "Cannot open the SoundFont " + sf2 + ".gone: No such file or directory");
-    const std::string nowhere = (sf2_->folder() / "no" / "x.s1m").string();
-    EXPECT_EQ(failure(sf2, nowhere), "Cannot write " + nowhere + ": No such file or directory");
-
-    // A SoundFont cut short after loading: the copy fails, the old file stays.
-    std::ofstream(Out()) << "old";
-    std::ofstream(sf2_->path(), std::ios::binary)
-        << sf2Bytes_.substr(0, model_.SampleDataPos + 999);
-    EXPECT_EQ(failure(sf2, Out()),
-              "Cannot read the SoundFont " + sf2 + ": the file ends before its sample data does");
-    EXPECT_EQ(ReadWholeFile(Out()), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator(sf2_->folder()), {}), 2);
+    const auto failed = ExportError::Kind::Failed;
+    const std::string sf2 = sf2_->path().string(), nowhere = (sf2_->folder() / "no" / "x.s1m").string();
+    EXPECT_EQ(Error(1, failed, sf2 + ".gone"), "Cannot open the SoundFont " + sf2 + ".gone: No such file or directory");
+    EXPECT_EQ(Error(1, failed, sf2, nowhere), "Cannot write " + nowhere + ": No such file or directory");
+    // A SoundFont cut short after loading: the copy fails.
+    std::ofstream(sf2_->path(), std::ios::binary) << sf2Bytes_.substr(0, model_.SampleDataPos + 999);
+    EXPECT_EQ(Error(1, failed), "Cannot read the SoundFont " + sf2 + ": the file ends before its sample data does");
 }
 
-TEST_F(Export, ReplacesALongerFileAndReportsProgressPerBlock) {
+// A sample longer than a copy block, over a longer file: the old bytes go.
+TEST_F(Export, CopiesInBlocksOverALongerFileAndReportsProgressPerBlock) {
     const std::size_t points = kSampleCopyBlockBytes / 2 + 1000;
-    Sf2Builder b;
-    b.Sample({.name = "Long", .end = static_cast<std::uint32_t>(points)})
-        .SamplePoints(Ramp(points))
-        .Instrument({"Long", {{{SampleId(0)}}}});
-    Load(b);
+    Load(Sf2Builder().Sample({.name = "Long", .end = static_cast<std::uint32_t>(points)})
+             .SamplePoints(Ramp(points)).Instrument({"Long", {{{SampleId(0)}}}}));
     std::ofstream(Out()) << std::string(1 << 20, 'x');
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
-    const std::string file =
-        Run(1, [&](std::uint64_t done, std::uint64_t total) { calls.emplace_back(done, total); });
-    EXPECT_EQ(file.size(), 69766 + 2 * points);
+    std::vector<std::uint64_t> calls;
+    const std::string file = Run(1, [&](std::uint64_t done, std::uint64_t total) {
+        calls.insert(calls.end(), {done, total});
+    });
     const std::uint64_t total = 2 * points;
-    const std::vector<std::pair<std::uint64_t, std::uint64_t>> expected = {
-        {0, total}, {kSampleCopyBlockBytes, total}, {total, total}};
-    EXPECT_EQ(calls, expected);
+    EXPECT_EQ(calls, (std::vector<std::uint64_t>{0, total, kSampleCopyBlockBytes, total, total, total}));
     ExpectSameWave(ParseWave(file), Expected());
-}
-
-TEST(ExportTexts, StatusTextsAndProposedPath) {
-    SoundFontModel model;
-    model.FileFolder = "/banks/";
-    EXPECT_EQ(ProposedExportPath(model, "Bass/Gtr \xE9"), "/banks/Bass_Gtr \xC3\xA9.s1m");
-    EXPECT_EQ(SavingText("/x/a.s1m"), "Saving  /x/a.s1m...");
-    EXPECT_EQ(SavedText("/x/a.s1m"), "File  /x/a.s1m  was saved");
 }
 
 // Real instruments against expectations computed from their records.
