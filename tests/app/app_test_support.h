@@ -20,9 +20,7 @@
 
 namespace zelvo::testing {
 
-inline std::filesystem::path PackagedSoundFont(const char* name) {
-    return std::filesystem::path(ZELVO_SOUNDFONT_DIR) / name;
-}
+inline std::string PackagedSoundFont(const char* name) { return std::string(ZELVO_SOUNDFONT_DIR) + "/" + name; }
 
 #define SKIP_WITHOUT(path) \
     if (!std::filesystem::exists(path)) GTEST_SKIP() << (path) << " is not installed"
@@ -33,14 +31,17 @@ protected:
         ASSERT_TRUE(settingsDir_.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
         window_ = std::make_unique<frmMain>(model_);
-        window_->AskOpenFileName = [this](const FileDialogRequest& r) {
-            openRequests_.push_back(r);
-            return Next(openAnswers_);
+        // An empty answer, when none is queued, cancels the dialog.
+        const auto answer = [](std::deque<QString>& answers, std::vector<FileDialogRequest>& requests) {
+            return [a = &answers, q = &requests](const FileDialogRequest& r) {
+                q->push_back(r);
+                const QString next = a->empty() ? QString() : a->front();
+                if (!a->empty()) a->pop_front();
+                return next;
+            };
         };
-        window_->AskSaveFileName = [this](const FileDialogRequest& r) {
-            saveRequests_.push_back(r);
-            return Next(saveAnswers_);
-        };
+        window_->AskOpenFileName = answer(openAnswers_, openRequests_);
+        window_->AskSaveFileName = answer(saveAnswers_, saveRequests_);
         window_->ShowMessage = [this](const MessageBoxRequest& r) {
             messages_.push_back(r);
             cursorDuringMessages_.push_back(QApplication::overrideCursor() != nullptr);
@@ -59,19 +60,11 @@ protected:
     SoundFontModel model_;
     QTemporaryDir settingsDir_;
     std::unique_ptr<frmMain> window_;
-    std::deque<QString> openAnswers_, saveAnswers_;  // none left: the dialog is cancelled
+    std::deque<QString> openAnswers_, saveAnswers_;
     std::vector<FileDialogRequest> openRequests_, saveRequests_;
     std::vector<MessageBoxRequest> messages_;
     std::vector<bool> cursorDuringMessages_;
     std::vector<int> endStatus_;
-
-private:
-    static QString Next(std::deque<QString>& answers) {
-        if (answers.empty()) return {};
-        QString next = answers.front();
-        answers.pop_front();
-        return next;
-    }
 };
 
 // Runs inspect on the modal window of type Window once it shows; inspect
@@ -88,25 +81,9 @@ void WhenModalOpens(Inspect inspect) {
     });
 }
 
-inline std::string SelectedKey(const frmMain& w) {
-    const QList<QTreeWidgetItem*> selected = w.TreeView1->selectedItems();
-    return selected.isEmpty() ? "" : TreeWidgetBrowseTree::KeyOf(selected.front()).value_or("");
-}
-
 inline void Select(frmMain& w, std::string_view key) {
     w.TreeView1->clearSelection();
     if (QTreeWidgetItem* item = w.FindNode(key)) w.TreeView1->setCurrentItem(item);
-}
-
-// The column titles, then the cells of each row.
-inline std::vector<std::vector<std::string>> Rows(const QTreeWidget& list) {
-    std::vector<std::vector<std::string>> rows(1);
-    for (int c = 0; c < list.columnCount(); ++c) rows[0].push_back(list.headerItem()->text(c).toStdString());
-    for (int r = 0; r < list.topLevelItemCount(); ++r) {
-        rows.emplace_back();
-        for (int c = 0; c < list.columnCount(); ++c) rows.back().push_back(list.topLevelItem(r)->text(c).toStdString());
-    }
-    return rows;
 }
 
 }  // namespace zelvo::testing
