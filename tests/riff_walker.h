@@ -22,38 +22,32 @@ struct RiffLayout {
     }
 };
 
-inline std::uint32_t LittleEndian32(const char* p) {
-    const auto* b = reinterpret_cast<const unsigned char*>(p);
-    return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-}
-
 inline RiffLayout WalkRiff(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
+    std::string id(4, ' '), type(4, ' ');
+    // Reads the id and the little-endian size of the chunk at offset at.
+    const auto head = [&](std::uint64_t at) {
+        unsigned char size[4];
+        in.seekg(static_cast<std::streamoff>(at));
+        in.read(id.data(), 4).read(reinterpret_cast<char*>(size), 4);
+        return size[0] | size[1] << 8 | size[2] << 16 | static_cast<std::uint32_t>(size[3]) << 24;
+    };
     RiffLayout layout;
-    char head[12];
-    in.read(head, 12);
-    std::uint64_t listAt = 12;
-    for (int list = 0; list < 3 && in; ++list) {
-        char listHead[12];
-        in.seekg(static_cast<std::streamoff>(listAt));
-        in.read(listHead, 12);
-        const std::uint32_t listSize = LittleEndian32(listHead + 4);
-        const std::string type(listHead + 8, 4);
-        std::uint64_t at = listAt + 12;
-        const std::uint64_t end = listAt + 8 + listSize;
-        while (at + 8 <= end) {
-            char chunkHead[8];
-            in.seekg(static_cast<std::streamoff>(at));
-            in.read(chunkHead, 8);
-            ChunkInfo chunk{at + 8, LittleEndian32(chunkHead + 4), {}};
+    std::uint64_t list = 12;  // after "RIFF", its size and "sfbk"
+    for (int n = 0; n < 3 && in; ++n) {
+        const std::uint32_t listSize = head(list);
+        in.read(type.data(), 4);
+        const std::uint64_t end = list + 8 + listSize;
+        for (std::uint64_t at = list + 12; at + 8 <= end;) {
+            ChunkInfo chunk{at + 8, head(at), {}};
             if (type != "sdta") {
                 chunk.data.resize(chunk.size);
                 in.read(chunk.data.data(), chunk.size);
             }
-            layout.chunks[std::string(chunkHead, 4)] = chunk;
             at += 8 + chunk.size + chunk.size % 2;
+            layout.chunks[id] = std::move(chunk);
         }
-        listAt = end + listSize % 2;
+        list = end + listSize % 2;
     }
     return layout;
 }

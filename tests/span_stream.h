@@ -8,33 +8,23 @@
 
 namespace zelvo::testing {
 
-class SpanBuf : public std::streambuf {
+class SpanStream : private std::streambuf, public std::istream {
 public:
-    explicit SpanBuf(std::string_view bytes) {
+    explicit SpanStream(std::string_view bytes) : std::istream(this) {
         char* begin = const_cast<char*>(bytes.data());
         setg(begin, begin, begin + bytes.size());
     }
 
-protected:
-    pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode) override {
-        const off_type base = dir == std::ios_base::beg   ? 0
-                              : dir == std::ios_base::cur ? gptr() - eback()
-                                                          : egptr() - eback();
-        return seekpos(pos_type(base + off), std::ios_base::in);
+private:
+    std::streampos seekoff(std::streamoff off, std::ios_base::seekdir dir, std::ios_base::openmode) override {
+        const std::streamoff base = dir == std::ios_base::beg ? 0 : (dir == std::ios_base::cur ? gptr() : egptr()) - eback();
+        return seekpos(base + off, std::ios_base::in);
     }
-    pos_type seekpos(pos_type pos, std::ios_base::openmode) override {
-        if (pos < 0 || pos > egptr() - eback()) return pos_type(off_type(-1));
+    std::streampos seekpos(std::streampos pos, std::ios_base::openmode) override {
+        if (pos < 0 || pos > egptr() - eback()) return std::streamoff(-1);
         setg(eback(), eback() + pos, egptr());
         return pos;
     }
-};
-
-class SpanStream : public std::istream {
-public:
-    explicit SpanStream(std::string_view bytes) : std::istream(nullptr), buf_(bytes) { rdbuf(&buf_); }
-
-private:
-    SpanBuf buf_;
 };
 
 }  // namespace zelvo::testing
