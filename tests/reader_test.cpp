@@ -86,7 +86,8 @@ TEST(Reader, ZoneNumbersRunOnOverPresetsWithEmptyOnes) {
 TEST(Reader, InfoTextsAreKeptWholeInAnyOrderAndOtherChunksSkipped) {
     Sf2Builder b;
     b.Info("INAM", std::string("Bank\0\0", 6)).Info("ISBJ", "odd").Info("ICOP", "Mine!");
-    b.Version(2, 4).Info("iver", std::string("\x02\x00\x0a\x00", 4));
+    b.Info("ifil", std::string("\x02\x00\x04\x00", 4))
+        .Info("iver", std::string("\x02\x00\x0a\x00", 4));
     b.SamplePoints({1, 2, 3}).Sm24("abc").Sample({.name = "S", .end = 3});
     const SoundFontModel m = LoadBytes(b.Build()).model;
     EXPECT_EQ(m.InfoBankName, std::string("Bank\0\0", 6));

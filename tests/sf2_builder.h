@@ -51,10 +51,19 @@ struct SampleSpec {
 inline GenRecord Gen(int oper, int amount) {
     return {static_cast<std::uint16_t>(oper), static_cast<std::uint16_t>(amount & 0xFFFF)};
 }
-inline GenRecord KeyRange(int lo, int hi) { return Gen(43, lo + hi * 256); }
-inline GenRecord VelRange(int lo, int hi) { return Gen(44, lo + hi * 256); }
-inline GenRecord InstrumentId(int index) { return Gen(41, index); }  // 0-based, as stored
-inline GenRecord SampleId(int index) { return Gen(53, index); }      // 0-based
+inline GenRecord KeyRange(int lo, int hi) {
+    return Gen(43, lo + hi * 256);
+}
+inline GenRecord VelRange(int lo, int hi) {
+    return Gen(44, lo + hi * 256);
+}
+// Indices are 0-based, as the file stores them.
+inline GenRecord InstrumentId(int index) {
+    return Gen(41, index);
+}
+inline GenRecord SampleId(int index) {
+    return Gen(53, index);
+}
 
 inline void AppendLe(std::string& out, std::uint32_t value, int width) {
     for (int i = 0; i < width; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -72,15 +81,10 @@ inline std::size_t FindChunk(const std::string& file, std::string_view id) {
 
 class Sf2Builder {
 public:
+    // An INFO sub-chunk as given; "ifil" replaces the default version 2.01.
     Sf2Builder& Info(std::string_view id, std::string data) {
-        info_ += Chunk(id, data);
-        return *this;
-    }
-    Sf2Builder& Version(std::uint16_t major, std::uint16_t minor) {
-        ifil_.clear();
-        AppendLe(ifil_, major, 2);
-        AppendLe(ifil_, minor, 2);
-        return *this;
+        if (id == "ifil") return ifil_ = std::move(data), *this;
+        return info_ += Chunk(id, data), *this;
     }
     Sf2Builder& Preset(PresetSpec p) { return presets_.push_back(std::move(p)), *this; }
     Sf2Builder& Instrument(InstrumentSpec i) { return instruments_.push_back(std::move(i)), *this; }
@@ -139,7 +143,8 @@ public:
         if (eos_) samples.push_back({"EOS"});
         for (const SampleSpec& s : samples) {
             shdr += Name(s.name);
-            for (std::uint32_t v : {s.start, s.end, s.startLoop, s.endLoop, s.rate}) AppendLe(shdr, v, 4);
+            for (std::uint32_t v : {s.start, s.end, s.startLoop, s.endLoop, s.rate})
+                AppendLe(shdr, v, 4);
             AppendLe(shdr, s.pitch | s.correction << 8 | Hi(s.link), 4);
             AppendLe(shdr, s.type, 2);
         }
