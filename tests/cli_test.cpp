@@ -1,11 +1,12 @@
 // zelvo-cli's commands, file names, messages and exit status.
+#include "cli/cli.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <set>
 #include <sstream>
 
-#include "cli/cli.h"
 #include "sf2_builder.h"
 #include "wave_file_view.h"
 
@@ -33,42 +34,33 @@ std::set<std::string> FilesIn(const fs::path& folder) {
 
 std::string LatinFile() {
     Sf2Builder b;
-    b.Info("INAM", "Caf\xE9").Sample({.name = "S\xF8ren", .end = 2})
-        .Instrument({"Inst", {{{SampleId(0)}}}})
-        .Preset({"Pr\xE9set", 0, 0, {{{InstrumentId(0)}}}});
-    return b.SamplePoints({1, 2}).Build();
+    b.Info("INAM", "Caf\xE9").Sample({.name = "S\xF8ren", .end = 2}).SamplePoints({1, 2});
+    b.Instrument({"Inst", {{{SampleId(0)}}}}).Preset({"Pr\xE9set", 0, 0, {{{InstrumentId(0)}}}});
+    return b.Build();
 }
 
 // Instruments whose names clash or hold characters no file name may, one
 // without zones and one whose sample lies in ROM.
 std::string BankFile() {
     Sf2Builder b;
-    b.Sample({.name = "Tone", .start = 0, .end = 100})
-        .Sample({.name = "Rom", .start = 0, .end = 100, .type = 0x8001})
-        .SamplePoints(std::vector<std::int16_t>(200, 5));
-    for (const char* name : {"Piano", "Piano", "A/B:C?", "Piano"}) b.Instrument({name, {{{SampleId(0)}}}});
+    b.Sample({.name = "Tone", .end = 100}).Sample({.name = "Rom", .end = 100, .type = 0x8001});
+    for (const char* name : {"Piano", "Piano", "A/B:C?\xE9", "Piano"})
+        b.Instrument({name, {{{SampleId(0)}}}});
     b.Instrument({"Silent", {}}).Instrument({"Rom", {{{SampleId(1)}}}});
-    return b.Instrument({"Piano (2)", {{{SampleId(0)}}}}).Build();
+    b.Instrument({"Piano (2)", {{{SampleId(0)}}}});
+    return b.SamplePoints(std::vector<std::int16_t>(200, 5)).Build();
 }
 
 constexpr const char* kRomRefusal =
-    "zelvo-cli: Sample \"Rom\" of instrument \"Rom\" lies in ROM, not in this file, so it cannot be exported.\n";
+    "zelvo-cli: Sample \"Rom\" of instrument \"Rom\" lies in ROM, not in this file, so it "
+    "cannot be exported.\n";
 
 TEST(Cli, TreeAndInfoPrintLatin1TextsAsUtf8) {
     const TempFile file(LatinFile(), "Latin.sf2");
     CliRun run = Cli({"tree", file.path()});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              "node1\tLatin.sf2\n"
-              "  nodeP\tPresets\n"
-              "    nodeP1\tPr\xC3\xA9set\n"
-              "      PGene1\tInst\n"
-              "  nodeI\tInstruments\n"
-              "    nodeI1\tInst\n"
-              "      IGene1\tS\xC3\xB8ren\n"
-              "  nodeS\tSamples\n"
-              "    nodeS1\tS\xC3\xB8ren\n"
-              " 1 presets,  1 instruments,  1 samples\n");
+    EXPECT_NE(run.out.find("\n    nodeP1\tPr\xC3\xA9set\n      PGene1\tInst\n"), std::string::npos);
+    EXPECT_TRUE(run.out.ends_with("\tS\xC3\xB8ren\n 1 presets,  1 instruments,  1 samples\n"));
     run = Cli({"info", file.path()});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 12);
@@ -76,10 +68,13 @@ TEST(Cli, TreeAndInfoPrintLatin1TextsAsUtf8) {
 }
 
 TEST(Cli, WrongCommandLinesAreUsageErrors) {
-    const std::string sf2 = "x.sf2";
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"frobnicate"}, {"tree"}, {"info", "a", "b"}, {"export", sf2}, {"export", sf2, "1", "a", "b"},
-             {"export", sf2, "x"}, {"export", sf2, "-1"}, {"export", sf2, "1x"}, {"export", sf2, ""}}) {
+    // clang-format off
+    const std::vector<std::string> lines[] = {
+        {}, {"frobnicate"}, {"tree"}, {"info", "a", "b"}, {"export", "x.sf2"},
+        {"export", "x", "1", "a", "b"}, {"export", "x", "x"}, {"export", "x", "-1"},
+        {"export", "x", "1x"}, {"export", "x", ""}};
+    // clang-format on
+    for (const std::vector<std::string>& args : lines) {
         const CliRun run = Cli(args);
         EXPECT_EQ(run.status, 2) << ::testing::PrintToString(args);
         EXPECT_NE(run.err.find("usage: zelvo-cli"), std::string::npos);
@@ -109,34 +104,30 @@ TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {
     }
 }
 
-TEST(ExportCli, ExportsOneInstrumentBesideTheSoundFontOrToOut) {
+TEST(ExportCli, ExportsOneInstrumentBesideTheSoundFontOrToOutOrRefusesWritingNothing) {
     const TempFile sf2(BankFile(), "bank.sf2");
-    const std::string path = sf2.path().string();
-    const CliRun beside = Cli({"export", path, "3"});
-    const std::string proposed = (sf2.folder() / "A_B:C?.s1m").string();
-    EXPECT_EQ(beside.status, 0) << beside.err;
-    EXPECT_EQ(beside.out, "File  " + proposed + "  was saved\n");
-    EXPECT_EQ(ReadWholeFile(proposed).size(), 69766u + 200);
-
-    const std::string out = (sf2.folder() / "chosen").string();
-    const CliRun chosen = Cli({"export", path, "1", out});
-    EXPECT_EQ(chosen.status, 0);
-    EXPECT_EQ(chosen.out, "File  " + out + "  was saved\n");
-    EXPECT_EQ(ParseWave(ReadWholeFile(out)).keyMapName, "Piano   ");
-}
-
-TEST(ExportCli, RefusalsExitWithOneAndWriteNothing) {
-    const TempFile sf2(BankFile(), "bank.sf2");
+    const std::string path = sf2.path().string(), out = (sf2.folder() / "chosen").string();
     const std::vector<std::pair<std::string, std::string>> failures = {
         {"0", "zelvo-cli: There is no instrument 0 in this SoundFont.\n"},
         {"99999999999", "zelvo-cli: There is no instrument 2147483647 in this SoundFont.\n"},
         {"5", "zelvo-cli: Instrument has no samples\n"},
         {"6", kRomRefusal}};
     for (const auto& [number, message] : failures) {
-        const CliRun r = Cli({"export", sf2.path().string(), number, (sf2.folder() / "x.s1m").string()});
-        EXPECT_EQ(std::make_tuple(r.status, r.err, r.out), std::make_tuple(1, message, "")) << number;
+        const CliRun r = Cli({"export", path, number, out});
+        EXPECT_EQ(std::make_tuple(r.status, r.err, r.out), std::make_tuple(1, message, ""))
+            << number;
     }
     EXPECT_EQ(FilesIn(sf2.folder()), std::set<std::string>{"bank.sf2"});
+
+    const CliRun beside = Cli({"export", path, "3"});
+    const std::string proposed = (sf2.folder() / "A_B:C?\xC3\xA9.s1m").string();
+    EXPECT_EQ(std::make_tuple(beside.status, beside.out),
+              std::make_tuple(0, "File  " + proposed + "  was saved\n"));
+    EXPECT_EQ(ReadWholeFile(proposed).size(), 69766u + 200);
+    const CliRun chosen = Cli({"export", path, "1", out});
+    EXPECT_EQ(std::make_tuple(chosen.status, chosen.out),
+              std::make_tuple(0, "File  " + out + "  was saved\n"));
+    EXPECT_EQ(ParseWave(ReadWholeFile(out)).keyMapName, "Piano   ");
 }
 
 TEST(ExportCli, AllWritesEveryInstrumentWithZonesUnderSafeUniqueNames) {
@@ -146,7 +137,8 @@ TEST(ExportCli, AllWritesEveryInstrumentWithZonesUnderSafeUniqueNames) {
     EXPECT_EQ(r.status, 1);  // the ROM instrument is refused, the others are written
     EXPECT_EQ(r.err, kRomRefusal);
     std::string saved;
-    for (const char* file : {"Piano.s1m", "Piano (2).s1m", "A_B_C_.s1m", "Piano (3).s1m", "Piano (2) (2).s1m"}) {
+    for (const char* file : {"Piano.s1m", "Piano (2).s1m", "A_B_C_\xC3\xA9.s1m", "Piano (3).s1m",
+                             "Piano (2) (2).s1m"}) {
         saved += "File  " + (folder / file).string() + "  was saved\n";
     }
     EXPECT_EQ(r.out, saved);
