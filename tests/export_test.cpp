@@ -107,7 +107,7 @@ TEST_F(Export, TwoSamplesFollowEachOtherAndLoopPositionsCountFromTheFileData) {
     ASSERT_EQ(w.samples.size(), 2u);
     // Loop start 50 points into the second sample, which follows 1000 points.
     EXPECT_EQ(w.samples[1],
-              (SampleFields{"Oboe Lon", 0xFC0000 | 525, 0x40, 50, 404, 72, 0, 46, 1, 1000}));
+              (SampleFields{"Oboe Lon", {0xFC0000 | 525, 0x40, 50, 404, 72, 0, 46, 1, 1000}}));
     EXPECT_EQ(w.entries[1], (EntryFields{0x4001, 60, 127, 1, 127, 64, 64, 64, 0x00}));
     const std::string second = sf2Bytes_.substr(model_.SampleDataPos - 1 + 2 * 1046, 2);
     EXPECT_EQ(file.substr(71766, 2), (std::string{second[1], second[0]}));
@@ -131,7 +131,7 @@ TEST_F(Export, RepeatsShareASampleAndGlobalZonesGiveNoEntry) {
     ASSERT_EQ(w.samples.size(), 2u);
     // Sample 1 is written from its first user: root key 50, the inherited looping mode.
     EXPECT_EQ(w.samples[0],
-              (SampleFields{"Oboe Lon", 0xFC0000 | 25, 0x00, 50, 404, 50, 0, 46, 0, 1000}));
+              (SampleFields{"Oboe Lon", {0xFC0000 | 25, 0x00, 50, 404, 50, 0, 46, 0, 1000}}));
     ExpectSameWave(w, Expected());
 }
 
@@ -148,7 +148,7 @@ TEST_F(Export, InstrumentWithoutSampleZonesOrWithEmptySamplesStillGivesTheFrontP
     const WaveFields empties = ParseWave(Run(2));
     ASSERT_EQ(empties.samples.size(), 2u);
     // Nothing below zero: the loop starts before the start and ends after the end.
-    EXPECT_EQ(empties.samples[1], (SampleFields{"Backward", 0, 0x40, 0, 35, 60, 0, 0, 1, 0}));
+    EXPECT_EQ(empties.samples[1], (SampleFields{"Backward", {0, 0x40, 0, 35, 60, 0, 0, 1, 0}}));
     ExpectSameWave(empties, Expected(2));
 }
 
@@ -165,8 +165,9 @@ TEST_F(Export, SingleByteFieldsAreClampedFlooredAndTheRootKeyFallsBackTo60) {
     EXPECT_EQ(w.entries[0], (EntryFields{0x4000, 0, 127, 0, 127, 0, 0, 127, 0x40}));
     EXPECT_EQ(w.entries[1], (EntryFields{0x4001, 0, 127, 1, 127, 127, 127, 64, 0}));
     EXPECT_EQ(w.entries[2], (EntryFields{0x4001, 0, 127, 1, 127, 63, 64, 63, 0}));
-    EXPECT_EQ(std::make_tuple(w.samples[0].rootKey, w.samples[1].rootKey, w.samples[1].loopFlag),
-              std::make_tuple(60, 72, 0x00));
+    EXPECT_EQ(w.samples[0].second[4], 60);  // root key
+    EXPECT_EQ(w.samples[1],
+              (SampleFields{"Oboe Lon", {0xFC0000 | 47, 0x00, 50, 404, 72, 0, 46, 1, 1000}}));
     ExpectSameWave(w, Expected());
 }
 
@@ -214,7 +215,7 @@ TEST_F(Export, RefusesWhatTheFileCannotHoldBeforeWritingAnything) {
     EXPECT_EQ(
         Error(6),
         "Zone 2 of instrument \"Missing\" refers to sample 8, but this SoundFont has 7 samples.");
-    EXPECT_EQ(ParseWave(Run(7)).samples.at(0).loopLength, 0xFFFFFF);
+    EXPECT_EQ(ParseWave(Run(7)).samples.at(0).second[3], 0xFFFFFF);  // loop length
     EXPECT_EQ(Error(0), "There is no instrument 0 in this SoundFont.");
     EXPECT_EQ(Error(9), "There is no instrument 9 in this SoundFont.");
 }

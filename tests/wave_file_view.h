@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "load_helpers.h"
@@ -27,29 +27,12 @@ inline std::int64_t Be(const std::string& file, std::size_t offset, int width) {
     return value;
 }
 
-struct EntryFields {
-    std::int64_t sampleReference, keyLo, keyHi, velLo, velHi, pan, coarseTune, fineTune, flag;
-    bool operator==(const EntryFields&) const = default;
-};
-
-struct SampleFields {
-    std::string name;
-    std::int64_t loopPosition, loopFlag, loopStartOffset, loopLength, rootKey, startOffset,
-        afterLoop, slot, size;
-    bool operator==(const SampleFields&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& os, const EntryFields& e) {
-    return os << ::testing::PrintToString(std::vector{e.sampleReference, e.keyLo, e.keyHi, e.velLo,
-                                                      e.velHi, e.pan, e.coarseTune, e.fineTune,
-                                                      e.flag});
-}
-inline std::ostream& operator<<(std::ostream& os, const SampleFields& s) {
-    return os << ::testing::PrintToString(s.name)
-              << ::testing::PrintToString(std::vector{s.loopPosition, s.loopFlag, s.loopStartOffset,
-                                                      s.loopLength, s.rootKey, s.startOffset,
-                                                      s.afterLoop, s.slot, s.size});
-}
+// A key-map entry: sample reference, key and velocity ranges (low, high), pan,
+// coarse tune, fine tune and the first-entry flag.
+using EntryFields = std::vector<std::int64_t>;
+// A sample header's name, then its loop position, loop flag, loop start, loop
+// length, root key, start, points after the loop, slot, and the sample's size.
+using SampleFields = std::pair<std::string, std::vector<std::int64_t>>;
 
 // The variable fields of a file; ParseWave checks the fixed bytes around them.
 struct WaveFields {
@@ -90,9 +73,10 @@ inline WaveFields ParseWave(const std::string& f) {
             EXPECT_EQ(f.substr(at, 30) + std::to_string(size), emptySlot + "0") << "slot " << c;
             continue;
         }
-        w.samples.push_back({f.substr(at, 8), Be(f, at + 10, 3), Be(f, at + 13, 1),
-                             Be(f, at + 14, 3), Be(f, at + 18, 3), Be(f, at + 21, 1),
-                             Be(f, at + 22, 3), Be(f, at + 25, 3), Be(f, at + 28, 2), size});
+        w.samples.push_back(
+            {f.substr(at, 8),
+             {Be(f, at + 10, 3), Be(f, at + 13, 1), Be(f, at + 14, 3), Be(f, at + 18, 3),
+              Be(f, at + 21, 1), Be(f, at + 22, 3), Be(f, at + 25, 3), Be(f, at + 28, 2), size}});
         EXPECT_EQ(Be(f, at + 8, 2) + Be(f, at + 17, 1), 0);
         dataBytes += size;
     }
@@ -139,12 +123,13 @@ inline WaveFields ExpectedWave(const SoundFontModel& m, int i, const std::string
         const std::int64_t points = std::max<std::int64_t>(0, end - start);
         const std::int64_t loop = ls - start + pointsBefore;
         const int key = zone.rootKey >= 0 ? zone.rootKey : s.byOriginalPitch;
-        w.samples.push_back({s.achSampleName.substr(0, 8), loop < 0 ? 0 : (loop / 2) | 0xFC0000,
-                             zone.sampleModes == 1 || zone.sampleModes == 2 ? 0x00 : 0x40,
-                             std::max<std::int64_t>(0, ls - start),
-                             std::max<std::int64_t>(0, le - ls), key <= 127 ? key : 60, 0,
-                             std::max<std::int64_t>(0, end - le), static_cast<std::int64_t>(c),
-                             2 * points});
+        w.samples.push_back(
+            {s.achSampleName.substr(0, 8),
+             {loop < 0 ? 0 : (loop / 2) | 0xFC0000,
+              zone.sampleModes == 1 || zone.sampleModes == 2 ? 0x00 : 0x40,
+              std::max<std::int64_t>(0, ls - start), std::max<std::int64_t>(0, le - ls),
+              key <= 127 ? key : 60, 0, std::max<std::int64_t>(0, end - le),
+              static_cast<std::int64_t>(c), 2 * points}});
         const std::string le16 =
             sf2.substr(m.SampleDataPos - 1 + 2 * static_cast<std::size_t>(start), 2 * points);
         for (std::size_t p = 0; p < le16.size(); p += 2) w.data += {le16[p + 1], le16[p]};
