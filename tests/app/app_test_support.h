@@ -3,24 +3,25 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <filesystem>
-#include <memory>
-#include <vector>
-
 #include <QApplication>
 #include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <vector>
 
 #include "app/frm_main.h"
 #include "sf2_builder.h"
 
 namespace zelvo::testing {
 
-inline std::string PackagedSoundFont(const char* name) { return std::string(ZELVO_SOUNDFONT_DIR) + "/" + name; }
+inline std::string PackagedSoundFont(const char* name) {
+    return std::string(ZELVO_SOUNDFONT_DIR) + "/" + name;
+}
 
 #define SKIP_WITHOUT(path) \
     if (!std::filesystem::exists(path)) GTEST_SKIP() << (path) << " is not installed"
@@ -32,7 +33,8 @@ protected:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
         window_ = std::make_unique<frmMain>(model_);
         // An empty answer, when none is queued, cancels the dialog.
-        const auto answer = [](std::deque<QString>& answers, std::vector<FileDialogRequest>& requests) {
+        const auto answer = [](std::deque<QString>& answers,
+                               std::vector<FileDialogRequest>& requests) {
             return [a = &answers, q = &requests](const FileDialogRequest& r) {
                 q->push_back(r);
                 const QString next = a->empty() ? QString() : a->front();

@@ -12,11 +12,13 @@ namespace {
 constexpr std::uint64_t kSampleDataOffset = 69766;  // where an .s1m's sample points begin
 
 TEST_F(MainWindowTest, ExportRefusesWithoutAFileOrAnInstrumentWithZones) {
-    const std::string noFile = "No SoundFont file | Error | 3", select = "Select instrument | No Instrument Selected | 2";
+    const std::string noFile = "No SoundFont file | Error | 3",
+                      select = "Select instrument | No Instrument Selected | 2";
     w().mnuCopyInstr_Click();
     Sf2Builder b;
-    b.Sample({.name = "Piano C4", .end = 100}).Instrument({"Piano", {{{SampleId(0)}}}}).Instrument({"Silent", {}});
-    const TempFile file(b.Preset({"Piano", 0, 0, {{{InstrumentId(0)}}}}).SamplePoints(std::vector<std::int16_t>(100)).Build());
+    b.Sample({.name = "Piano C4", .end = 100}).SamplePoints(std::vector<std::int16_t>(100));
+    b.Instrument({"Piano", {{{SampleId(0)}}}}).Instrument({"Silent", {}});
+    const TempFile file(b.Preset({"Piano", 0, 0, {{{InstrumentId(0)}}}}).Build());
     Open(file.path().string());
     std::vector<std::string> expected = {noFile};
     for (const char* key : {"", "node1", "nodeI", "nodeP1", "PGene1", "IGene1", "nodeS1"}) {
@@ -48,21 +50,25 @@ TEST_F(MainWindowTest, ExportSavesAnInstrumentOfARealFileThroughTheSaveDialog) {
     w().show();
     w().mnuCopyInstr_Click();  // into a folder that does not exist
     ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(std::make_pair(messages_[0].title, messages_[0].icon), std::make_pair(QString("Error"), QMessageBox::Critical));
+    EXPECT_EQ(std::make_pair(messages_[0].title, messages_[0].icon),
+              std::make_pair(QString("Error"), QMessageBox::Critical));
     EXPECT_EQ(w().StatusText(), "Ready");
     EXPECT_EQ(cursorDuringMessages_, std::vector<bool>{false});
 
     w().mnuCopyInstr_Click();
     ASSERT_EQ(messages_.size(), 1u) << messages_.back().text.toStdString();
-    EXPECT_EQ(saveRequests_[1].title + " | " + saveRequests_[1].filter, "Save As EX5/7 File | S1M Files (*.s1m)");
-    EXPECT_EQ(saveRequests_[1].fileName.toStdString(), std::string(ZELVO_SOUNDFONT_DIR) + "/Flute TB.s1m");
+    EXPECT_EQ(saveRequests_[1].title + " | " + saveRequests_[1].filter,
+              "Save As EX5/7 File | S1M Files (*.s1m)");
+    EXPECT_EQ(saveRequests_[1].fileName.toStdString(),
+              std::string(ZELVO_SOUNDFONT_DIR) + "/Flute TB.s1m");
     const std::uint64_t size = std::filesystem::file_size(target.toStdString());
     EXPECT_GT(size, kSampleDataOffset);
     EXPECT_EQ(w().StatusText(), "File  " + target + "  was saved");
     EXPECT_TRUE(w().ProgressBar1->isHidden());
     // The bar counted the sample bytes up to their total, of one more.
     EXPECT_EQ(static_cast<std::uint64_t>(w().ProgressBar1->value()), size - kSampleDataOffset);
-    EXPECT_EQ(static_cast<std::uint64_t>(w().ProgressBar1->maximum()), size - kSampleDataOffset + 1);
+    EXPECT_EQ(static_cast<std::uint64_t>(w().ProgressBar1->maximum()),
+              size - kSampleDataOffset + 1);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
