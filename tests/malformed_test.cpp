@@ -5,10 +5,8 @@
 #include <filesystem>
 
 #include "load_helpers.h"
-#include "riff_walker.h"
 #include "sf2_builder.h"
 #include "soundfont/errors.h"
-#include "span_stream.h"
 
 namespace zelvo::testing {
 namespace {

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "riff_walker.h"
+#include "load_helpers.h"
 #include "soundfont/loader.h"
 #include "soundfont/memory_tree.h"
 

@@ -27,24 +27,16 @@ TEST_F(MainWindowTest, InformationWindowShowsTheFileOrItsAbsence) {
     EXPECT_EQ(shown(), none);
 
     Sf2Builder b;
-    b.Info("INAM", std::string("Tiny Bank\0\0", 11))
-        .Info("ICOP", "\xA9 2024")
-        .Info("ISFT", "Builder");
-    b.Info("ICMT", std::string(400, 'c')).Info("iver", std::string("\x01\x00\x02\x00", 4));
-    const TempFile file(b.Build(), "Tiny.sf2");
+    b.Info("INAM", std::string("Tiny Bank\0\0", 11)).Info("ICOP", "\xA9 2024");
+    b.Info("ISFT", "Builder").Info("ICMT", std::string(400, 'c'));
+    const TempFile file(b.Info("iver", std::string("\x01\x00\x02\x00", 4)).Build(), "Tiny.sf2");
     Open(file.path().string());
-    const std::vector<std::string> expected = {"Filename: Tiny.sf2",
-                                               "SoundFont File Version  2.01",
-                                               "Sound Engine: ",
-                                               "ROM wavetable: ",
-                                               "ROM Revision  1.02",
-                                               "Bank Name: Tiny Bank",
-                                               "Created: ",
-                                               "Engineer: ",
-                                               "Intended for: ",
-                                               "Copyright: \u00A9 2024",
-                                               "Created with: Builder",
-                                               "Comments: " + std::string(400, 'c')};
+    // clang-format off
+    const std::vector<std::string> expected = {
+        "Filename: Tiny.sf2", "SoundFont File Version  2.01", "Sound Engine: ", "ROM wavetable: ",
+        "ROM Revision  1.02", "Bank Name: Tiny Bank", "Created: ", "Engineer: ", "Intended for: ",
+        "Copyright: \u00A9 2024", "Created with: Builder", "Comments: " + std::string(400, 'c')};
+    // clang-format on
     EXPECT_EQ(shown(), expected);
     EXPECT_TRUE(w().findChildren<frmInfo*>().isEmpty());
 }
