@@ -101,16 +101,19 @@ public:
     std::string Build() const {
         std::string sdta = Chunk("smpl", smpl_);
         if (sm24_) sdta += Chunk("sm24", *sm24_);
-        std::string phdr, inst, shdr, pbag, pmod, pgen, ibag, imod, igen;
-        const auto firstBags = [](const auto& owners, std::string& bags, std::string& mods,
-                                  std::string& gens) {
-            std::vector<std::uint32_t> first;
+        // Headers, each ending with its first bag, then the bags, modulators and
+        // generators of their zones; every list ends with a terminal record.
+        const auto hydra = [](const auto& owners, const char* terminal, const char* ids,
+                              auto header) {
+            std::string headers, bags, mods, gens;
             std::uint32_t bag = 0, gen = 0, mod = 0;
-            for (const auto& owner : owners) {
-                first.push_back(bag);
-                for (const ZoneSpec& zone : owner.zones) {
-                    AppendLe(bags, gen, 2);
-                    AppendLe(bags, mod, 2);
+            for (std::size_t i = 0;; ++i) {
+                const bool end = i == owners.size();
+                headers += Name(end ? terminal : owners[i].name);
+                header(headers, end ? nullptr : &owners[i], bag);
+                if (end) break;
+                for (const ZoneSpec& zone : owners[i].zones) {
+                    AppendLe(bags, gen | Hi(mod), 4);
                     for (const GenRecord& g : zone.gens) AppendLe(gens, g.oper | Hi(g.amount), 4);
                     for (const ModRecord& m : zone.mods) {
                         for (std::uint16_t v : m) AppendLe(mods, v, 2);
@@ -120,25 +123,22 @@ public:
                     mod += static_cast<std::uint32_t>(zone.mods.size());
                 }
             }
-            first.push_back(bag);
-            AppendLe(bags, gen | Hi(mod), 4);  // the terminal records
-            mods += std::string(10, '\0');
-            gens += std::string(4, '\0');
-            return first;
+            AppendLe(bags, gen | Hi(mod), 4);
+            const std::string_view id(ids);
+            return Chunk(id.substr(0, 4), headers) + Chunk(id.substr(4, 4), bags) +
+                   Chunk(id.substr(8, 4), mods + std::string(10, '\0')) +
+                   Chunk(id.substr(12, 4), gens + std::string(4, '\0'));
         };
-        const auto presetBags = firstBags(presets_, pbag, pmod, pgen);
-        for (std::size_t i = 0; i <= presets_.size(); ++i) {
-            const bool end = i == presets_.size();
-            phdr += Name(end ? "EOP" : presets_[i].name);
-            AppendLe(phdr, end ? 0 : presets_[i].preset | Hi(presets_[i].bank), 4);
-            AppendLe(phdr, presetBags[i], 2);
-            phdr += std::string(12, '\0');
-        }
-        const auto instBags = firstBags(instruments_, ibag, imod, igen);
-        for (std::size_t i = 0; i <= instruments_.size(); ++i) {
-            inst += Name(i == instruments_.size() ? "EOI" : instruments_[i].name);
-            AppendLe(inst, instBags[i], 2);
-        }
+        std::string pdta = hydra(presets_, "EOP", "phdrpbagpmodpgen",
+                                 [](std::string& out, const PresetSpec* p, std::uint32_t bag) {
+                                     AppendLe(out, p ? p->preset | Hi(p->bank) : 0, 4);
+                                     AppendLe(out, bag, 2);
+                                     out += std::string(12, '\0');
+                                 });
+        pdta +=
+            hydra(instruments_, "EOI", "instibagimodigen",
+                  [](std::string& out, const auto*, std::uint32_t bag) { AppendLe(out, bag, 2); });
+        std::string shdr;
         std::vector<SampleSpec> samples = samples_;
         if (eos_) samples.push_back({"EOS"});
         for (const SampleSpec& s : samples) {
@@ -148,11 +148,8 @@ public:
             AppendLe(shdr, s.pitch | s.correction << 8 | Hi(s.link), 4);
             AppendLe(shdr, s.type, 2);
         }
-        const std::string pdta = Chunk("phdr", phdr) + Chunk("pbag", pbag) + Chunk("pmod", pmod) +
-                                 Chunk("pgen", pgen) + Chunk("inst", inst) + Chunk("ibag", ibag) +
-                                 Chunk("imod", imod) + Chunk("igen", igen) + Chunk("shdr", shdr);
         return Chunk("RIFF", "sfbk" + List("INFO", Chunk("ifil", ifil_) + info_) +
-                                 List("sdta", sdta) + List("pdta", pdta));
+                                 List("sdta", sdta) + List("pdta", pdta + Chunk("shdr", shdr)));
     }
 
 private:
