@@ -17,9 +17,11 @@ namespace fs = std::filesystem;
 
 constexpr int kPan = 17, kCoarseTune = 51, kFineTune = 52, kSampleModes = 54, kRootKey = 58;
 
+// Points that do not repeat within a copy block, so a block read twice shows.
 std::vector<std::int16_t> Ramp(std::size_t count) {
     std::vector<std::int16_t> points(count);
-    for (std::size_t i = 0; i < count; ++i) points[i] = static_cast<std::int16_t>(0x1234 + 3 * i);
+    for (std::size_t i = 0; i < count; ++i)
+        points[i] = static_cast<std::int16_t>(0x1234 + 3 * i + i / 65536);
     return points;
 }
 
