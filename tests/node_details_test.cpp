@@ -1,10 +1,12 @@
-// The detail list of a tree node, built without widgets, and its CLI dump.
+// The detail list of a tree node, built without widgets, its value texts
+// and its CLI dump.
 #include "browser/node_details.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
+#include "browser/gen_value_text.h"
 #include "cli/cli.h"
 #include "load_helpers.h"
 #include "sf2_builder.h"
@@ -97,6 +99,29 @@ TEST(NodeDetails, SampleViewShowsHeadersOfSamplesWithPoints) {
         EXPECT_EQ(Shown(key, f.model), Table{kSampleTitles}) << key;
     }
     EXPECT_EQ(SampleTypeWord(0x8008) + "|" + SampleTypeWord(0x8009), "ROM|");
+}
+
+// Value texts: note names at octave turns, the signed 16-bit edge, the
+// looping-mode words, unsigned coarse tune, named and missing records.
+TEST(GenValueText, BoundariesAndOddCases) {
+    Sf2Builder b;
+    b.Instrument({"Strings", {}}).Instrument({"Brass", {}}).Sample({.name = "Violin", .end = 2});
+    const SoundFontModel m = LoadBytes(b.Build()).model;
+    // clang-format off
+    const std::tuple<int, int, std::string> cases[] = {
+        {43, 3083, "B-2 - C-1 / 11 - 12"}, {43, 32513, "C#-2 - G8 / 1 - 127"},
+        {43, 65535, "D#19 - D#19 / 255 - 255"}, {44, 32513, "1 - 127"}, {17, 32767, "32767"},
+        {17, 32768, "-32768"}, {52, 65535, "-1"}, {51, 65524, "65524"}, {54, 2, "FwdLp"},
+        {54, 3, "FwdLpEx"}, {54, 4, "FwdNoLp"}, {58, 59, "B2 / 59"}, {58, 60, "C3 / 60"},
+        {58, 65535, "D#5459 / 65535"}, {61, 7, "7"},
+        {41, 1, std::string("Brass") + std::string(15, '\0')},
+        {53, 0, std::string("Violin") + std::string(14, '\0')}};
+    // clang-format on
+    for (const auto& [gen, amount, text] : cases) {
+        EXPECT_EQ(GenValueText(m, gen, static_cast<std::uint16_t>(amount)), text) << gen;
+    }
+    EXPECT_FALSE(GenValueText(m, 41, 3).has_value());
+    EXPECT_FALSE(GenValueText(m, 53, 65535).has_value());
 }
 
 TEST(DetailsCommand, PrintsTitlesAndRowsTabSeparatedOrRejectsTheKey) {
