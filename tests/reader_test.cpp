@@ -1,4 +1,5 @@
-// Reading well-formed files: records, counts, INFO texts, tree nodes.
+// Reading well-formed files: records, counts, INFO texts, tree nodes, zone
+// labels and the instrument zone table.
 #include "soundfont/reader.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +115,67 @@ TEST(Reader, EveryLoadStartsFromAnEmptyModelAndWithoutEosTheLastSampleIsDropped)
     EXPECT_EQ(f.tree.nodes().size(), 5u);  // the file, three groups, one sample
     EXPECT_FALSE(f.tree.Find("node1")->expanded);
     EXPECT_EQ(f.tree.Find("nodeS2"), nullptr);
+}
+
+// The instrument zone table the export works from, and the zone labels.
+Sf2Builder WithSamples(int count) {
+    Sf2Builder b;
+    for (int s = 0; s < count; ++s) b.Sample({.name = "Smp" + std::to_string(s + 1), .end = 4});
+    return b.SamplePoints(std::vector<std::int16_t>(8, 0));
+}
+
+// keyLo, keyHi, velLo, velHi, coarse, fine, pan, sampleModes, rootKey, sampleNdx, isGlobal
+std::vector<int> Fields(const Loaded& f, int instrument, int zone) {
+    const InstZone& z = f.model.InstZoneTable.at(instrument).zone(zone);
+    return {z.keyLo, z.keyHi,       z.velLo,   z.velHi,     z.coarseTune, z.fineTune,
+            z.pan,   z.sampleModes, z.rootKey, z.sampleNdx, z.isGlobal};
+}
+
+TEST(ZoneTable, ZonesTakeTheirOwnValuesThenTheGlobalZonesThenTheDefaults) {
+    Sf2Builder b = WithSamples(8);
+    // A drum kit that sets its root key and tuning only once, in the global zone.
+    b.Instrument({"Kit",
+                  {{{Gen(58, 60), Gen(51, 2), Gen(17, 250), Gen(34, 100)}},
+                   {{KeyRange(36, 36), SampleId(0)}},
+                   {{KeyRange(38, 38), Gen(58, 62), Gen(17, -250), SampleId(1)}},
+                   {{KeyRange(40, 40), Gen(58, 65535), SampleId(2)}}}});
+    b.Instrument({"Plain", {{{SampleId(0)}}}});
+    b.Instrument({"Full",
+                  {{{KeyRange(36, 60), VelRange(1, 100), Gen(51, -12), Gen(52, 50), Gen(17, -500),
+                     Gen(54, 3), Gen(58, 72), SampleId(7)}}}});
+    const Loaded f = LoadBytes(b.Build());
+    EXPECT_EQ(Fields(f, 1, 1), (std::vector<int>{0, 127, 1, 127, 2, 0, 250, 0, 60, 0, 1}));
+    EXPECT_EQ(Fields(f, 1, 2), (std::vector<int>{36, 36, 1, 127, 2, 0, 250, 0, 60, 1, 0}));
+    EXPECT_EQ(Fields(f, 1, 3), (std::vector<int>{38, 38, 1, 127, 2, 0, -250, 0, 62, 2, 0}));
+    // The zone's own "none" (65535) wins over the global root key.
+    EXPECT_EQ(Fields(f, 1, 4), (std::vector<int>{40, 40, 1, 127, 2, 0, 250, 0, -1, 3, 0}));
+    // Nothing carries over to the next instrument.
+    EXPECT_EQ(Fields(f, 2, 1), (std::vector<int>{0, 127, 1, 127, 0, 0, 0, 0, -1, 1, 0}));
+    EXPECT_EQ(Fields(f, 3, 1), (std::vector<int>{36, 60, 1, 100, -12, 50, -500, 3, 72, 8, 0}));
+}
+
+TEST(ZoneTable, OnlyTheLastGeneratorDecidesTheLabelAndOnlyAFirstGlobalZonePassesOn) {
+    Sf2Builder b = WithSamples(2);
+    b.Sample({.name = "global", .end = 2});
+    b.Instrument({"I",
+                  {{{SampleId(0), KeyRange(0, 10)}},
+                   {{KeyRange(11, 20), SampleId(1)}},
+                   {},
+                   {{Gen(17, 300)}},
+                   {{SampleId(2)}}}});
+    b.Preset({"P", 0, 0, {{{Gen(16, 200), Gen(17, 10)}}, {{KeyRange(0, 10), InstrumentId(0)}}}});
+    const Loaded f = LoadBytes(b.Preset({"Q", 0, 0, {{{InstrumentId(99)}}}}).Build());
+    // A zone without generators is global; a sample named "global" is still a
+    // sample; an instrument the file does not have leaves the label empty.
+    std::string labels;
+    for (const char* key :
+         {"IGene1", "IGene2", "IGene3", "IGene4", "IGene5", "PGene1", "PGene2", "PGene3"}) {
+        labels += NodeText(f.tree, key) + "|";
+    }
+    EXPECT_EQ(labels, "global|Smp2|global|global|global|global|I||");
+    EXPECT_EQ(Fields(f, 1, 1), (std::vector<int>{0, 10, 1, 127, 0, 0, 0, 0, -1, 1, 1}));
+    EXPECT_EQ(Fields(f, 1, 3).back() + Fields(f, 1, 4).back(), 2);
+    EXPECT_EQ(Fields(f, 1, 5), (std::vector<int>{0, 10, 1, 127, 0, 0, 0, 0, -1, 3, 0}));
 }
 
 }  // namespace
