@@ -57,8 +57,6 @@ TEST_F(MainWindowTest, ExportSavesAnInstrumentOfARealFileThroughTheSaveDialog) {
 
     w().mnuCopyInstr_Click();
     ASSERT_EQ(messages_.size(), 1u) << messages_.back().text.toStdString();
-    EXPECT_EQ(saveRequests_[1].title + " | " + saveRequests_[1].filter,
-              "Save As EX5/7 File | S1M Files (*.s1m)");
     EXPECT_EQ(saveRequests_[1].fileName.toStdString(),
               std::string(ZELVO_SOUNDFONT_DIR) + "/Flute TB.s1m");
     const std::uint64_t size = std::filesystem::file_size(target.toStdString());

