@@ -7,8 +7,8 @@
 #include <set>
 #include <sstream>
 
+#include "load_helpers.h"
 #include "sf2_builder.h"
-#include "wave_file_view.h"
 
 namespace zelvo::testing {
 namespace {
@@ -127,7 +127,7 @@ TEST(ExportCli, ExportsOneInstrumentBesideTheSoundFontOrToOutOrRefusesWritingNot
     const CliRun chosen = Cli({"export", path, "1", out});
     EXPECT_EQ(std::make_tuple(chosen.status, chosen.out),
               std::make_tuple(0, "File  " + out + "  was saved\n"));
-    EXPECT_EQ(ParseWave(ReadWholeFile(out)).keyMapName, "Piano   ");
+    EXPECT_EQ(ReadWholeFile(out).substr(4230, 8), "Piano   ");  // the key map's name
 }
 
 TEST(ExportCli, AllWritesEveryInstrumentWithZonesUnderSafeUniqueNames) {
