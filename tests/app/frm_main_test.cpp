@@ -1,22 +1,105 @@
-// The main window driven offscreen: the Open command, the tree and the
-// detail list, the View menu, Help, the closing sequence, and the
-// information and About windows.
+// The desktop program's windows driven offscreen, with dialogs and message
+// boxes that answer from the test: the Open command, the tree and the detail
+// list, the View menu, Help, the closing sequence, the information and About
+// windows, and Element > Save Instrument as EX5/7 Wave.
+#include "app/frm_main.h"
+
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <QTreeWidget>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <vector>
 
 #include "app/frm_about.h"
 #include "app/frm_info.h"
 #include "app/other.h"
-#include "app_test_support.h"
+#include "sf2_builder.h"
 
 namespace zelvo::testing {
 namespace {
+
+std::string PackagedSoundFont(const char* name) {
+    return std::string(ZELVO_SOUNDFONT_DIR) + "/" + name;
+}
+
+#define SKIP_WITHOUT(path) \
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << (path) << " is not installed"
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(settingsDir_.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+        window_ = std::make_unique<frmMain>(model_);
+        // An empty answer, when none is queued, cancels the dialog.
+        const auto answer = [](std::deque<QString>& answers,
+                               std::vector<FileDialogRequest>& requests) {
+            return [a = &answers, q = &requests](const FileDialogRequest& r) {
+                q->push_back(r);
+                const QString next = a->empty() ? QString() : a->front();
+                if (!a->empty()) a->pop_front();
+                return next;
+            };
+        };
+        window_->AskOpenFileName = answer(openAnswers_, openRequests_);
+        window_->AskSaveFileName = answer(saveAnswers_, saveRequests_);
+        window_->ShowMessage = [this](const MessageBoxRequest& r) {
+            messages_.push_back(r);
+            cursorDuringMessages_.push_back(QApplication::overrideCursor() != nullptr);
+        };
+        window_->EndProgram = [this](int status) { endStatus_.push_back(status); };
+    }
+
+    // Opens path through File > Open, as a user who picks it in the dialog.
+    void Open(const std::string& path) {
+        openAnswers_.push_back(QString::fromStdString(path));
+        window_->mnuFileOpen_Click();
+    }
+
+    frmMain& w() { return *window_; }
+
+    SoundFontModel model_;
+    QTemporaryDir settingsDir_;
+    std::unique_ptr<frmMain> window_;
+    std::deque<QString> openAnswers_, saveAnswers_;
+    std::vector<FileDialogRequest> openRequests_, saveRequests_;
+    std::vector<MessageBoxRequest> messages_;
+    std::vector<bool> cursorDuringMessages_;
+    std::vector<int> endStatus_;
+};
+
+// Runs inspect on the modal window of type Window once it shows; inspect
+// closes it. One left open is closed after five seconds, so no test hangs.
+template <typename Window, typename Inspect>
+void WhenModalOpens(Inspect inspect) {
+    QTimer::singleShot(0, [inspect] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr) << "no modal window of the expected kind";
+        QTimer::singleShot(5000, [guard = QPointer<Window>(window)] {
+            if (guard && guard->isVisible()) guard->close();
+        });
+        inspect(*window);
+    });
+}
+
+void Select(frmMain& w, std::string_view key) {
+    w.TreeView1->clearSelection();
+    if (QTreeWidgetItem* item = w.FindNode(key)) w.TreeView1->setCurrentItem(item);
+}
 
 using Table = std::vector<std::vector<std::string>>;
 
@@ -239,6 +322,67 @@ TEST(AboutWindow, ClosesWithOkEnterAndEsc) {
     about.show();
     about.cmdOK->click();
     EXPECT_FALSE(about.isVisible());
+}
+
+constexpr std::uint64_t kSampleDataOffset = 69766;  // where an .s1m's sample points begin
+
+TEST_F(MainWindowTest, ExportRefusesWithoutAFileOrAnInstrumentWithZones) {
+    const std::string noFile = "No SoundFont file | Error | 3",
+                      select = "Select instrument | No Instrument Selected | 2";
+    w().mnuCopyInstr_Click();
+    Sf2Builder b;
+    b.Sample({.name = "Piano C4", .end = 100}).SamplePoints(std::vector<std::int16_t>(100));
+    b.Instrument({"Piano", {{{SampleId(0)}}}}).Instrument({"Silent", {}});
+    const TempFile file(b.Preset({"Piano", 0, 0, {{{InstrumentId(0)}}}}).Build());
+    Open(file.path().string());
+    std::vector<std::string> expected = {noFile};
+    for (const char* key : {"", "node1", "nodeI", "nodeP1", "PGene1", "IGene1", "nodeS1"}) {
+        Select(w(), key);
+        w().mnuCopyInstr_Click();
+        expected.push_back(select);
+    }
+    Select(w(), "nodeI2");
+    w().mnuCopyInstr_Click();
+    w().ExportInstrument(2);
+    expected.push_back("Instrument has no samples | Error | 3");
+    expected.push_back("No samples found | Error | 3");
+    std::vector<std::string> shown;
+    for (const MessageBoxRequest& m : messages_) {
+        shown.push_back((m.text + " | " + m.title + " | " + QString::number(m.icon)).toStdString());
+    }
+    EXPECT_EQ(shown, expected);
+    EXPECT_TRUE(saveRequests_.empty());
+}
+
+TEST_F(MainWindowTest, ExportSavesAnInstrumentOfARealFileThroughTheSaveDialog) {
+    const std::string path = PackagedSoundFont("TimGM6mb.sf2");
+    SKIP_WITHOUT(path);
+    Open(path);
+    QTemporaryDir out;
+    const QString target = out.filePath("Flute TB.s1m");
+    saveAnswers_ = {"/nonexistent-folder/Flute TB.s1m", target};
+    Select(w(), "nodeI1");
+    w().show();
+    w().mnuCopyInstr_Click();  // into a folder that does not exist
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(std::make_pair(messages_[0].title, messages_[0].icon),
+              std::make_pair(QString("Error"), QMessageBox::Critical));
+    EXPECT_EQ(w().StatusText(), "Ready");
+    EXPECT_EQ(cursorDuringMessages_, std::vector<bool>{false});
+
+    w().mnuCopyInstr_Click();
+    ASSERT_EQ(messages_.size(), 1u) << messages_.back().text.toStdString();
+    EXPECT_EQ(saveRequests_[1].fileName.toStdString(),
+              std::string(ZELVO_SOUNDFONT_DIR) + "/Flute TB.s1m");
+    const std::uint64_t size = std::filesystem::file_size(target.toStdString());
+    EXPECT_GT(size, kSampleDataOffset);
+    EXPECT_EQ(w().StatusText(), "File  " + target + "  was saved");
+    EXPECT_TRUE(w().ProgressBar1->isHidden());
+    // The bar counted the sample bytes up to their total, of one more.
+    EXPECT_EQ(static_cast<std::uint64_t>(w().ProgressBar1->value()), size - kSampleDataOffset);
+    EXPECT_EQ(static_cast<std::uint64_t>(w().ProgressBar1->maximum()),
+              size - kSampleDataOffset + 1);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace
