@@ -72,7 +72,7 @@ TEST(Cli, WrongCommandLinesAreUsageErrors) {
     const std::vector<std::string> lines[] = {
         {}, {"frobnicate"}, {"tree"}, {"info", "a", "b"}, {"export", "x.sf2"},
         {"export", "x", "1", "a", "b"}, {"export", "x", "x"}, {"export", "x", "-1"},
-        {"export", "x", "1x"}, {"export", "x", ""}};
+        {"export", "x", "1x"}, {"export", "x", ""}, {"details", "x"}};
     // clang-format on
     for (const std::vector<std::string>& args : lines) {
         const CliRun run = Cli(args);

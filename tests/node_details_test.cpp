@@ -126,23 +126,20 @@ TEST(GenValueText, BoundariesAndOddCases) {
 
 TEST(DetailsCommand, PrintsTitlesAndRowsTabSeparatedOrRejectsTheKey) {
     const TempFile file(BrowsingFile().Build());
-    const auto run = [&](std::vector<std::string> args) {
+    const auto run = [&](std::string key, std::string path = "") {
         std::ostringstream out, err;
-        args.insert(args.begin(), "details");
-        const int status = cli::RunCli(args, out, err);
-        const bool usage = err.str().find("usage:") != std::string::npos;
-        return std::make_tuple(status, out.str(), usage ? "usage" : err.str());
+        const int status =
+            cli::RunCli({"details", path.empty() ? file.path().string() : path, key}, out, err);
+        return std::make_tuple(status, out.str(), err.str().find("usage:") != std::string::npos);
     };
-    const std::string path = file.path().string();
-    EXPECT_EQ(
-        run({path, "IGene3"}),
-        std::make_tuple(
-            0, "Gen Nr\tGenerator\tAmount\n1\tpan\t-250\n2\t\t7\n3\tSampleID\tCaf\xC3\xA9\n", ""));
-    EXPECT_EQ(run({path, "nodeI2"}), std::make_tuple(0, "", ""));
+    EXPECT_EQ(run("IGene3"), std::make_tuple(0,
+                                             "Gen Nr\tGenerator\tAmount\n1\tpan\t-250\n2\t\t7\n"
+                                             "3\tSampleID\tCaf\xC3\xA9\n",
+                                             false));
+    EXPECT_EQ(run("nodeI2"), std::make_tuple(0, "", false));
     for (const char* key : {"nodeS9", "PGene", "nodep1"})
-        EXPECT_EQ(run({path, key}), std::make_tuple(2, "", "usage")) << key;
-    EXPECT_EQ(std::get<0>(run({path})), 2);
-    EXPECT_EQ(std::get<0>(run({(file.folder() / "missing.sf2").string(), "node1"})), 1);
+        EXPECT_EQ(run(key), std::make_tuple(2, "", true)) << key;
+    EXPECT_EQ(std::get<0>(run("node1", (file.folder() / "missing.sf2").string())), 1);
 }
 
 }  // namespace
