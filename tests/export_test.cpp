@@ -87,21 +87,17 @@ WaveFields ParseWave(const std::string& f) {
     return w;
 }
 
-// floor(64 x value / range) + 64 in floating point, kept within 0..127.
-std::int64_t Scaled(int value, double range) {
-    return std::clamp<std::int64_t>(
-        static_cast<std::int64_t>(std::floor(64.0 * value / range)) + 64, 0, 127);
-}
-
 // What instrument i of a loaded model should give; sf2 is the SoundFont's
 // bytes, for the sample points.
 WaveFields ExpectedWave(const SoundFontModel& m, int i, const std::string& nodeText,
                         const std::string& sf2) {
     WaveFields w{(nodeText + std::string(8, ' ')).substr(0, 8), {}, {}, {}};
     const InstZoneInfo& info = m.InstZoneTable[i];
-    std::vector<int> samples,
-        firstUser;  // sampleNdx of sample numbers 1..N, and the zone that first used it
-    const auto byte = [](int v) { return std::clamp<std::int64_t>(v, 0, 127); };
+    // sampleNdx of the file's samples 1..N, and the zone that first used each.
+    std::vector<int> samples, firstUser;
+    const auto byte = [](double v) { return std::clamp<std::int64_t>(std::floor(v), 0, 127); };
+    // floor(64 x value / range) + 64 in floating point, as one byte.
+    const auto scaled = [&](int value, double range) { return byte(64.0 * value / range + 64); };
     for (int z = 1; z <= info.zoneCount; ++z) {
         const InstZone& zone = info.zone(z);
         if (zone.isGlobal) continue;
@@ -112,8 +108,8 @@ WaveFields ExpectedWave(const SoundFontModel& m, int i, const std::string& nodeT
             found = samples.end() - 1;
         }
         w.entries.push_back({0x4000 + (found - samples.begin()), byte(zone.keyLo), byte(zone.keyHi),
-                             byte(zone.velLo), byte(zone.velHi), Scaled(zone.pan, 500),
-                             Scaled(zone.coarseTune, 100), Scaled(zone.fineTune, 100),
+                             byte(zone.velLo), byte(zone.velHi), scaled(zone.pan, 500),
+                             scaled(zone.coarseTune, 100), scaled(zone.fineTune, 100),
                              w.entries.empty() ? 0x40 : 0x00});
     }
     std::int64_t pointsBefore = 0;
@@ -140,8 +136,7 @@ WaveFields ExpectedWave(const SoundFontModel& m, int i, const std::string& nodeT
 }
 
 void ExpectSameWave(const WaveFields& actual, const WaveFields& expected) {
-    EXPECT_EQ(::testing::PrintToString(actual.keyMapName),
-              ::testing::PrintToString(expected.keyMapName));
+    EXPECT_EQ(actual.keyMapName, expected.keyMapName);
     EXPECT_EQ(actual.entries, expected.entries);
     EXPECT_EQ(actual.samples, expected.samples);
     EXPECT_TRUE(actual.data == expected.data) << "sample data differs";
