@@ -32,12 +32,7 @@
 namespace zelvo::testing {
 namespace {
 
-std::string PackagedSoundFont(const char* name) {
-    return std::string(ZELVO_SOUNDFONT_DIR) + "/" + name;
-}
-
-#define SKIP_WITHOUT(path) \
-    if (!std::filesystem::exists(path)) GTEST_SKIP() << (path) << " is not installed"
+const std::string kTimGM6mb = std::string(ZELVO_SOUNDFONT_DIR) + "/TimGM6mb.sf2";
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -81,20 +76,6 @@ protected:
     std::vector<bool> cursorDuringMessages_;
     std::vector<int> endStatus_;
 };
-
-// Runs inspect on the modal window of type Window once it shows; inspect
-// closes it. One left open is closed after five seconds, so no test hangs.
-template <typename Window, typename Inspect>
-void WhenModalOpens(Inspect inspect) {
-    QTimer::singleShot(0, [inspect] {
-        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-        ASSERT_NE(window, nullptr) << "no modal window of the expected kind";
-        QTimer::singleShot(5000, [guard = QPointer<Window>(window)] {
-            if (guard && guard->isVisible()) guard->close();
-        });
-        inspect(*window);
-    });
-}
 
 void Select(frmMain& w, std::string_view key) {
     w.TreeView1->clearSelection();
@@ -143,15 +124,14 @@ void ClickNode(frmMain& w, std::string_view key) {
 }
 
 TEST_F(MainWindowTest, OpenShowsEachStepInTheStatusBarAndCaption) {
-    const std::string path = PackagedSoundFont("TimGM6mb.sf2");
-    SKIP_WITHOUT(path);
+    if (!std::filesystem::exists(kTimGM6mb)) GTEST_SKIP() << kTimGM6mb << " is not installed";
     std::vector<std::string> steps;
     QObject::connect(&w(), &frmMain::StatusTextChanged, [&](const QString& status) {
         const bool busy = QApplication::overrideCursor() != nullptr;
         steps.push_back(
             (status + " | " + w().windowTitle() + (busy ? " | busy" : "")).toStdString());
     });
-    Open(path);
+    Open(kTimGM6mb);
     const std::string counts = " 136 presets,  210 instruments,  520 samples";
     EXPECT_EQ(steps, (std::vector<std::string>{"Open SoundFont File | Zelvo",
                                                "Processing... | Zelvo | busy",
@@ -283,11 +263,18 @@ TEST_F(MainWindowTest, HelpWithoutAHelpSettingSaysSoAndOpensNothing) {
 }
 
 TEST_F(MainWindowTest, InformationWindowShowsTheFileOrItsAbsence) {
+    // Reads the modal window's labels once it shows and closes it; one left
+    // open closes after five seconds, so no test hangs.
     const auto shown = [this] {
         std::vector<std::string> texts;
-        WhenModalOpens<frmInfo>([&](frmInfo& info) {
-            for (const QLabel* label : info.Labels()) texts.push_back(label->text().toStdString());
-            info.cmdClose->click();
+        QTimer::singleShot(0, [&] {
+            auto* info = qobject_cast<frmInfo*>(QApplication::activeModalWidget());
+            ASSERT_NE(info, nullptr) << "no information window";
+            QTimer::singleShot(5000, [guard = QPointer<frmInfo>(info)] {
+                if (guard && guard->isVisible()) guard->close();
+            });
+            for (const QLabel* label : info->Labels()) texts.push_back(label->text().toStdString());
+            info->cmdClose->click();
         });
         w().mnuInfoSF_Click();
         return texts;
@@ -355,9 +342,8 @@ TEST_F(MainWindowTest, ExportRefusesWithoutAFileOrAnInstrumentWithZones) {
 }
 
 TEST_F(MainWindowTest, ExportSavesAnInstrumentOfARealFileThroughTheSaveDialog) {
-    const std::string path = PackagedSoundFont("TimGM6mb.sf2");
-    SKIP_WITHOUT(path);
-    Open(path);
+    if (!std::filesystem::exists(kTimGM6mb)) GTEST_SKIP() << kTimGM6mb << " is not installed";
+    Open(kTimGM6mb);
     QTemporaryDir out;
     const QString target = out.filePath("Flute TB.s1m");
     saveAnswers_ = {"/nonexistent-folder/Flute TB.s1m", target};
