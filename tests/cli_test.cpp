@@ -1,4 +1,5 @@
-// zelvo-cli's commands, file names, messages and exit status.
+// zelvo-cli's commands, file names, messages and exit status, and its output
+// for packaged SoundFonts against facts read off the files by hand.
 #include "cli/cli.h"
 
 #include <gtest/gtest.h>
@@ -148,6 +149,42 @@ TEST(ExportCli, AllWritesEveryInstrumentWithZonesUnderSafeUniqueNames) {
     const CliRun all = Cli({"export", latin.path().string(), "--all", latin.folder().string()});
     EXPECT_EQ(std::make_tuple(all.status, all.err), std::make_tuple(0, ""));
     EXPECT_EQ(FilesIn(latin.folder()), (std::set<std::string>{"Inst.s1m", "test.sf2"}));
+}
+
+// Read off the files with a hex viewer.
+TEST(RealSoundFontFacts, TimGM6mbTree) {
+    const std::string path = std::string(ZELVO_SOUNDFONT_DIR) + "/TimGM6mb.sf2";
+    if (!fs::exists(path)) GTEST_SKIP() << path << " is not installed";
+    const std::string tree = Cli({"tree", path}).out;
+    EXPECT_EQ(tree.substr(0, tree.find("    nodeP2")),
+              "node1\tTimGM6mb.sf2\n"
+              "  nodeP\tPresets\n"
+              "    nodeP1\tFlute TB\n"
+              "      PGene1\tFlute TB\n");
+    EXPECT_NE(tree.find("  nodeI\tInstruments\n    nodeI1\tFlute TB\n      IGene1\tFluteD5\n"
+                        "      IGene2\tFluteE5\n"),
+              std::string::npos);
+    EXPECT_NE(tree.find("  nodeS\tSamples\n    nodeS1\tFluteG6\n"), std::string::npos);
+    EXPECT_TRUE(tree.ends_with(
+        "    nodeS520\tSynthStringsC4\n 136 presets,  210 instruments,  520 samples\n"));
+}
+
+TEST(RealSoundFontFacts, FluidR3GmInformation) {
+    const std::string path = std::string(ZELVO_SOUNDFONT_DIR) + "/FluidR3_GM.sf2";
+    if (!fs::exists(path)) GTEST_SKIP() << path << " is not installed";
+    EXPECT_EQ(Cli({"info", path}).out,
+              "Filename: FluidR3_GM.sf2\n"
+              "SoundFont File Version  2.01\n"
+              "Sound Engine: E-mu 10K1\n"
+              "ROM wavetable: \n"
+              "ROM Revision \n"
+              "Bank Name: Fluid R3 GM\n"
+              "Created: Feb 24. 2008\n"
+              "Engineer: Frank Wen\n"
+              "Intended for: SBAWE32\n"
+              "Copyright: Frank Wen 2000-2002, 2008; Toby Smithe 2008\n"
+              "Created with: SFEDT v1.28:SWAMI v0.9.4\n"
+              "Comments: Licensed under the MIT License.\n");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "load_helpers.h"
 #include "sf2_builder.h"
 
@@ -177,6 +179,43 @@ TEST(ZoneTable, OnlyTheLastGeneratorDecidesTheLabelAndOnlyAFirstGlobalZonePasses
     EXPECT_EQ(Fields(f, 1, 3).back() + Fields(f, 1, 4).back(), 2);
     EXPECT_EQ(Fields(f, 1, 5), (std::vector<int>{0, 10, 1, 127, 0, 0, 0, 0, -1, 3, 0}));
 }
+
+// The SoundFonts of Debian's packages against what their chunk sizes and
+// bytes say.
+class RealSoundFont : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RealSoundFont, CountsAndTheTreeAgreeWithTheChunkSizes) {
+    const std::string path = std::string(ZELVO_SOUNDFONT_DIR) + "/" + GetParam();
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is not installed";
+    SoundFontModel m;
+    MemoryTree tree;
+    OpenSoundFont(m, path, tree);
+    const RiffLayout layout = WalkRiff(path);
+    const auto count = [&](const char* id, std::uint32_t size) { return layout.CountOf(id, size); };
+    const auto presets = count("phdr", 38), pbags = count("pbag", 4), insts = count("inst", 22),
+               ibags = count("ibag", 4), samples = count("shdr", 46);
+    EXPECT_EQ(std::make_tuple(m.PresetCount, m.PresetZoneCount, m.InstCount, m.InstZoneCount,
+                              m.SampleCount),
+              std::make_tuple(presets, pbags, insts, ibags, samples));
+    EXPECT_EQ(std::make_tuple(m.PresetGens.size(), m.InstGens.size(), m.InstMods.size()),
+              std::make_tuple(count("pgen", 4) + 1, count("igen", 4) + 1, count("imod", 10) + 1));
+    EXPECT_EQ(tree.nodes().size(), 4 + presets + pbags + insts + ibags + samples);
+    EXPECT_EQ(m.SmplSize, layout.chunks.at("smpl").size);
+    EXPECT_EQ(m.SampleDataPos, layout.chunks.at("smpl").dataOffset + 1);
+    EXPECT_EQ(m.FileName + " " + m.FileFolder,
+              GetParam() + " " + std::string(ZELVO_SOUNDFONT_DIR) + "/");
+    EXPECT_EQ(m.InfoBankName, layout.chunks.at("INAM").data);  // kept whole
+}
+
+INSTANTIATE_TEST_SUITE_P(Debian, RealSoundFont,
+                         ::testing::Values("TimGM6mb.sf2", "FluidR3_GM.sf2", "FluidR3_GS.sf2",
+                                           "OPL-3_FM_128M.sf2", "sf_GMbank.sf2",
+                                           "Black_Pearl_4_LV2.sf2", "Red_Zeppelin_4_LV2.sf2"),
+                         [](const auto& info) {
+                             std::string name = info.param.substr(0, info.param.find('.'));
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace zelvo::testing
