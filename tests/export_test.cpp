@@ -318,7 +318,7 @@ TEST_F(Export, LimitsAreExactAndInstrumentsOfManyZonesExport) {
     Load(b);
     const std::string full = Run(1);
     EXPECT_EQ(Be(full, kCounts + 4, 2), 1024);
-    EXPECT_EQ(Be(full, kSampleHeaders + 30 * 1023 + 28, 2), 1023);
+    ExpectSameWave(ParseWave(full), Expected(1));
     EXPECT_EQ(ParseWave(Run(2)).entries.size(), 1706u);  // no filler left
     EXPECT_NE(Error(3).find("1025 samples"), std::string::npos);
     EXPECT_NE(Error(4).find("1707 zones"), std::string::npos);

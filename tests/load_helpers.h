@@ -55,10 +55,10 @@ public:
 private:
     std::streampos seekoff(std::streamoff off, std::ios_base::seekdir dir,
                            std::ios_base::openmode) override {
-        const std::streamoff base = dir == std::ios_base::beg
-                                        ? 0
-                                        : (dir == std::ios_base::cur ? gptr() : egptr()) - eback();
-        return seekpos(base + off, std::ios_base::in);
+        const char* from = dir == std::ios_base::beg   ? eback()
+                           : dir == std::ios_base::cur ? gptr()
+                                                       : egptr();
+        return seekpos(from - eback() + off, std::ios_base::in);
     }
     std::streampos seekpos(std::streampos pos, std::ios_base::openmode) override {
         if (pos < 0 || pos > egptr() - eback()) return std::streamoff(-1);

@@ -298,7 +298,7 @@ TEST_F(MainWindowTest, InformationWindowShowsTheFileOrItsAbsence) {
     EXPECT_TRUE(w().findChildren<frmInfo*>().isEmpty());
 }
 
-TEST(AboutWindow, ClosesWithOkEnterAndEsc) {
+TEST(AboutWindow, ClosesWithEnterAndEsc) {
     frmAbout about(nullptr);
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
         about.show();
@@ -306,9 +306,6 @@ TEST(AboutWindow, ClosesWithOkEnterAndEsc) {
         QTest::keyClick(&about, key);
         EXPECT_FALSE(about.isVisible()) << key;
     }
-    about.show();
-    about.cmdOK->click();
-    EXPECT_FALSE(about.isVisible());
 }
 
 constexpr std::uint64_t kSampleDataOffset = 69766;  // where an .s1m's sample points begin
