@@ -51,19 +51,11 @@ struct SampleSpec {
 inline GenRecord Gen(int oper, int amount) {
     return {static_cast<std::uint16_t>(oper), static_cast<std::uint16_t>(amount & 0xFFFF)};
 }
-inline GenRecord KeyRange(int lo, int hi) {
-    return Gen(43, lo + hi * 256);
-}
-inline GenRecord VelRange(int lo, int hi) {
-    return Gen(44, lo + hi * 256);
-}
-// Indices are 0-based, as the file stores them.
-inline GenRecord InstrumentId(int index) {
-    return Gen(41, index);
-}
-inline GenRecord SampleId(int index) {
-    return Gen(53, index);
-}
+// Generators by name; indices are 0-based, as the file stores them.
+inline const auto KeyRange = [](int lo, int hi) { return Gen(43, lo + hi * 256); };
+inline const auto VelRange = [](int lo, int hi) { return Gen(44, lo + hi * 256); };
+inline const auto InstrumentId = [](int index) { return Gen(41, index); };
+inline const auto SampleId = [](int index) { return Gen(53, index); };
 
 inline void AppendLe(std::string& out, std::uint32_t value, int width) {
     for (int i = 0; i < width; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);

@@ -230,12 +230,13 @@ TEST_F(MainWindowTest, ClosingWritesThePlacementInTwips) {
     QSettings settings(kAppTitle, kAppTitle);
     const double twipsPerPixel = 1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInchX();
     const auto twips = [&](int pixels) { return QString::number(qRound(pixels * twipsPerPixel)); };
-    EXPECT_EQ(settings.allKeys(), (QStringList{"Settings/MainHeight", "Settings/MainLeft",
-                                               "Settings/MainTop", "Settings/MainWidth"}));
-    EXPECT_EQ(settings.value("Settings/MainLeft"), twips(frame.x()));
-    EXPECT_EQ(settings.value("Settings/MainTop"), twips(frame.y()));
-    EXPECT_EQ(settings.value("Settings/MainWidth"), twips(frame.width()));
-    EXPECT_EQ(settings.value("Settings/MainHeight"), twips(frame.height()));
+    settings.beginGroup("Settings");
+    QStringList stored;
+    for (const QString& key : settings.allKeys())
+        stored << key + " " + settings.value(key).toString();
+    EXPECT_EQ(stored,
+              (QStringList{"MainHeight " + twips(frame.height()), "MainLeft " + twips(frame.x()),
+                           "MainTop " + twips(frame.y()), "MainWidth " + twips(frame.width())}));
 }
 
 TEST_F(MainWindowTest, ClosingWhileMinimisedKeepsTheStoredPlacement) {
