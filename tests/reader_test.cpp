@@ -47,8 +47,8 @@ TEST(Reader, ReadsRecordsCountsAndDerivedFieldsKeepingRawValuesUnsigned) {
     const sfSample& s = m.SampleHeaders[2];
     EXPECT_EQ(std::make_tuple(s.dwStart, s.chPitchCorrection, s.wSampleLink, s.sfSampleType),
               std::make_tuple(146u, 251, 7, 4));
-    EXPECT_EQ(m.SampleHeaders[1].dwEndloop, 90u);
-    EXPECT_EQ(m.SmplSize, 600u);
+    EXPECT_EQ(std::make_tuple(m.SampleHeaders[1].dwEndloop, m.SmplSize),
+              std::make_tuple(90u, 600u));
     EXPECT_EQ(m.SampleDataPos, FindChunk(file, "smpl") + 8 + 1);  // 1-based
 }
 
