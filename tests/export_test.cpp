@@ -336,16 +336,14 @@ TEST_F(Export, RefusesWhatTheFileCannotHoldBeforeWritingAnything) {
     Load(b.Instrument({"Missing", {{{SampleId(0)}}, {{SampleId(7)}}}})
              .Instrument({"Fits", {{{SampleId(6)}}}}));
     EXPECT_EQ(Error(1), "Instrument has no samples");
-    EXPECT_EQ(Error(2),
-              "Sample \"InRom\" of instrument \"Uses2\" lies in ROM, not in this file, so it "
-              "cannot be exported.");
+    EXPECT_NE(Error(2).find("\"InRom\" of instrument \"Uses2\" lies in ROM"), std::string::npos);
     EXPECT_NE(Error(3).find("\"Packed\" of instrument \"Uses3\" is compressed"), std::string::npos);
     EXPECT_NE(Error(4).find("\"Beyond\" of instrument \"Uses4\" reaches past the sample data"),
               std::string::npos);
     EXPECT_NE(Error(5).find("loop length (16777216)"), std::string::npos);
-    EXPECT_EQ(
-        Error(6),
-        "Zone 2 of instrument \"Missing\" refers to sample 8, but this SoundFont has 7 samples.");
+    const std::string missing = Error(6);  // zone 2 of "Missing"
+    EXPECT_NE(missing.find("refers to sample 8, but this SoundFont has 7 samples"),
+              std::string::npos);
     EXPECT_EQ(ParseWave(Run(7)).samples.at(0).second[3], 0xFFFFFF);  // loop length
     EXPECT_EQ(Error(0), "There is no instrument 0 in this SoundFont.");
     EXPECT_EQ(Error(9), "There is no instrument 9 in this SoundFont.");
