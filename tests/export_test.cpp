@@ -266,40 +266,38 @@ TEST_F(Export, RepeatsShareASampleAndGlobalZonesGiveNoEntry) {
     ExpectSameWave(w, Expected());
 }
 
-TEST_F(Export, InstrumentWithoutSampleZonesOrWithEmptySamplesStillGivesTheFrontPart) {
+// Single bytes are clamped and floored, the root key falls back to 60, and
+// nothing goes below zero; an instrument without sample zones still gives
+// the front part.
+TEST_F(Export, EdgeValuesAndInstrumentsWithoutSamplePoints) {
     Sf2Builder b = TwoSampleFile();
-    b.Sample({.name = "Empty", .start = 20, .end = 20})
-        .Instrument({"Globals", {{{Gen(kPan, 100)}}}});
+    b.Sample({.name = "Noise", .start = 1546, .end = 1590, .pitch = 255});
+    b.Sample({.name = "Empty", .start = 20, .end = 20});
     b.Sample({.name = "Backward", .start = 30, .end = 10, .startLoop = 5, .endLoop = 40});
-    Load(b.Instrument({"Empties", {{{SampleId(2)}}, {{SampleId(3)}}}}));
-    const std::string globals = Run(1);
-    EXPECT_EQ(globals.size(), 69766u);
-    EXPECT_EQ(Be(globals, kCounts, 4), 12);
-    EXPECT_TRUE(ParseWave(globals).samples.empty());
-    const WaveFields empties = ParseWave(Run(2));
-    ASSERT_EQ(empties.samples.size(), 2u);
-    // Nothing below zero: the loop starts before the start and ends after the end.
-    EXPECT_EQ(empties.samples[1], (SampleFields{"Backward", {0, 0x40, 0, 35, 60, 0, 0, 1, 0}}));
-    ExpectSameWave(empties, Expected(2));
-}
-
-TEST_F(Export, SingleByteFieldsAreClampedFlooredAndTheRootKeyFallsBackTo60) {
-    Load(TwoSampleFile()
-             .Sample({.name = "Noise", .start = 1546, .end = 1590, .pitch = 255})
-             .Instrument(
-                 {"Extremes",
+    b.Instrument({"Extremes",
                   {{{KeyRange(0, 200), VelRange(0, 250), Gen(kPan, -600), Gen(kCoarseTune, -120),
                      Gen(kFineTune, 99), Gen(kRootKey, 65535), SampleId(2)}},
                    {{Gen(kPan, 500), Gen(kCoarseTune, 120), Gen(kSampleModes, 2), SampleId(1)}},
-                   {{Gen(kPan, -1), Gen(kCoarseTune, 1), Gen(kFineTune, -1), SampleId(1)}}}}));
+                   {{Gen(kPan, -1), Gen(kCoarseTune, 1), Gen(kFineTune, -1), SampleId(1)}}}});
+    Load(b.Instrument({"Globals", {{{Gen(kPan, 100)}}}})
+             .Instrument({"Empties", {{{SampleId(3)}}, {{SampleId(4)}}}}));
     const WaveFields w = ParseWave(Run());
-    EXPECT_EQ(w.entries[0], (EntryFields{0x4000, 0, 127, 0, 127, 0, 0, 127, 0x40}));
-    EXPECT_EQ(w.entries[1], (EntryFields{0x4001, 0, 127, 1, 127, 127, 127, 64, 0}));
-    EXPECT_EQ(w.entries[2], (EntryFields{0x4001, 0, 127, 1, 127, 63, 64, 63, 0}));
+    EXPECT_EQ(w.entries, (std::vector<EntryFields>{{0x4000, 0, 127, 0, 127, 0, 0, 127, 0x40},
+                                                   {0x4001, 0, 127, 1, 127, 127, 127, 64, 0},
+                                                   {0x4001, 0, 127, 1, 127, 63, 64, 63, 0}}));
     EXPECT_EQ(w.samples[0].second[4], 60);  // root key
     EXPECT_EQ(w.samples[1],
               (SampleFields{"Oboe Lon", {0xFC0000 | 47, 0x00, 50, 404, 72, 0, 46, 1, 1000}}));
     ExpectSameWave(w, Expected());
+
+    const std::string globals = Run(2);
+    EXPECT_EQ(Be(globals, kCounts, 4), 12);
+    EXPECT_TRUE(ParseWave(globals).samples.empty());
+    const WaveFields empties = ParseWave(Run(3));
+    ASSERT_EQ(empties.samples.size(), 2u);
+    // The loop starts before the start and ends after the end.
+    EXPECT_EQ(empties.samples[1], (SampleFields{"Backward", {0, 0x40, 0, 35, 60, 0, 0, 1, 0}}));
+    ExpectSameWave(empties, Expected(3));
 }
 
 TEST_F(Export, LimitsAreExactAndInstrumentsOfManyZonesExport) {
