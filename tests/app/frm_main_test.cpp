@@ -204,6 +204,14 @@ TEST_F(MainWindowTest, ClicksAndListedKeyReleasesInTheTreeFillTheList) {
     QTest::keyClick(w().TreeView1, Qt::Key_P);
     EXPECT_EQ(SelectedKey(w()), "nodeP");
     EXPECT_EQ(Rows(list), (Table{{"Bank", "Preset", "PBAG"}}));
+    // The edges of the listed key codes: PageUp, PageDown, Home to Select, A to Z.
+    std::string rebuilt;
+    for (const int code : {32, 33, 34, 35, 36, 41, 42, 64, 65, 90, 91}) {
+        w().ListView1->setColumnCount(0);
+        w().Treeview1_KeyUp(code, Qt::ShiftModifier);
+        rebuilt += w().ListView1->columnCount() ? '1' : '0';
+    }
+    EXPECT_EQ(rebuilt, "01101100110");
 }
 
 TEST_F(MainWindowTest, ViewTogglesTheToolbarAndTheStatusBarIndependently) {
