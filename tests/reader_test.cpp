@@ -8,6 +8,7 @@
 
 #include "load_helpers.h"
 #include "sf2_builder.h"
+#include "soundfont/errors.h"
 
 namespace zelvo::testing {
 namespace {
@@ -117,6 +118,21 @@ TEST(Reader, EveryLoadStartsFromAnEmptyModelAndWithoutEosTheLastSampleIsDropped)
     EXPECT_EQ(f.tree.nodes().size(), 5u);  // the file, three groups, one sample
     EXPECT_FALSE(f.tree.Find("node1")->expanded);
     EXPECT_EQ(f.tree.Find("nodeS2"), nullptr);
+}
+
+// Reads that straddle the end of the reader's 64 KiB buffer, and skips past
+// it; real files refill it too, but a garbled refill there can go unseen.
+TEST(ByteReader, ReadsAcrossBufferRefillsAndSkips) {
+    std::string data(200000, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i % 251);
+    std::istringstream in(data);
+    ByteReader r(in);
+    EXPECT_EQ(r.ReadByte(), 0);  // fills the buffer with bytes 0 to 65535
+    r.Skip(65533);
+    EXPECT_EQ(r.ReadLong(), 0x1A191817u);  // bytes 65534 to 65537: two kept, two read anew
+    r.Skip(100000);
+    EXPECT_EQ(r.ReadText(30000), data.substr(165538, 30000));
+    EXPECT_THROW(r.Skip(r.Remaining() + 1), MalformedFileError);
 }
 
 // The instrument zone table the export works from, and the zone labels.
