@@ -154,11 +154,7 @@ private:
     static std::string List(std::string_view type, const std::string& body) {
         return Chunk("LIST", std::string(type) + body);
     }
-    static std::string Name(const std::string& name) {
-        std::string field = name.substr(0, 20);
-        field.resize(20, '\0');
-        return field;
-    }
+    static std::string Name(std::string name) { return name.resize(20, '\0'), name; }
 
     std::string ifil_{"\x02\x00\x01\x00", 4}, info_, smpl_;
     std::optional<std::string> sm24_;
