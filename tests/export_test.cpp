@@ -158,7 +158,7 @@ std::vector<std::int16_t> Ramp(std::size_t count) {
 Sf2Builder TwoSampleFile() {
     Sf2Builder b;
     b.Sample({.name = "Flute", .end = 1000, .startLoop = 100, .endLoop = 900});
-    SampleSpec oboe{.name = "Oboe Long Name", .start = 1046, .end = 1546, .startLoop = 1096};
+    SampleDef oboe{.name = "Oboe Long Name", .start = 1046, .end = 1546, .startLoop = 1096};
     oboe.endLoop = 1500;
     oboe.pitch = 72;
     b.Sample(oboe);
@@ -302,7 +302,7 @@ TEST_F(Export, EdgeValuesAndInstrumentsWithoutSamplePoints) {
 TEST_F(Export, LimitsAreExactAndInstrumentsOfManyZonesExport) {
     // 1024 empty samples fill the sample slots; 1706 zones fill the key-map area.
     Sf2Builder b;
-    std::vector<ZoneSpec> own, shared;
+    std::vector<ZoneDef> own, shared;
     for (int s = 0; s < 1025; ++s) {
         b.Sample({.name = "S" + std::to_string(s)});
         if (s < 1024) own.push_back({{SampleId(s)}});

@@ -74,7 +74,7 @@ TEST(Reader, BuildsTheBrowseTreeWithKeysTextsAndImages) {
 }
 
 TEST(Reader, ZoneNumbersRunOnOverPresetsWithEmptyOnes) {
-    const ZoneSpec zone{{InstrumentId(0)}};
+    const ZoneDef zone{{InstrumentId(0)}};
     Sf2Builder b;
     b.Instrument({"I", {{{SampleId(0)}}}}).Sample({.name = "S", .end = 10});
     b.Preset({"A", 0, 0, {zone, zone, zone}}).Preset({"B", 0, 0, {}});

@@ -22,25 +22,25 @@ struct GenRecord {
 };
 using ModRecord = std::array<std::uint16_t, 5>;
 
-struct ZoneSpec {
-    ZoneSpec(std::vector<GenRecord> g = {}, std::vector<ModRecord> m = {})
+struct ZoneDef {
+    ZoneDef(std::vector<GenRecord> g = {}, std::vector<ModRecord> m = {})
         : gens(std::move(g)), mods(std::move(m)) {}
     std::vector<GenRecord> gens;
     std::vector<ModRecord> mods;
 };
 
-struct PresetSpec {
+struct PresetDef {
     std::string name;
     std::uint16_t preset = 0, bank = 0;
-    std::vector<ZoneSpec> zones;
+    std::vector<ZoneDef> zones;
 };
 
-struct InstrumentSpec {
+struct InstrumentDef {
     std::string name;
-    std::vector<ZoneSpec> zones;
+    std::vector<ZoneDef> zones;
 };
 
-struct SampleSpec {
+struct SampleDef {
     std::string name;
     std::uint32_t start = 0, end = 0, startLoop = 0, endLoop = 0, rate = 44100;
     std::uint8_t pitch = 60, correction = 0;
@@ -78,9 +78,9 @@ public:
         if (id == "ifil") return ifil_ = std::move(data), *this;
         return info_ += Chunk(id, data), *this;
     }
-    Sf2Builder& Preset(PresetSpec p) { return presets_.push_back(std::move(p)), *this; }
-    Sf2Builder& Instrument(InstrumentSpec i) { return instruments_.push_back(std::move(i)), *this; }
-    Sf2Builder& Sample(SampleSpec s) { return samples_.push_back(std::move(s)), *this; }
+    Sf2Builder& Preset(PresetDef p) { return presets_.push_back(std::move(p)), *this; }
+    Sf2Builder& Instrument(InstrumentDef i) { return instruments_.push_back(std::move(i)), *this; }
+    Sf2Builder& Sample(SampleDef s) { return samples_.push_back(std::move(s)), *this; }
     Sf2Builder& SampleBytes(std::string bytes) { return smpl_ = std::move(bytes), *this; }
     Sf2Builder& SamplePoints(const std::vector<std::int16_t>& points) {
         smpl_.clear();
@@ -104,7 +104,7 @@ public:
                 headers += Name(end ? terminal : owners[i].name);
                 header(headers, end ? nullptr : &owners[i], bag);
                 if (end) break;
-                for (const ZoneSpec& zone : owners[i].zones) {
+                for (const ZoneDef& zone : owners[i].zones) {
                     AppendLe(bags, gen | Hi(mod), 4);
                     for (const GenRecord& g : zone.gens) AppendLe(gens, g.oper | Hi(g.amount), 4);
                     for (const ModRecord& m : zone.mods) {
@@ -122,7 +122,7 @@ public:
                    Chunk(id.substr(12, 4), gens + std::string(4, '\0'));
         };
         std::string pdta = hydra(presets_, "EOP", "phdrpbagpmodpgen",
-                                 [](std::string& out, const PresetSpec* p, std::uint32_t bag) {
+                                 [](std::string& out, const PresetDef* p, std::uint32_t bag) {
                                      AppendLe(out, p ? p->preset | Hi(p->bank) : 0, 4);
                                      AppendLe(out, bag, 2);
                                      out += std::string(12, '\0');
@@ -131,9 +131,9 @@ public:
             hydra(instruments_, "EOI", "instibagimodigen",
                   [](std::string& out, const auto*, std::uint32_t bag) { AppendLe(out, bag, 2); });
         std::string shdr;
-        std::vector<SampleSpec> samples = samples_;
+        std::vector<SampleDef> samples = samples_;
         if (eos_) samples.push_back({"EOS"});
-        for (const SampleSpec& s : samples) {
+        for (const SampleDef& s : samples) {
             shdr += Name(s.name);
             for (std::uint32_t v : {s.start, s.end, s.startLoop, s.endLoop, s.rate})
                 AppendLe(shdr, v, 4);
@@ -158,9 +158,9 @@ private:
 
     std::string ifil_{"\x02\x00\x01\x00", 4}, info_, smpl_;
     std::optional<std::string> sm24_;
-    std::vector<PresetSpec> presets_;
-    std::vector<InstrumentSpec> instruments_;
-    std::vector<SampleSpec> samples_;
+    std::vector<PresetDef> presets_;
+    std::vector<InstrumentDef> instruments_;
+    std::vector<SampleDef> samples_;
     bool eos_ = true;
 };
 
