@@ -8,7 +8,7 @@
 #include <fstream>
 #include <vector>
 
-#include "riff_walker.h"
+#include "load_helpers.h"
 #include "soundfont/loader.h"
 #include "soundfont/memory_tree.h"
 

@@ -7,7 +7,7 @@
 #include "soundfont/errors.h"
 #include "soundfont/loader.h"
 #include "soundfont/memory_tree.h"
-#include "span_stream.h"
+#include "load_helpers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     zelvo::SoundFontModel model;

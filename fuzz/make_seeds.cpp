@@ -5,7 +5,7 @@
 #include <iostream>
 #include <iterator>
 
-#include "riff_walker.h"
+#include "load_helpers.h"
 #include "sf2_builder.h"
 
 namespace fs = std::filesystem;
@@ -36,7 +36,7 @@ std::string WithoutSampleData(const std::string& path) {
     const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const ChunkInfo smpl = WalkRiff(path).chunks.at("smpl");
     std::string out = file.substr(0, smpl.dataOffset) + file.substr(smpl.dataOffset + smpl.size);
-    PutLong(out, smpl.dataOffset - 4, 0);
+    PutLe(out, smpl.dataOffset - 4, 0, 4);
     return out;
 }
 
