@@ -75,20 +75,42 @@ class Sf2Builder {
 public:
     // An INFO sub-chunk as given; "ifil" replaces the default version 2.01.
     Sf2Builder& Info(std::string_view id, std::string data) {
-        if (id == "ifil") return ifil_ = std::move(data), *this;
-        return info_ += Chunk(id, data), *this;
+        if (id == "ifil") {
+            ifil_ = std::move(data);
+        } else {
+            info_ += Chunk(id, data);
+        }
+        return *this;
     }
-    Sf2Builder& Preset(PresetDef p) { return presets_.push_back(std::move(p)), *this; }
-    Sf2Builder& Instrument(InstrumentDef i) { return instruments_.push_back(std::move(i)), *this; }
-    Sf2Builder& Sample(SampleDef s) { return samples_.push_back(std::move(s)), *this; }
-    Sf2Builder& SampleBytes(std::string bytes) { return smpl_ = std::move(bytes), *this; }
+    Sf2Builder& Preset(PresetDef p) {
+        presets_.push_back(std::move(p));
+        return *this;
+    }
+    Sf2Builder& Instrument(InstrumentDef i) {
+        instruments_.push_back(std::move(i));
+        return *this;
+    }
+    Sf2Builder& Sample(SampleDef s) {
+        samples_.push_back(std::move(s));
+        return *this;
+    }
+    Sf2Builder& SampleBytes(std::string bytes) {
+        smpl_ = std::move(bytes);
+        return *this;
+    }
     Sf2Builder& SamplePoints(const std::vector<std::int16_t>& points) {
         smpl_.clear();
         for (std::int16_t p : points) AppendLe(smpl_, static_cast<std::uint16_t>(p), 2);
         return *this;
     }
-    Sf2Builder& Sm24(std::string bytes) { return sm24_ = std::move(bytes), *this; }
-    Sf2Builder& WithoutEos() { return eos_ = false, *this; }
+    Sf2Builder& Sm24(std::string bytes) {
+        sm24_ = std::move(bytes);
+        return *this;
+    }
+    Sf2Builder& WithoutEos() {
+        eos_ = false;
+        return *this;
+    }
 
     std::string Build() const {
         std::string sdta = Chunk("smpl", smpl_);
