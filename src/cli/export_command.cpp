@@ -2,13 +2,12 @@
 #include <filesystem>
 #include <limits>
 #include <optional>
-#include <set>
 #include <string_view>
 #include <system_error>
 
-#include "browser/text_encoding.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "export/export_many.h"
 #include "export/export_texts.h"
 #include "export/write_stuff.h"
 #include "soundfont/memory_tree.h"
@@ -34,27 +33,6 @@ std::optional<int> ParseInstrumentNumber(std::string_view text) {
 std::string InstrumentNodeText(const MemoryTree& tree, int instrument) {
     const MemoryTree::Node* node = tree.Find(NodeKey(kInstrumentsKey, instrument));
     return node ? node->text : std::string();
-}
-
-// A node text as a file name: the characters that file systems or shells
-// reject, and control characters (C1 included), become '_'.
-std::string SafeFileName(const std::string& nodeText) {
-    static constexpr std::string_view kRejected = "\\/:*?\"<>|";
-    std::string name = nodeText;
-    for (char& c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool control = byte < 0x20 || (byte >= 0x7F && byte <= 0x9F);
-        if (control || kRejected.find(c) != std::string_view::npos) c = '_';
-    }
-    return Latin1ToUtf8(name);
-}
-
-// name, or name (2), name (3)... whichever is not taken yet.
-std::string UniqueName(const std::string& name, const std::set<std::string>& taken) {
-    std::string candidate = name;
-    for (int n = 2; taken.contains(candidate); ++n)
-        candidate = name + " (" + std::to_string(n) + ")";
-    return candidate;
 }
 
 bool ExportOne(const SoundFontModel& model, int instrument, const std::string& nodeText,
@@ -99,21 +77,10 @@ int ExportAll(const std::string& path, const std::string& folder, std::ostream& 
         err << "zelvo-cli: cannot create " << folder << ": " << error.message() << '\n';
         return kExitFailure;
     }
-    int status = kExitOk;
-    std::set<std::string> taken;
-    for (int i = 1; i <= model.InstCount; ++i) {
-        if (model.InstZoneTable[i].zoneCount == 0) continue;
-        const std::string nodeText = InstrumentNodeText(tree, i);
-        const std::string name = UniqueName(SafeFileName(nodeText), taken);
-        const std::string target =
-            (std::filesystem::path(folder) / (name + kWaveFileExtension)).string();
-        if (ExportOne(model, i, nodeText, path, target, out, err)) {
-            taken.insert(name);
-        } else {
-            status = kExitFailure;
-        }
-    }
-    return status;
+    const ExportManySummary summary = ExportManyInstruments(model, path, folder);
+    for (const std::string& written : summary.written) out << SavedText(written) << '\n';
+    for (const ExportRefusal& refusal : summary.refused) err << "zelvo-cli: " << refusal.reason << '\n';
+    return summary.refused.empty() ? kExitOk : kExitFailure;
 }
 
 }  // namespace
