@@ -2,6 +2,7 @@
 
 #include "browser/names.h"
 #include "browser/text_encoding.h"
+#include "soundfont/tree_keys.h"
 
 namespace zelvo {
 namespace {
@@ -72,6 +73,18 @@ std::optional<int> PresetOfZone(const SoundFontModel& model, int bag) {
     const int preset = model.PresetBags[static_cast<std::size_t>(bag)].ownerNdx;
     if (preset < 1 || preset > model.PresetCount) return std::nullopt;
     return preset;
+}
+
+std::optional<std::string> LinkedNodeKey(const SoundFontModel& model, const std::string& key) {
+    const ParsedKey parsed = ParseKey(key);
+    if (parsed.prefix != kPresetZonePrefix || !parsed.number) return std::nullopt;
+    const std::optional<int> preset = PresetOfZone(model, *parsed.number);
+    if (!preset) return std::nullopt;
+    for (const PresetLayer& layer : BuildPresetLayers(model, *preset)) {
+        if (layer.bag == *parsed.number && layer.instrument >= 1 && layer.instrument <= model.InstCount)
+            return NodeKey(kInstrumentsKey, layer.instrument);
+    }
+    return std::nullopt;
 }
 
 }  // namespace zelvo

@@ -24,4 +24,7 @@ std::vector<PresetLayer> BuildPresetLayers(const SoundFontModel& model, int pres
 // The preset a preset zone's bag belongs to.
 std::optional<int> PresetOfZone(const SoundFontModel& model, int bag);
 
+// The tree key of the node a node leads to: a preset zone's instrument.
+std::optional<std::string> LinkedNodeKey(const SoundFontModel& model, const std::string& key);
+
 }  // namespace zelvo
