@@ -177,14 +177,16 @@ TEST(PresetView, LayersTakeTheirRangesFromTheirZoneOrTheGlobalZone) {
 }
 
 // A sine of 441 Hz at 22050 Hz: 50 points a period, and a loop of exactly 20
-// periods, so that a looped sine goes on without a break.
+// periods, so that a looped sine goes on without a break. Silence follows the
+// loop, so a player that read on past the loop's end would be heard.
+constexpr double kPhase = 0.7;
 std::shared_ptr<SampleSound> Sine(bool loop) {
     auto sound = std::make_shared<SampleSound>();
     sound->rate = 22050;
     for (int i = 0; i < 2000; ++i)
         sound->points.push_back(static_cast<std::int16_t>(
-            std::lround(10000 * std::sin(2 * std::numbers::pi * i / 50.0))));
-    if (loop) sound->loopStart = 1000, sound->loopEnd = 2000;
+            i < 1500 ? std::lround(10000 * std::sin(2 * std::numbers::pi * i / 50.0 + kPhase)) : 0));
+    if (loop) sound->loopStart = 500, sound->loopEnd = 1500;
     return sound;
 }
 
@@ -197,7 +199,7 @@ TEST(Audition, PointsForAKeyAreTheSampleAtThatPitchLoopingOnWithoutABreak) {
     double worst = 0;
     for (std::size_t i = 0; i < played.size(); ++i) {
         const double t = static_cast<double>(i) / 44100;
-        worst = std::max(worst, std::abs(played[i] - 10000 * std::sin(2 * std::numbers::pi * frequency * t)));
+        worst = std::max(worst, std::abs(played[i] - 10000 * std::sin(2 * std::numbers::pi * frequency * t + kPhase)));
     }
     EXPECT_LT(worst, 60);  // linear interpolation of 50 points a period: under 0.5 %
 

@@ -77,8 +77,11 @@ AuditionPlayer::AuditionPlayer(const QAudioDevice& device, QObject* parent)
     }
 }
 
+// Stops without telling anyone: the owner is going away with the player.
 AuditionPlayer::~AuditionPlayer() {
-    if (sink_) sink_->disconnect(this);
+    if (!sink_) return;
+    sink_->disconnect(this);
+    sink_->stop();
 }
 
 QAudioDevice AuditionPlayer::DefaultOutput() {

@@ -46,8 +46,9 @@ private:
     QAudioDevice device_;
     QAudioFormat format_;
     QString unavailable_;
-    std::unique_ptr<QAudioSink> sink_;
+    // The sink reads the source: it goes first.
     std::unique_ptr<AuditionSource> source_;
+    std::unique_ptr<QAudioSink> sink_;
 };
 
 }  // namespace zelvo
