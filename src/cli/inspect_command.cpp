@@ -39,8 +39,8 @@ void PrintKeyMap(const WaveFileContents& wave, std::ostream& out) {
     int k = 0;
     for (const WaveKeyMapEntry& e : wave.keyMapEntries) {
         out << ++k << '\t' << KeyRangeText(e.keyLo, e.keyHi) << '\t' << RangeText(e.velLo, e.velHi)
-            << '\t' << WaveSampleNumber(e) << '\t' << e.pan << '\t' << e.coarseTune
-            << '\t' << e.fineTune << '\n';
+            << '\t' << WaveSampleNumber(e) << '\t' << e.pan << '\t' << e.coarseTune << '\t'
+            << e.fineTune << '\n';
     }
 }
 
@@ -50,8 +50,8 @@ void PrintSampleHeaders(const WaveFileContents& wave, std::ostream& out) {
     for (const WaveSample& s : wave.samples) {
         const WaveSampleHeader& h = s.header;
         out << ++c << '\t' << NameText(h.name) << '\t' << h.loopStartOffset << '\t' << h.loopLength
-            << '\t' << (WaveLooped(h) ? "on" : "off") << '\t'
-            << KeyText(h.rootKey) << '\t' << s.size << '\n';
+            << '\t' << (WaveLooped(h) ? "on" : "off") << '\t' << KeyText(h.rootKey) << '\t'
+            << s.size << '\n';
     }
 }
 

@@ -39,7 +39,8 @@ std::string Hex(int value, int digits) {
 // bytes there are; a read past them means the file ends early.
 class WaveCursor {
 public:
-    WaveCursor(std::string_view front, std::uint64_t fileSize) : front_(front), fileSize_(fileSize) {}
+    WaveCursor(std::string_view front, std::uint64_t fileSize)
+        : front_(front), fileSize_(fileSize) {}
 
     std::uint64_t at() const { return at_; }
     // Names the block being read, for a file that ends inside it.
@@ -110,9 +111,12 @@ const std::string& KeyMapFiller() {
     return filler;
 }
 
+// Slots beyond the sample count hold this header: "NewSampl", 128 in ten
+// bytes, 60 in four, six 00 and two FF.
 const std::string& EmptySampleHeaders() {
-    static const std::string headers =
-        Repeated(EncodeWaveEmptySampleHeader(), static_cast<std::size_t>(kWaveSlotCount));
+    static constexpr std::string_view kEmpty(
+        "NewSampl\0\0\0\0\0\0\0\0\0\x80\0\0\0\x3C\0\0\0\0\0\0\xFF\xFF", kWaveSampleHeaderSize);
+    static const std::string headers = Repeated(kEmpty, static_cast<std::size_t>(kWaveSlotCount));
     return headers;
 }
 
@@ -131,7 +135,8 @@ void ReadFileHeader(WaveCursor& in) {
     });
     in.Expect(Zeros(kWaveFileHeaderSize - kSignature.size() - 1),
               [](std::size_t) { return std::string("the file header's filler is not all 00"); });
-    in.Expect("\x40", [](std::size_t) { return std::string("the file header does not end in 40"); });
+    in.Expect("\x40",
+              [](std::size_t) { return std::string("the file header does not end in 40"); });
 }
 
 // Entries a key-map length stands for, or -1 when it is not 12 + 18 x entries.
@@ -182,14 +187,13 @@ WaveKeyMapHeader ReadKeyMapHeader(WaveCursor& in, const WaveCounts& counts) {
     header.entryCount = in.Number(2);
     const std::int64_t counted = EntriesOfLength(counts.keyMapLength);
     if (header.entryCount != counted) {
-        in.Fail("the key map has " + Num(header.entryCount) + " entries, but its length at offset " +
-                    Num(kWaveCountsOffset) + " (" + Num(counts.keyMapLength) + ") makes " +
-                    Num(counted),
+        in.Fail("the key map has " + Num(header.entryCount) +
+                    " entries, but its length at offset " + Num(kWaveCountsOffset) + " (" +
+                    Num(counts.keyMapLength) + ") makes " + Num(counted),
                 entriesAt);
     }
-    in.Expect(Zeros(2), [](std::size_t) {
-        return std::string("the key map header does not end in 00 00");
-    });
+    in.Expect(Zeros(2),
+              [](std::size_t) { return std::string("the key map header does not end in 00 00"); });
     return header;
 }
 
@@ -270,9 +274,7 @@ WaveSampleHeader ReadSampleHeader(WaveCursor& in, int c) {
     const std::uint64_t slotAt = in.at();
     h.slot = static_cast<int>(in.Number(2));
     if (h.slot != c) {
-        in.Fail(sample + " gives its slot as " + Num(h.slot) +
-                    ", not " + Num(c),
-                slotAt);
+        in.Fail(sample + " gives its slot as " + Num(h.slot) + ", not " + Num(c), slotAt);
     }
     return h;
 }
@@ -286,27 +288,22 @@ void ReadEmptySampleHeaders(WaveCursor& in, int used) {
               });
 }
 
-std::uint32_t ReadSampleSize(WaveCursor& in, int c) {
+// A size in whole points, and no more points than the header's loop start,
+// loop length and tail cover: each of those is a difference of sample
+// positions, raised to 0 when negative, so together they reach the end.
+std::uint32_t ReadSampleSize(WaveCursor& in, const WaveSampleHeader& h, int c) {
     const std::uint64_t at = in.at();
     const auto size = static_cast<std::uint32_t>(in.Number(4));
-    if (size % 2 != 0) {
-        in.Fail("the size of sample " + Num(c + 1) + " (" + Num(size) +
-                    " bytes) is not a whole number of 16-bit points",
-                at);
+    const auto fail = [&](const std::string& why) {
+        in.Fail("the size of sample " + Num(c + 1) + " (" + Num(size) + " bytes) " + why, at);
+    };
+    if (size % 2 != 0) fail("is not a whole number of 16-bit points");
+    const std::int64_t span = h.loopStartOffset + h.loopLength + h.lengthAfterLoop;
+    if (size / 2 > span) {
+        fail("exceeds the " + Num(span) +
+             " points that its loop start, loop length and points after the loop cover");
     }
     return size;
-}
-
-// The loop start, length and tail cover at least the sample's points: each
-// is the writer's difference of sample positions, raised to 0 if negative.
-void CheckLoopSpan(const WaveSample& s, int c, const WaveCursor& in) {
-    const WaveSampleHeader& h = s.header;
-    const std::int64_t span = h.loopStartOffset + h.loopLength + h.lengthAfterLoop;
-    if (span >= s.size / 2) return;
-    in.Fail("sample header " + Num(c + 1) +
-                ": loop start, loop length and the points after the loop add up to " + Num(span) +
-                " points, fewer than the " + Num(s.size / 2) + " its size slot gives",
-            kWaveSampleHeaderTableOffset + kWaveSampleHeaderSize * static_cast<std::size_t>(c) + 14);
 }
 
 // A loop that starts inside its sample points into the file's sample data:
@@ -316,13 +313,13 @@ void CheckLoopPosition(const WaveSample& s, int c, std::uint64_t pointsBefore,
     const WaveSampleHeader& h = s.header;
     if (h.loopStartOffset == 0) return;  // a loop before the start may point anywhere before it
     const std::int64_t expected =
-        WaveLoopPosition(h.loopStartOffset + static_cast<std::int64_t>(pointsBefore));
+        ((h.loopStartOffset + static_cast<std::int64_t>(pointsBefore)) / 2) | kLoopPositionBits;
     if (h.loopPosition == expected) return;
-    in.Fail("sample header " + Num(c + 1) + " has the loop position " +
-                Num(h.loopPosition) + ", but its loop start " + Num(h.loopStartOffset) +
-                " after the " + Num(pointsBefore) + " points of the samples before it gives " +
-                Num(expected),
-            kWaveSampleHeaderTableOffset + kWaveSampleHeaderSize * static_cast<std::size_t>(c) + 10);
+    in.Fail(
+        "sample header " + Num(c + 1) + " has the loop position " + Num(h.loopPosition) +
+            ", but its loop start " + Num(h.loopStartOffset) + " after the " + Num(pointsBefore) +
+            " points of the samples before it gives " + Num(expected),
+        kWaveSampleHeaderTableOffset + kWaveSampleHeaderSize * static_cast<std::size_t>(c) + 10);
 }
 
 // The file holds exactly the points its size slots announce.
@@ -335,11 +332,13 @@ void CheckDataLength(const WaveFileContents& w, const WaveCursor& in) {
                     Num(s.dataOffset + s.size),
                 w.fileSize);
     }
-    const std::uint64_t end =
-        w.samples.empty() ? kWaveSampleDataOffset : w.samples.back().dataOffset + w.samples.back().size;
+    const std::uint64_t end = w.samples.empty()
+                                  ? kWaveSampleDataOffset
+                                  : w.samples.back().dataOffset + w.samples.back().size;
     if (w.fileSize > end) {
-        in.Fail(Num(w.fileSize - end) + " bytes follow the sample data that the size slots announce",
-                end);
+        in.Fail(
+            Num(w.fileSize - end) + " bytes follow the sample data that the size slots announce",
+            end);
     }
 }
 
@@ -383,17 +382,18 @@ WaveFileContents ParseWaveFront(std::string_view front, std::uint64_t fileSize) 
     std::uint64_t dataOffset = kWaveSampleDataOffset;
     for (int c = 0; c < sampleCount; ++c) {
         WaveSample& s = w.samples[static_cast<std::size_t>(c)];
-        s.size = ReadSampleSize(in, c);
+        s.size = ReadSampleSize(in, s.header, c);
         s.dataOffset = dataOffset;
         dataOffset += s.size;
     }
-    in.Expect(Zeros(4 * static_cast<std::size_t>(kWaveSlotCount - sampleCount)), [&](std::size_t i) {
-        return "size slot " + Num(sampleCount + 1 + i / 4) + " is beyond the sample count but not 0";
-    });
+    in.Expect(Zeros(4 * static_cast<std::size_t>(kWaveSlotCount - sampleCount)),
+              [&](std::size_t i) {
+                  return "size slot " + Num(sampleCount + 1 + i / 4) +
+                         " is beyond the sample count but not 0";
+              });
 
     for (int c = 0; c < sampleCount; ++c) {
         const WaveSample& s = w.samples[static_cast<std::size_t>(c)];
-        CheckLoopSpan(s, c, in);
         CheckLoopPosition(s, c, (s.dataOffset - kWaveSampleDataOffset) / 2, in);
     }
     CheckDataLength(w, in);
