@@ -19,6 +19,7 @@
 #include "export/write_stuff.h"
 #include "load_helpers.h"
 #include "sf2_builder.h"
+#include "soundfont/loader.h"
 
 namespace zelvo::testing {
 namespace {
@@ -160,6 +161,31 @@ TEST(SampleView, PointsComeFromTheFileWithTheLoopCountedFromTheStart) {
               (std::vector<std::string>{"Lead G4", "500 points, 0.01 s", "44100 Hz", "G3 (67)",
                                         "no loop", "C#4 - C6", "20 - 100"}));
     EXPECT_EQ(SampleFactsOf(bank.model, 1)->loop, "loop 100 - 900");
+}
+
+// The points and the file size against an independent walk over a real file's chunks.
+TEST(RealSoundFont, SamplePointsAndWaveFileSize) {
+    const std::string path = std::string(ZELVO_SOUNDFONT_DIR) + "/TimGM6mb.sf2";
+    if (!fs::exists(path)) GTEST_SKIP() << path << " is not installed";
+    SoundFontModel model;
+    MemoryTree tree;
+    OpenSoundFont(model, path, tree);
+    const std::uint64_t smpl = WalkRiff(path).chunks.at("smpl").dataOffset;
+    const std::string file = ReadWholeFile(path);
+    for (const int s : {1, model.SampleCount / 2, model.SampleCount}) {
+        const sfSample& h = model.SampleHeaders[static_cast<std::size_t>(s)];
+        const SampleSound sound = ReadSampleSound(model, s, path);
+        ASSERT_EQ(sound.points.size(), h.dwEnd - h.dwStart) << s;
+        for (const std::size_t i : {std::size_t{0}, sound.points.size() / 3, sound.points.size() - 1}) {
+            const std::size_t at = smpl + 2 * (h.dwStart + i);
+            const auto expected = static_cast<std::int16_t>(static_cast<unsigned char>(file[at]) |
+                                                            static_cast<unsigned char>(file[at + 1]) << 8);
+            EXPECT_EQ(sound.points[i], expected) << "sample " << s << " point " << i;
+        }
+    }
+    const TempFile out("", "flute.s1m");
+    ExportInstrumentToWave(model, 1, NodeText(tree, "nodeI1"), path, out.path().string());
+    EXPECT_EQ(BuildOutputSizeReport(model, 1).bytes, fs::file_size(out.path()));
 }
 
 TEST(PresetView, LayersTakeTheirRangesFromTheirZoneOrTheGlobalZone) {

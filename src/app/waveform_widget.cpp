@@ -51,7 +51,6 @@ void WaveformWidget::paintEvent(QPaintEvent*) {
     frame.setAlpha(50);
     p.setPen(frame);
     p.drawRect(area.adjusted(0, 0, -1, -1));
-    p.drawLine(area.left(), YOf(0, area), area.right(), YOf(0, area));
     if (!sound_ || sound_->points.empty()) {
         p.setPen(palette().placeholderText().color());
         p.drawText(area, Qt::AlignCenter | Qt::TextWordWrap,
@@ -62,6 +61,7 @@ void WaveformWidget::paintEvent(QPaintEvent*) {
         columns_ = WaveColumns(sound_->points, area.width());
         columnsWidth_ = area.width();
     }
+    p.drawLine(area.left(), YOf(0, area), area.right(), YOf(0, area));
     const std::uint64_t count = sound_->points.size();
     if (sound_->HasLoop()) {
         const int from = area.left() + ColumnOfPoint(sound_->loopStart, count, area.width());

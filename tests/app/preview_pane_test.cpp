@@ -10,12 +10,14 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <filesystem>
 
 #include "app/audition_player.h"
 #include "app/conversion_report_widget.h"
+#include "app/frm_export_summary.h"
 #include "app/frm_main.h"
 #include "app/key_map_widget.h"
 #include "app/preview_pane.h"
@@ -195,6 +197,19 @@ TEST_F(PreviewTest, SaveAllWritesEveryInstrumentAndRemembersTheFolder) {
     EXPECT_EQ(saveRequests_[0].fileName, QDir::homePath()) << "no folder saved to before";
     EXPECT_EQ(saveRequests_[1].fileName, out.path() + "/Plain.s1m");
     EXPECT_TRUE(messages_.empty());
+}
+
+TEST(ExportSummary, ListsEachRefusalWithItsReasonAndOpensTheFolderOnlyAfterAWrite) {
+    ExportManySummary summary{.folder = "/waves", .total = 3, .written = {}, .refused = {{"Rom", "It lies in ROM."}}, .cancelled = true};
+    const frmExportSummary none(summary);
+    EXPECT_EQ(none.lblHeadline->text(), "Saved 0 of 3 instruments to /waves. Cancelled with 2 instruments left.");
+    EXPECT_EQ(none.txtRefused->toPlainText().simplified(), "Rom It lies in ROM.");
+    EXPECT_FALSE(none.cmdShowFolder->isEnabled());
+    summary.written = {"/waves/Piano.s1m"};
+    summary.refused.clear();
+    const frmExportSummary one(summary);
+    EXPECT_TRUE(one.cmdShowFolder->isEnabled());
+    EXPECT_TRUE(one.txtRefused->isHidden());
 }
 
 }  // namespace
