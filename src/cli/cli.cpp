@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <map>
 
@@ -34,6 +36,38 @@ const std::map<std::string, Command>& Commands() {
     return commands;
 }
 
+bool IsOption(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-';
+}
+
+// The one option has one place: "export FILE --all DIR". Anything else
+// that looks like an option is a mistake, never a file name.
+bool HasMisplacedOption(const std::string& command, const Args& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const bool allInPlace =
+            command == "export" && i == 1 && args.size() == 3 && args[i] == kAllOption;
+        if (IsOption(args[i]) && !allInPlace) return true;
+    }
+    return false;
+}
+
+// Output that did not reach its file, on a full disk for one, is a failure
+// like any other. The system's reason is known when the last flush fails;
+// an earlier failure's may have been overwritten since.
+bool OutputWritten(std::ostream& out, std::ostream& err) {
+    int error = 0;
+    if (out) {
+        errno = 0;
+        out.flush();
+        error = errno;
+    }
+    if (out) return true;
+    err << "zelvo-cli: cannot write the output";
+    if (error != 0) err << ": " << std::strerror(error);
+    err << '\n';
+    return false;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -46,8 +80,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << kUsage;
         return kExitUsage;
     }
-    const int status = command->second(Args(args.begin() + 1, args.end()), out, err);
+    const Args commandArgs(args.begin() + 1, args.end());
+    int status = HasMisplacedOption(args[0], commandArgs)
+                     ? kExitUsage
+                     : command->second(commandArgs, out, err);
     if (status == kExitUsage) err << kUsage;
+    if (!OutputWritten(out, err) && status == kExitOk) status = kExitFailure;
     return status;
 }
 
