@@ -68,25 +68,26 @@ bool OutputWritten(std::ostream& out, std::ostream& err) {
     return false;
 }
 
-}  // namespace
-
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+// The command's status; usage errors print the usage.
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (!args.empty() && (args[0] == "-h" || args[0] == "--help" || args[0] == "help")) {
         out << kUsage;
         return kExitOk;
     }
     const auto command = args.empty() ? Commands().end() : Commands().find(args[0]);
-    if (command == Commands().end()) {
-        err << kUsage;
-        return kExitUsage;
-    }
-    const Args commandArgs(args.begin() + 1, args.end());
-    int status = HasMisplacedOption(args[0], commandArgs)
-                     ? kExitUsage
-                     : command->second(commandArgs, out, err);
+    const Args commandArgs(args.begin() + (args.empty() ? 0 : 1), args.end());
+    const int status = command == Commands().end() || HasMisplacedOption(args[0], commandArgs)
+                           ? kExitUsage
+                           : command->second(commandArgs, out, err);
     if (status == kExitUsage) err << kUsage;
-    if (!OutputWritten(out, err) && status == kExitOk) status = kExitFailure;
     return status;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const int status = RunCommand(args, out, err);
+    return !OutputWritten(out, err) && status == kExitOk ? kExitFailure : status;
 }
 
 }  // namespace zelvo::cli
