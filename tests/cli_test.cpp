@@ -228,21 +228,20 @@ TEST(Cli, RunningOutOfMemoryWhileLoadingIsReported) {
 // longer.
 TEST(ExportCli, RepeatedNamesCostWhatDifferentNamesDo) {
     const auto seconds = [](bool same) {
-        std::vector<double> runs;
-        for (int run = 0; run < 3; ++run) {
-            const auto start = std::chrono::steady_clock::now();
-            cli::UniqueNames names;
-            for (int i = 0; i < 20000; ++i) {
-                const std::string name = same ? "Piano" : "Piano " + std::to_string(i);
-                names.Take(name, names.Propose(name));
-            }
-            runs.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-                               .count());
+        const auto start = std::chrono::steady_clock::now();
+        cli::UniqueNames names;
+        for (int i = 0; i < 20000; ++i) {
+            const std::string name = same ? "Piano" : "Piano " + std::to_string(i);
+            names.Take(name, names.Propose(name));
         }
-        std::sort(runs.begin(), runs.end());
-        return runs[1];
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
-    const double distinct = seconds(false), same = seconds(true);
+    // The best of a few runs, against a loaded machine; a run a hundred
+    // times too slow needs no second.
+    const double distinct = std::min({seconds(false), seconds(false), seconds(false)});
+    double same = seconds(true);
+    for (int run = 1; run < 3 && same > 10 * distinct && same < 100 * distinct; ++run)
+        same = std::min(same, seconds(true));
     EXPECT_LT(same, 10 * distinct) << same << " s against " << distinct << " s";
     cli::UniqueNames names;
     names.Take("Piano (3)", names.Propose("Piano (3)"));
