@@ -387,6 +387,7 @@ void frmMain::LoadChosenFile(const QString& path) {
         ShowLoadFailure(QStringLiteral("not enough memory to load ") + path);
         return;
     }
+    browseTree_.Flush();
     SetStatusText(FromLatin1(LoadedText(model_)));
     setWindowTitle(QString::fromLatin1(kAppTitle) + QStringLiteral(" - ") +
                    FromFileSystem(model_.FileName));
