@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "allocation_limit.h"
-#include "cli/unique_names.h"
+#include "export/unique_names.h"
 #include "load_helpers.h"
 #include "sf2_builder.h"
 
@@ -229,7 +229,7 @@ TEST(Cli, RunningOutOfMemoryWhileLoadingIsReported) {
 TEST(ExportCli, RepeatedNamesCostWhatDifferentNamesDo) {
     const auto seconds = [](bool same) {
         const auto start = std::chrono::steady_clock::now();
-        cli::UniqueNames names;
+        UniqueNames names;
         for (int i = 0; i < 20000; ++i) {
             const std::string name = same ? "Piano" : "Piano " + std::to_string(i);
             names.Take(name, names.Propose(name));
@@ -243,11 +243,11 @@ TEST(ExportCli, RepeatedNamesCostWhatDifferentNamesDo) {
     for (int run = 1; run < 3 && same > 10 * distinct && same < 100 * distinct; ++run)
         same = std::min(same, seconds(true));
     EXPECT_LT(same, 10 * distinct) << same << " s against " << distinct << " s";
-    cli::UniqueNames names;
+    UniqueNames names;
     names.Take("Piano (3)", names.Propose("Piano (3)"));
     std::vector<std::string> given;
     for (int i = 0; i < 4; ++i) {
-        const cli::NameChoice choice = names.Propose("Piano");
+        const NameChoice choice = names.Propose("Piano");
         if (i != 1) names.Take("Piano", choice);  // the second export fails
         given.push_back(choice.name);
     }

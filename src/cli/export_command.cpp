@@ -6,8 +6,8 @@
 
 #include "cli/cli.h"
 #include "cli/commands.h"
-#include "cli/unique_names.h"
 #include "export/export_texts.h"
+#include "export/unique_names.h"
 #include "export/write_stuff.h"
 #include "soundfont/memory_tree.h"
 

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace zelvo::cli {
+namespace zelvo {
 
 struct NameChoice {
     std::string name;
@@ -26,4 +26,4 @@ private:
     std::unordered_map<std::string, int> nextNumber_;  // by name: where the search resumes
 };
 
-}  // namespace zelvo::cli
+}  // namespace zelvo

@@ -1,6 +1,6 @@
-#include "cli/unique_names.h"
+#include "export/unique_names.h"
 
-namespace zelvo::cli {
+namespace zelvo {
 
 NameChoice UniqueNames::Propose(const std::string& name) const {
     if (!taken_.contains(name)) return {name, 1};
@@ -19,4 +19,4 @@ void UniqueNames::Take(const std::string& name, const NameChoice& choice) {
     if (choice.number > 1) nextNumber_[name] = choice.number + 1;
 }
 
-}  // namespace zelvo::cli
+}  // namespace zelvo
