@@ -1,43 +1,9 @@
 #include "browser/text_encoding.h"
 
-#include <optional>
+#include <cstdint>
 
 namespace zelvo {
 namespace {
-
-// Bytes of the UTF-8 sequence that lead begins; 0 when no sequence can.
-int SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if (lead < 0xC2) return 0;  // a continuation byte, or an overlong two-byte form
-    if (lead < 0xE0) return 2;
-    if (lead < 0xF0) return 3;
-    return lead < 0xF5 ? 4 : 0;
-}
-
-// The characters of text when it is well-formed UTF-8 (no overlong forms,
-// surrogates or values past U+10FFFF), else nothing.
-std::optional<std::u32string> DecodeUtf8(std::string_view text) {
-    std::u32string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int length = SequenceLength(lead);
-        if (length == 0 || text.size() - i < static_cast<std::size_t>(length)) return std::nullopt;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return std::nullopt;
-            c = (c << 6) | (next & 0x3F);
-        }
-        static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (c < kSmallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            return std::nullopt;
-        }
-        out += c;
-        i += static_cast<std::size_t>(length);
-    }
-    return out;
-}
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -59,19 +25,64 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
+bool IsValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
+                           : lead >= 0xE0 && lead <= 0xEF                 ? 3
+                           : lead >= 0xF0 && lead <= 0xF4                 ? 4
+                                                                          : 0;
+        if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) return false;
+        std::uint32_t code = lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = code << 6 | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+        const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < least[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+            return false;
+        }
+        i += static_cast<std::size_t>(length);
+    }
+    return true;
+}
+
 std::string Latin1ToUtf8(std::string_view text) {
+    if (IsValidUtf8(text)) return std::string(text);
     std::string out;
-    out.reserve(text.size());
-    for (const char c : text) AppendUtf8(out, static_cast<unsigned char>(c));
+    out.reserve(text.size() * 2);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
     return out;
 }
 
 std::u32string SoundFontCharacters(std::string_view text) {
-    if (std::optional<std::u32string> utf8 = DecodeUtf8(text)) return std::move(*utf8);
-    std::u32string latin1;
-    latin1.reserve(text.size());
-    for (const char c : text) latin1 += static_cast<unsigned char>(c);
-    return latin1;
+    std::u32string characters;
+    characters.reserve(text.size());
+    if (!IsValidUtf8(text)) {
+        for (const char c : text) characters += static_cast<unsigned char>(c);
+        return characters;
+    }
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            c = c << 6 | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
+        }
+        characters += c;
+        i += static_cast<std::size_t>(length);
+    }
+    return characters;
 }
 
 std::string ToUtf8(std::u32string_view characters) {
@@ -79,10 +90,6 @@ std::string ToUtf8(std::u32string_view characters) {
     out.reserve(characters.size());
     for (const char32_t c : characters) AppendUtf8(out, c);
     return out;
-}
-
-std::string SoundFontTextToUtf8(std::string_view text) {
-    return ToUtf8(SoundFontCharacters(text));
 }
 
 bool IsControlCharacter(char32_t c) {

@@ -5,13 +5,15 @@
 
 namespace zelvo {
 
-// SoundFont texts hold one character per byte; bytes 128..255 are Latin-1.
+// SoundFont texts are bytes with no stated encoding: SoundFont 3 writers
+// store UTF-8 ("©" as two bytes), older ones Latin-1. A text that is valid
+// UTF-8 is shown as such, any other one byte per character as Latin-1.
 std::string Latin1ToUtf8(std::string_view text);
 
-// SoundFont 3 tools write UTF-8, older tools Latin-1: a text that is valid
-// UTF-8 is read as UTF-8, any other as Latin-1.
+bool IsValidUtf8(std::string_view text);
+
+// The characters of a SoundFont text, read by the same rule.
 std::u32string SoundFontCharacters(std::string_view text);
-std::string SoundFontTextToUtf8(std::string_view text);
 std::string ToUtf8(std::u32string_view characters);
 
 // C0, DEL and C1: characters that move a terminal's cursor or start its
