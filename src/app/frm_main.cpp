@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
 #include <system_error>
 
 #include <QApplication>
@@ -421,6 +422,10 @@ void frmMain::LoadChosenFile(const QString& path) {
         busy.Release();
         ShowLoadFailure(QStringLiteral("Error in SoundFont File: ") + QFile::decodeName(e.what()));
         return;
+    } catch (const std::bad_alloc&) {
+        busy.Release();
+        ShowLoadFailure(QStringLiteral("not enough memory to load ") + path);
+        return;
     }
     browseTree_.Flush();
     SetStatusText(FromSoundFontText(LoadedText(model_)));
@@ -521,12 +526,12 @@ void frmMain::ExportInstrument(int instrument) {
                      QMessageBox::Critical});
         return;
     }
-    const std::optional<QString> path = AskExportFileName(*node);
+    const std::optional<QString> path = AskExportFileName(instrument);
     if (!path) return;
     BusyPointer busy;
     try {
-        ExportInstrumentToWave(model_, instrument, node->text(0).toLatin1().toStdString(),
-                               model_.FileFolder + model_.FileName, ToFileSystem(*path),
+        ExportInstrumentToWave(model_, instrument, model_.FileFolder + model_.FileName,
+                               ToFileSystem(*path),
                                [this](std::uint64_t written, std::uint64_t total) {
                                    ShowExportProgress(written, total);
                                });
@@ -543,12 +548,10 @@ void frmMain::ExportInstrument(int instrument) {
     SavedTo(*path, false);
 }
 
-std::optional<QString> frmMain::AskExportFileName(const QTreeWidgetItem& instrumentNode) {
-    const QString name = instrumentNode.text(0);
-    const QString folder = LastSaveFolder() + QLatin1Char('/');
-    // A name the file system cannot hold leaves the name field empty.
-    const QString proposed =
-        name.contains(QLatin1Char('/')) ? folder : folder + name + QLatin1String(kWaveFileExtension);
+std::optional<QString> frmMain::AskExportFileName(int instrument) {
+    // The file name of the one rule, in the folder last saved to.
+    const QString proposed = LastSaveFolder() + QLatin1Char('/') +
+                             QFileInfo(FromFileSystem(ProposedExportPath(model_, instrument))).fileName();
     const QString chosen = AskSaveFileName({QString::fromLatin1(kSaveDialogTitle),
                                             QString::fromLatin1(kSaveDialogFilter), proposed});
     if (chosen.isEmpty()) return std::nullopt;

@@ -1,6 +1,5 @@
 #include <charconv>
 #include <filesystem>
-#include <limits>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -11,35 +10,30 @@
 #include "export/export_texts.h"
 #include "export/write_stuff.h"
 #include "soundfont/memory_tree.h"
-#include "soundfont/tree_keys.h"
 
 namespace zelvo::cli {
 namespace {
 
-constexpr std::string_view kAllOption = "--all";
+// An instrument number as its tree key writes it: decimal digits only.
+struct InstrumentNumber {
+    int value = 0;
+    bool fits = true;  // false: too large for any instrument, kept as typed
+};
 
-// An instrument number as its tree key writes it: decimal digits only. A
-// number too large for any instrument stays a number, one that names none.
-std::optional<int> ParseInstrumentNumber(std::string_view text) {
+std::optional<InstrumentNumber> ParseInstrumentNumber(std::string_view text) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
         return std::nullopt;
     }
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error == std::errc::result_out_of_range) return std::numeric_limits<int>::max();
-    return value;
+    InstrumentNumber number;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number.value);
+    number.fits = error != std::errc::result_out_of_range;
+    return number;
 }
 
-std::string InstrumentNodeText(const MemoryTree& tree, int instrument) {
-    const MemoryTree::Node* node = tree.Find(NodeKey(kInstrumentsKey, instrument));
-    return node ? node->text : std::string();
-}
-
-bool ExportOne(const SoundFontModel& model, int instrument, const std::string& nodeText,
-               const std::string& soundFontPath, const std::string& outputPath, std::ostream& out,
-               std::ostream& err) {
+bool ExportOne(const SoundFontModel& model, int instrument, const std::string& soundFontPath,
+               const std::string& outputPath, std::ostream& out, std::ostream& err) {
     try {
-        ExportInstrumentToWave(model, instrument, nodeText, soundFontPath, outputPath);
+        ExportInstrumentToWave(model, instrument, soundFontPath, outputPath);
     } catch (const ExportError& e) {
         err << "zelvo-cli: " << e.what() << '\n';
         return false;
@@ -51,7 +45,7 @@ bool ExportOne(const SoundFontModel& model, int instrument, const std::string& n
 int ExportInstrument(const std::string& path, const std::string& numberText,
                      const std::optional<std::string>& outputPath, std::ostream& out,
                      std::ostream& err) {
-    const std::optional<int> instrument = ParseInstrumentNumber(numberText);
+    const std::optional<InstrumentNumber> instrument = ParseInstrumentNumber(numberText);
     if (!instrument) {
         err << "zelvo-cli: the instrument number must be a whole number, not \"" << numberText
             << "\"\n";
@@ -60,9 +54,12 @@ int ExportInstrument(const std::string& path, const std::string& numberText,
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(path, model, tree, err)) return kExitFailure;
-    const std::string nodeText = InstrumentNodeText(tree, *instrument);
-    const std::string target = outputPath.value_or(ProposedExportPath(model, nodeText));
-    return ExportOne(model, *instrument, nodeText, path, target, out, err) ? kExitOk : kExitFailure;
+    if (!instrument->fits) {
+        err << "zelvo-cli: " << NoInstrumentText(numberText) << '\n';
+        return kExitFailure;
+    }
+    const std::string target = outputPath.value_or(ProposedExportPath(model, instrument->value));
+    return ExportOne(model, instrument->value, path, target, out, err) ? kExitOk : kExitFailure;
 }
 
 // Every instrument with zones; one that cannot be exported does not stop the others.

@@ -1,10 +1,10 @@
 #include "export/export_many.h"
 
 #include <filesystem>
-#include <string_view>
 
 #include "browser/text_encoding.h"
 #include "export/export_texts.h"
+#include "export/unique_names.h"
 #include "export/write_stuff.h"
 
 namespace zelvo {
@@ -14,30 +14,11 @@ namespace {
 // then removed before anything is renamed into place.
 struct Cancelled {};
 
-std::string SafeFileName(const std::string& nodeText) {
-    static constexpr std::string_view kRejected = "\\/:*?\"<>|";
-    std::string name = nodeText;
-    for (char& c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool control = byte < 0x20 || (byte >= 0x7F && byte <= 0x9F);
-        if (control || kRejected.find(c) != std::string_view::npos) c = '_';
-    }
-    return Latin1ToUtf8(name);
-}
-
 std::string Plural(int n, const char* word) {
     return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
 }  // namespace
-
-std::string ExportManyFileName(const std::string& nodeText, const std::set<std::string>& taken) {
-    const std::string name = SafeFileName(nodeText);
-    std::string candidate = name;
-    for (int n = 2; taken.contains(candidate); ++n)
-        candidate = name + " (" + std::to_string(n) + ")";
-    return candidate;
-}
 
 int ExportManySummary::NotReached() const {
     return total - static_cast<int>(written.size() + refused.size());
@@ -62,29 +43,30 @@ ExportManySummary ExportManyInstruments(const SoundFontModel& model,
             instruments.push_back(i);
     }
     summary.total = static_cast<int>(instruments.size());
-    std::set<std::string> taken;
+    UniqueNames names;
     ExportManyStep step{.total = summary.total};
     const auto report = [&] {
         if (progress && !progress(step)) throw Cancelled{};
     };
     try {
         for (const int i : instruments) {
-            const std::string nodeText =
-                DisplayText(model.InstHeaders[static_cast<std::size_t>(i)].achInstName);
-            step.instrument = Latin1ToUtf8(nodeText);
+            const std::string name = InstrumentName(model, i);
+            step.instrument = Latin1ToUtf8(name);
             step.bytesWritten = step.bytesTotal = 0;
             report();
-            const std::string name = ExportManyFileName(nodeText, taken);
+            // The file-name rule of every export, then a number for a name given before.
+            const std::string stem = WaveFileStem(name, i);
+            const NameChoice choice = names.Propose(stem);
             const std::string target =
-                (std::filesystem::path(folder) / (name + kWaveFileExtension)).string();
+                (std::filesystem::path(folder) / (choice.name + kWaveFileExtension)).string();
             try {
-                ExportInstrumentToWave(model, i, nodeText, soundFontPath, target,
+                ExportInstrumentToWave(model, i, soundFontPath, target,
                                        [&](std::uint64_t written, std::uint64_t total) {
                                            step.bytesWritten = written;
                                            step.bytesTotal = total;
                                            report();
                                        });
-                taken.insert(name);
+                names.Take(stem, choice);
                 summary.written.push_back(target);
             } catch (const ExportError& e) {
                 summary.refused.push_back({step.instrument, e.what()});

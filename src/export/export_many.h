@@ -4,18 +4,12 @@
 
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "soundfont/model.h"
 
 namespace zelvo {
-
-// The file name (without folder and extension) an instrument's node text
-// gets: characters that file systems or shells reject become '_', and a
-// name already written gets " (2)", " (3)"...
-std::string ExportManyFileName(const std::string& nodeText, const std::set<std::string>& taken);
 
 struct ExportManyStep {
     int done = 0;   // instruments finished, written or refused

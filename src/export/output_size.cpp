@@ -33,12 +33,8 @@ std::optional<WaveMemory> OutputSizeReport::SmallestFit() const {
 
 OutputSizeReport BuildOutputSizeReport(const SoundFontModel& model, int instrument) {
     OutputSizeReport report;
-    const std::string name =
-        instrument >= 1 && instrument <= model.InstCount
-            ? DisplayText(model.InstHeaders[static_cast<std::size_t>(instrument)].achInstName)
-            : std::string();
     try {
-        report.bytes = kWaveSampleDataOffset + PlanWaveFile(model, instrument, name).SampleDataBytes();
+        report.bytes = kWaveSampleDataOffset + PlanWaveFile(model, instrument).SampleDataBytes();
     } catch (const ExportError& e) {
         report.refusal = e.what();
     }

@@ -31,12 +31,16 @@ private:
 using ExportProgress = std::function<void(std::uint64_t written, std::uint64_t total)>;
 
 // Writes instrument `instrument` (1-based) of the loaded model to outputPath,
-// reading sample points from soundFontPath. nodeText is the instrument's tree
-// node text (its name cut at the first NUL). The file is written beside the
-// target and renamed over it only when complete. Throws ExportError.
+// reading sample points from soundFontPath. The file appears under its name
+// only when complete (AtomicOutputFile); an outputPath that is soundFontPath
+// itself, by any spelling or link, is refused. Throws ExportError.
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
-                            const std::string& nodeText, const std::string& soundFontPath,
-                            const std::string& outputPath, const ExportProgress& progress = {});
+                            const std::string& soundFontPath, const std::string& outputPath,
+                            const ExportProgress& progress = {});
+
+// The instrument's name as the model holds it, cut at its first NUL; empty
+// for a number that names no instrument.
+std::string InstrumentName(const SoundFontModel& model, int instrument);
 
 // The building blocks of an export, in the order it uses them.
 
@@ -74,7 +78,7 @@ struct WavePlan {
 };
 
 // Throws ExportError(Refused) for an instrument the file cannot hold.
-WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::string& nodeText);
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument);
 
 // The front part's writers, in file order; each appends its block to out.
 void WriteWaveFileHeader(std::string& out);
