@@ -10,6 +10,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: zelvo-cli COMMAND FILE ...\n"
+    "       zelvo-cli --help | --version\n"
     "\n"
     "  tree FILE    print the browse tree of a SoundFont 2 file\n"
     "  info FILE    print the file's information texts\n"
@@ -39,6 +40,10 @@ const std::map<std::string, Command>& Commands() {
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (!args.empty() && (args[0] == "-h" || args[0] == "--help" || args[0] == "help")) {
         out << kUsage;
+        return kExitOk;
+    }
+    if (!args.empty() && args[0] == "--version") {
+        out << "zelvo-cli " << ZELVO_VERSION << '\n';
         return kExitOk;
     }
     const auto command = args.empty() ? Commands().end() : Commands().find(args[0]);
