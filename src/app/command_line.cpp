@@ -3,6 +3,14 @@
 #include <algorithm>
 
 namespace zelvo {
+namespace {
+
+// An answer that opens no file.
+CommandLine Answer(CommandLine::Action action, std::string error = {}) {
+    return {action, {}, std::move(error)};
+}
+
+}  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     const auto given = [&](std::initializer_list<const char*> spellings) {
@@ -10,8 +18,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             return std::find(spellings.begin(), spellings.end(), arg) != spellings.end();
         });
     };
-    if (given({"-h", "--help"})) return {.action = CommandLine::Action::Help};
-    if (given({"--version"})) return {.action = CommandLine::Action::Version};
+    if (given({"-h", "--help"})) return Answer(CommandLine::Action::Help);
+    if (given({"--version"})) return Answer(CommandLine::Action::Version);
 
     CommandLine line;
     bool optionsEnded = false;
@@ -19,11 +27,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg.front() == '-') {
-            return {CommandLine::Action::UsageError, {}, "unknown option " + arg};
+            return Answer(CommandLine::Action::UsageError, "unknown option " + arg);
         } else if (!line.file.empty()) {
-            return {CommandLine::Action::UsageError, {}, "only one FILE can be opened"};
+            return Answer(CommandLine::Action::UsageError, "only one FILE can be opened");
         } else if (arg.empty()) {
-            return {CommandLine::Action::UsageError, {}, "FILE is empty"};
+            return Answer(CommandLine::Action::UsageError, "FILE is empty");
         } else {
             line.file = arg;
         }
