@@ -8,6 +8,7 @@
 #include "export/vorbis_decode.h"
 #include "load_helpers.h"
 #include "ogg_streams.h"
+#include "sf2_builder.h"
 #include "sf3_streams.h"
 #include "soundfont/ogg_length.h"
 
@@ -90,6 +91,26 @@ TEST(OggLength, AnythingButAWholeLastPageIsUnknown) {
     EXPECT_EQ(ReadOggStreamLength(in, 10, 10), std::nullopt);
     EXPECT_EQ(ReadOggStreamLength(in, 0, stream.size() + 1), std::nullopt);
     EXPECT_EQ(ReadOggStreamLength(in, 0, stream.size()), kPoints);
+}
+
+TEST(OggLength, CompressedSamplesOfALoadedSoundFontGiveTheirLengths) {
+    Sf2Builder b;
+    b.Info("ifil", {"\x03\x00\x01\x00", 4})
+        .CompressedSample({.name = "A"}, EncodeVorbis(TestSignal(7001), 1))
+        .CompressedSample({.name = "B"}, MonoStream())
+        .CompressedSample({.name = "Cut"}, MonoStream().substr(0, 9000));
+    const std::string bytes = b.Build();
+    const Loaded loaded = LoadBytes(bytes);
+    std::istringstream in(bytes);
+    const auto length = [&](int s) {
+        return ReadCompressedSampleLength(in, loaded.model, loaded.model.SampleHeaders.at(s));
+    };
+    EXPECT_EQ(length(1), 7001u);
+    EXPECT_EQ(length(2), kPoints);
+    EXPECT_EQ(length(3), std::nullopt);
+    sfSample past = loaded.model.SampleHeaders.at(2);
+    past.dwEnd = loaded.model.SmplSize + 1;
+    EXPECT_EQ(ReadCompressedSampleLength(in, loaded.model, past), std::nullopt);
 }
 
 TEST(VorbisDecode, MonoStreamsDecodeToTheirLengthCloseToTheSignal) {

@@ -98,4 +98,13 @@ std::optional<std::uint64_t> ReadOggStreamLength(std::istream& file, std::uint64
     return read ? OggStreamLength(tail) : std::nullopt;
 }
 
+std::optional<std::uint64_t> ReadCompressedSampleLength(std::istream& file,
+                                                        const SoundFontModel& model,
+                                                        const sfSample& sample) {
+    // dwStart and dwEnd of a compressed sample are byte offsets of its stream.
+    if (sample.dwEnd > model.SmplSize || model.SampleDataPos == 0) return std::nullopt;
+    const std::uint64_t data = model.SampleDataPos - 1;
+    return ReadOggStreamLength(file, data + sample.dwStart, data + sample.dwEnd);
+}
+
 }  // namespace zelvo

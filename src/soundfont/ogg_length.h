@@ -8,6 +8,8 @@
 #include <optional>
 #include <string_view>
 
+#include "soundfont/model.h"
+
 namespace zelvo {
 
 // Enough bytes to hold the largest Ogg page (27 + 255 + 255 * 255 bytes).
@@ -26,5 +28,12 @@ std::optional<std::uint64_t> OggStreamLength(std::string_view tail);
 // empty or cannot be read.
 std::optional<std::uint64_t> ReadOggStreamLength(std::istream& file, std::uint64_t start,
                                                  std::uint64_t end);
+
+// The decoded length of a compressed sample of a loaded model, read from
+// file, the open SoundFont whose offset 0 is the model's position 1. Unknown
+// when the sample's stream does not lie inside the sample data.
+std::optional<std::uint64_t> ReadCompressedSampleLength(std::istream& file,
+                                                        const SoundFontModel& model,
+                                                        const sfSample& sample);
 
 }  // namespace zelvo
