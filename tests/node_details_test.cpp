@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "browser/gen_value_text.h"
+#include "soundfont/zone_tables.h"
 #include "cli/cli.h"
 #include "load_helpers.h"
 #include "sf2_builder.h"
@@ -117,11 +118,18 @@ TEST(GenValueText, BoundariesAndOddCases) {
         {41, 1, std::string("Brass") + std::string(15, '\0')},
         {53, 0, std::string("Violin") + std::string(14, '\0')}};
     // clang-format on
-    for (const auto& [gen, amount, text] : cases) {
-        EXPECT_EQ(GenValueText(m, gen, static_cast<std::uint16_t>(amount)), text) << gen;
-    }
-    EXPECT_FALSE(GenValueText(m, 41, 3).has_value());
-    EXPECT_FALSE(GenValueText(m, 53, 65535).has_value());
+    // References are resolved by the load, so each case goes through it.
+    const auto text = [&](int gen, int amount) {
+        SoundFontModel copy = m;
+        copy.InstGens.assign(1, {static_cast<std::uint16_t>(gen), static_cast<std::uint16_t>(amount)});
+        ResolveReferences(copy);
+        return GenValueText(copy, copy.InstGens[0]);
+    };
+    for (const auto& [gen, amount, expected] : cases) EXPECT_EQ(text(gen, amount), expected) << gen;
+    // The terminal records are no instrument or sample of the file.
+    EXPECT_FALSE(text(41, 2).has_value());
+    EXPECT_FALSE(text(53, 1).has_value());
+    EXPECT_FALSE(text(53, 65535).has_value());
 }
 
 TEST(DetailsCommand, PrintsTitlesAndRowsTabSeparatedOrRejectsTheKey) {

@@ -56,7 +56,7 @@ NodeDetails GeneratorDetails(std::optional<int> zone, int zoneCount,
         if (slot < 1 || static_cast<std::size_t>(slot) >= gens.size()) continue;
         const sfGenList& g = gens[static_cast<std::size_t>(slot)];
         const std::optional<std::string_view> name = GenName(g.sfGenOper);
-        const std::optional<std::string> value = GenValueText(m, g.sfGenOper, g.genAmount);
+        const std::optional<std::string> value = GenValueText(m, g);
         details.rows.push_back(
             {{std::to_string(k), std::string(name.value_or("")), DisplayText(value.value_or(""))}});
     }

@@ -40,10 +40,15 @@ struct sfModList {
 };
 using sfInstModList = sfModList;
 
+// What an instrument or sampleID generator names, once the load has resolved
+// it: the record's index, or kMissingRecord when the file has no such record.
+inline constexpr int kMissingRecord = -1;
+
 struct sfGenList {
     std::uint16_t sfGenOper = 0;
     std::uint16_t genAmount = 0;  // raw 16-bit value
     int zoneNdx = 0;
+    int linkNdx = 0;  // instrument and sampleID generators only
 };
 using sfInstGenList = sfGenList;
 
@@ -74,7 +79,8 @@ inline constexpr std::uint16_t kSampleTypeCompressed = 0x0010;
 // What the export needs of one instrument zone, after the instrument's global
 // zone and the defaults have filled in the generators the zone lacks.
 struct InstZone {
-    int sampleNdx = 0;  // index in SampleHeaders: sampleID + 1; 0 for none
+    int sampleNdx = 0;  // index in SampleHeaders, 0 for none, kMissingRecord past the end
+    std::uint16_t sampleId = 0;  // the generator's raw amount
     int keyLo = 0;
     int keyHi = 127;
     int velLo = 1;
