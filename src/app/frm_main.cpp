@@ -382,6 +382,7 @@ void frmMain::LoadChosenFile(const QString& path) {
         ShowLoadFailure(QStringLiteral("Error in SoundFont File: ") + QFile::decodeName(e.what()));
         return;
     }
+    browseTree_.Flush();
     SetStatusText(FromLatin1(LoadedText(model_)));
     setWindowTitle(QString::fromLatin1(kAppTitle) + QStringLiteral(" - ") +
                    FromFileSystem(model_.FileName));
