@@ -421,31 +421,23 @@ TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
     EXPECT_GE(Correlation({points.begin() + 20000, points.end()}, chord), 0.99);
 }
 
+// Before anything is written; a good sample played first changes nothing.
 TEST_F(Export, CompressedSamplesThatDoNotDecodeRefuseTheInstrumentByName) {
     const std::string mono = EncodeVorbis(TestSignal(5000), 1);
-    std::string changed = mono;
-    changed[mono.size() / 2] ^= 0x08;
     Sf2Builder b;
-    b.Info("ifil", {"\x03\x00\x01\x00", 4})
-        .CompressedSample({.name = "Good"}, mono)
+    b.CompressedSample({.name = "Good"}, mono)
         .CompressedSample({.name = "Stereo"}, EncodeVorbis(std::vector<float>(6000, 0.1f), 2))
-        .CompressedSample({.name = "Pcm"}, std::string(3000, '\x10'))
         .CompressedSample({.name = "Cut"}, mono.substr(0, mono.size() - 1))
-        .CompressedSample({.name = "Changed"}, changed)
         .Sample({.name = "Past", .start = 100, .end = 1u << 20, .type = 0x11});
-    for (const int s : {1, 2, 3, 4, 5})
+    for (const int s : {1, 2, 3})
         b.Instrument({"Uses" + std::to_string(s), {{{SampleId(0)}}, {{SampleId(s)}}}});
     Load(b);
-    EXPECT_NE(Error(1).find("Sample \"Stereo\" of instrument \"Uses1\" has 2 channels"),
-              std::string::npos);
-    EXPECT_EQ(Error(2), "Sample \"Pcm\" of instrument \"Uses2\" is not an Ogg Vorbis stream.");
-    for (const int i : {3, 4}) {
-        EXPECT_EQ(Error(i), "Sample \"" + std::string(i == 3 ? "Cut" : "Changed") +
-                                "\" of instrument \"Uses" + std::to_string(i) +
-                                "\" has a damaged or incomplete Ogg Vorbis stream.");
-    }
-    EXPECT_NE(Error(5).find("\"Past\" of instrument \"Uses5\" reaches past the sample data"),
-              std::string::npos);
+    EXPECT_EQ(Error(1), "Sample \"Stereo\" of instrument \"Uses1\" has 2 channels; only "
+                        "one-channel samples can be exported.");
+    EXPECT_EQ(Error(2), "Sample \"Cut\" of instrument \"Uses2\" has a damaged or incomplete "
+                        "Ogg Vorbis stream.");
+    EXPECT_EQ(Error(3), "Sample \"Past\" of instrument \"Uses3\" reaches past the sample data: "
+                        "its stream ends at byte 1048576 of " + std::to_string(model_.SmplSize) + ".");
 }
 
 // Real instruments against expectations computed from their records.

@@ -127,28 +127,4 @@ inline std::string OggPages(const std::vector<std::string>& packets, std::int64_
     return out;
 }
 
-// Sets the checksum of the page at `at` of stream again, after a test has
-// changed its bytes.
-inline void ResealPage(std::string& stream, std::size_t at) {
-    auto* bytes = reinterpret_cast<unsigned char*>(stream.data() + at);
-    const long headerLength = 27 + bytes[26];
-    long bodyLength = 0;
-    for (long s = 0; s < bytes[26]; ++s) bodyLength += bytes[27 + s];
-    ogg_page page{bytes, headerLength, bytes + headerLength, bodyLength};
-    ogg_page_checksum_set(&page);
-}
-
-// Offsets of the pages of a well-formed stream, in order.
-inline std::vector<std::size_t> PageOffsets(const std::string& stream) {
-    std::vector<std::size_t> offsets;
-    for (std::size_t at = 0; at + 27 <= stream.size();) {
-        offsets.push_back(at);
-        const auto* bytes = reinterpret_cast<const unsigned char*>(stream.data() + at);
-        std::size_t size = 27 + bytes[26];
-        for (int s = 0; s < bytes[26]; ++s) size += bytes[27 + s];
-        at += size;
-    }
-    return offsets;
-}
-
 }  // namespace zelvo::testing
