@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTreeWidget>
 
+#include "app/soundfont_text.h"
 #include "soundfont/tree_keys.h"
 
 namespace zelvo {
@@ -10,11 +11,10 @@ namespace {
 
 constexpr int kKeyRole = Qt::UserRole;
 
-// SoundFont texts hold one Latin-1 character per byte; the root's text is the
-// file's name and comes from the file system instead.
+// The root's text is the file's name and comes from the file system.
 QString NodeText(std::string_view key, std::string_view text) {
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-    return key == kRootKey ? QFile::decodeName(bytes) : QString::fromLatin1(bytes);
+    return key == kRootKey ? QFile::decodeName(bytes) : FromSoundFontText(text);
 }
 
 }  // namespace

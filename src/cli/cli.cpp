@@ -20,7 +20,10 @@ constexpr const char* kUsage =
     "               save every instrument with zones into DIR\n"
     "  details FILE KEY\n"
     "               print the detail list of tree node KEY: column titles, then\n"
-    "               one line per row, TAB-separated\n";
+    "               one line per row, TAB-separated\n"
+    "  inspect FILE.s1m\n"
+    "               check an EX5/7 wave file and print its key map and sample\n"
+    "               headers, TAB-separated\n";
 
 using Command = std::function<int(const Args&, std::ostream&, std::ostream&)>;
 
@@ -30,6 +33,7 @@ const std::map<std::string, Command>& Commands() {
         {"info", RunInfo},
         {"export", RunExport},
         {"details", RunDetails},
+        {"inspect", RunInspect},
     };
     return commands;
 }

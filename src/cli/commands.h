@@ -16,6 +16,7 @@ int RunTree(const Args& args, std::ostream& out, std::ostream& err);
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
 int RunExport(const Args& args, std::ostream& out, std::ostream& err);
 int RunDetails(const Args& args, std::ostream& out, std::ostream& err);
+int RunInspect(const Args& args, std::ostream& out, std::ostream& err);
 
 // Loads path as the Open command does; reports a failure on err and returns
 // false.

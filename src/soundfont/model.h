@@ -59,6 +59,10 @@ struct sfInst {
     int firstZoneNdx = 0;
 };
 
+// Sample types as the SoundFont standard numbers them.
+inline constexpr std::uint16_t kSampleTypeRom = 0x8000;
+inline constexpr std::uint16_t kSampleTypeCompressed = 0x0010;
+
 struct sfSample {
     std::string achSampleName;
     std::uint32_t dwStart = 0;
@@ -70,11 +74,15 @@ struct sfSample {
     std::uint8_t chPitchCorrection = 0;  // as read, not sign-extended
     std::uint16_t wSampleLink = 0;
     std::uint16_t sfSampleType = 0;
-};
+    // A compressed sample's length in points once decoded, from its stream's
+    // last granule position; 0 when unknown. Its dwStart and dwEnd are byte
+    // offsets of the stream, its loop points count from its first point.
+    std::uint32_t decodedLength = 0;
 
-// Sample types as the SoundFont standard numbers them.
-inline constexpr std::uint16_t kSampleTypeRom = 0x8000;
-inline constexpr std::uint16_t kSampleTypeCompressed = 0x0010;
+    bool IsCompressed() const {
+        return (sfSampleType & kSampleTypeCompressed) != 0 && (sfSampleType & kSampleTypeRom) == 0;
+    }
+};
 
 // What the export needs of one instrument zone, after the instrument's global
 // zone and the defaults have filled in the generators the zone lacks.
