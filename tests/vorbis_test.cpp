@@ -42,18 +42,20 @@ TEST(OggLength, TheLastPageGivesTheLength) {
         .CompressedSample({.name = "Long"}, longer)
         .CompressedSample({.name = "Mono"}, stream)
         .CompressedSample({.name = "Cut"}, stream.substr(0, 9000));
+    // A PCM sample over the same bytes as "Mono" has no decoded length.
+    const auto monoAt = static_cast<std::uint32_t>(longer.size());
+    b.Sample({.name = "Pcm", .start = monoAt, .end = monoAt + static_cast<std::uint32_t>(stream.size())});
     const std::string bytes = b.Build();
-    const Loaded loaded = LoadBytes(bytes);
+    Loaded loaded = LoadBytes(bytes);
     std::istringstream in(bytes);
     in.seekg(2);
-    std::vector<std::optional<std::uint64_t>> lengths;
-    for (sfSample s : {loaded.model.SampleHeaders.at(1), loaded.model.SampleHeaders.at(2),
-                       loaded.model.SampleHeaders.at(3)}) {
-        lengths.push_back(ReadCompressedSampleLength(in, loaded.model, s));
-        s.dwEnd = loaded.model.SmplSize + 1;
-        EXPECT_EQ(ReadCompressedSampleLength(in, loaded.model, s), std::nullopt);
-    }
-    EXPECT_EQ(lengths, (std::vector<std::optional<std::uint64_t>>{200000, kPoints, std::nullopt}));
+    ReadDecodedLengths(in, loaded.model);
+    std::vector<std::uint32_t> lengths;
+    for (int s = 1; s <= 4; ++s) lengths.push_back(loaded.model.SampleHeaders.at(s).decodedLength);
+    EXPECT_EQ(lengths, (std::vector<std::uint32_t>{200000, kPoints, 0, 0}));
+    sfSample past = loaded.model.SampleHeaders.at(2);
+    past.dwEnd = loaded.model.SmplSize + 1;
+    EXPECT_EQ(ReadCompressedSampleLength(in, loaded.model, past), std::nullopt);
     EXPECT_EQ(ReadOggStreamLength(in, bytes.size() - 10, bytes.size() + 1), std::nullopt);
     EXPECT_EQ(in.tellg(), 2);
 }

@@ -186,10 +186,7 @@ DecodedSamples DecodeCompressedSamples(const SoundFontModel& model, int instrume
         const int s = info.zone(z).sampleNdx;
         if (s < 1 || s > model.SampleCount) continue;
         const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(s));
-        if (!(sample.sfSampleType & kSampleTypeCompressed) ||
-            (sample.sfSampleType & kSampleTypeRom)) {
-            continue;
-        }
+        if (!sample.IsCompressed()) continue;
         decoded.emplace(s, DecodeCompressedSample(model, sample, nodeText, soundFont));
     }
     return decoded;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace zelvo {
@@ -105,6 +106,15 @@ std::optional<std::uint64_t> ReadCompressedSampleLength(std::istream& file,
     if (sample.dwEnd > model.SmplSize || model.SampleDataPos == 0) return std::nullopt;
     const std::uint64_t data = model.SampleDataPos - 1;
     return ReadOggStreamLength(file, data + sample.dwStart, data + sample.dwEnd);
+}
+
+void ReadDecodedLengths(std::istream& file, SoundFontModel& model) {
+    for (int s = 1; s <= model.SampleCount; ++s) {
+        sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(s));
+        if (!sample.IsCompressed()) continue;
+        const std::uint64_t length = ReadCompressedSampleLength(file, model, sample).value_or(0);
+        sample.decodedLength = length > UINT32_MAX ? 0 : static_cast<std::uint32_t>(length);
+    }
 }
 
 }  // namespace zelvo

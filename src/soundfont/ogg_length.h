@@ -36,4 +36,8 @@ std::optional<std::uint64_t> ReadCompressedSampleLength(std::istream& file,
                                                         const SoundFontModel& model,
                                                         const sfSample& sample);
 
+// Sets decodedLength of every compressed sample of a loaded model from file,
+// as ReadCompressedSampleLength reads it; 0 where unknown or past 32 bits.
+void ReadDecodedLengths(std::istream& file, SoundFontModel& model);
+
 }  // namespace zelvo
