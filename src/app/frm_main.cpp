@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
 #include <system_error>
 
 #include <QApplication>
@@ -378,6 +379,10 @@ void frmMain::LoadChosenFile(const QString& path) {
         busy.Release();
         ShowLoadFailure(QStringLiteral("Error in SoundFont File: ") + QFile::decodeName(e.what()));
         return;
+    } catch (const std::bad_alloc&) {
+        busy.Release();
+        ShowLoadFailure(QStringLiteral("not enough memory to load ") + path);
+        return;
     }
     browseTree_.Flush();
     SetStatusText(FromSoundFontText(LoadedText(model_)));
@@ -476,12 +481,12 @@ void frmMain::ExportInstrument(int instrument) {
                      QMessageBox::Critical});
         return;
     }
-    const std::optional<QString> path = AskExportFileName(*node);
+    const std::optional<QString> path = AskExportFileName(instrument);
     if (!path) return;
     BusyPointer busy;
     try {
-        ExportInstrumentToWave(model_, instrument, node->text(0).toLatin1().toStdString(),
-                               model_.FileFolder + model_.FileName, ToFileSystem(*path),
+        ExportInstrumentToWave(model_, instrument, model_.FileFolder + model_.FileName,
+                               ToFileSystem(*path),
                                [this](std::uint64_t written, std::uint64_t total) {
                                    ShowExportProgress(written, total);
                                });
@@ -497,12 +502,8 @@ void frmMain::ExportInstrument(int instrument) {
     SetStatusText(QString::fromStdString(SavedText(path->toStdString())));
 }
 
-std::optional<QString> frmMain::AskExportFileName(const QTreeWidgetItem& instrumentNode) {
-    const QString name = instrumentNode.text(0);
-    const QString folder = FromFileSystem(model_.FileFolder);
-    // A name the file system cannot hold leaves the name field empty.
-    const QString proposed =
-        name.contains(QLatin1Char('/')) ? folder : folder + name + QLatin1String(kWaveFileExtension);
+std::optional<QString> frmMain::AskExportFileName(int instrument) {
+    const QString proposed = FromFileSystem(ProposedExportPath(model_, instrument));
     const QString chosen = AskSaveFileName({QString::fromLatin1(kSaveDialogTitle),
                                             QString::fromLatin1(kSaveDialogFilter), proposed});
     if (chosen.isEmpty()) return std::nullopt;

@@ -121,7 +121,7 @@ protected:
 private:
     void Form_Load();
     void Form_Unload();
-    std::optional<QString> AskExportFileName(const QTreeWidgetItem& instrumentNode);
+    std::optional<QString> AskExportFileName(int instrument);
 
     void BuildMenus();
     void BuildToolbar();

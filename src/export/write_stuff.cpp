@@ -17,7 +17,7 @@ constexpr int kSampleReferenceBase = 0x4000;
 }
 
 std::string Quoted(const std::string& text) {
-    return "\"" + Latin1ToUtf8(DisplayText(text)) + "\"";
+    return "\"" + EscapedText(DisplayText(text)) + "\"";
 }
 
 std::string SampleOf(const sfSample& sample, const std::string& instrumentName) {
@@ -177,29 +177,35 @@ std::uint64_t WavePlan::SampleDataBytes() const {
     return total;
 }
 
+std::string InstrumentName(const SoundFontModel& model, int instrument) {
+    if (instrument < 1 || instrument > model.InstCount) return {};
+    return DisplayText(model.InstHeaders.at(static_cast<std::size_t>(instrument)).achInstName);
+}
+
 DecodedSamples DecodeCompressedSamples(const SoundFontModel& model, int instrument,
-                                       const std::string& nodeText, const InputFile& soundFont) {
+                                       const InputFile& soundFont) {
     DecodedSamples decoded;
     if (instrument < 1 || instrument > model.InstCount) return decoded;
     const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
+    const std::string name = InstrumentName(model, instrument);
     for (const int z : NumberExportSamples(info).FirstUserZones()) {
         const int s = info.zone(z).sampleNdx;
         if (s < 1 || s > model.SampleCount) continue;
         const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(s));
         if (!sample.IsCompressed()) continue;
-        decoded.emplace(s, DecodeCompressedSample(model, sample, nodeText, soundFont));
+        decoded.emplace(s, DecodeCompressedSample(model, sample, name, soundFont));
     }
     return decoded;
 }
 
-WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::string& nodeText,
-                      const DecodedSamples& decoded) {
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const DecodedSamples& decoded) {
     if (instrument < 1 || instrument > model.InstCount) {
-        Refuse("There is no instrument " + std::to_string(instrument) + " in this SoundFont.");
+        Refuse(NoInstrumentText(std::to_string(instrument)));
     }
     const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
     if (info.zoneCount == 0) Refuse(kNoSamplesMessage);
-    CheckZoneSamples(model, info, nodeText);
+    const std::string name = InstrumentName(model, instrument);
+    CheckZoneSamples(model, info, name);
 
     const ExportNumbering numbering = NumberExportSamples(info);
     WavePlan plan;
@@ -211,19 +217,19 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::st
     }
     const auto entries = static_cast<std::int64_t>(plan.keyMapEntries.size());
     if (entries > kWaveMaxKeyMapEntries) {
-        Refuse("Instrument " + Quoted(nodeText) + " has " + std::to_string(entries) +
+        Refuse("Instrument " + Quoted(name) + " has " + std::to_string(entries) +
                " zones, more than the " + std::to_string(kWaveMaxKeyMapEntries) +
                " an EX5/7 key map holds.");
     }
     if (numbering.ExportSampleCount > kWaveSlotCount) {
-        Refuse("Instrument " + Quoted(nodeText) + " uses " +
+        Refuse("Instrument " + Quoted(name) + " uses " +
                std::to_string(numbering.ExportSampleCount) + " samples, more than the " +
                std::to_string(kWaveSlotCount) + " an EX5/7 wave holds.");
     }
     plan.counts = {.keyMapLength = static_cast<std::int64_t>(kWaveKeyMapHeaderSize) +
                                    static_cast<std::int64_t>(kWaveKeyMapEntrySize) * entries,
                    .sampleCount = numbering.ExportSampleCount};
-    plan.keyMapHeader = {.name = WaveName(nodeText), .entryCount = entries};
+    plan.keyMapHeader = {.name = WaveName(name), .entryCount = entries};
 
     std::int64_t dataBefore = 0;
     for (const int z : numbering.FirstUserZones()) {
@@ -231,11 +237,11 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::st
         const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(zone.sampleNdx));
         const auto found = decoded.find(zone.sampleNdx);
         const bool isDecoded = found != decoded.end();
-        CheckSampleData(model, sample, nodeText, isDecoded);
+        CheckSampleData(model, sample, name, isDecoded);
         const sfSample placed = isDecoded ? DecodedPlacement(sample, found->second) : sample;
         const auto slot = static_cast<int>(plan.sampleHeaders.size());
         plan.sampleHeaders.push_back(MakeSampleHeader(placed, zone, slot, dataBefore));
-        CheckSampleHeader(plan.sampleHeaders.back(), sample, nodeText);
+        CheckSampleHeader(plan.sampleHeaders.back(), sample, name);
         const std::int64_t points = PointCount(placed);
         plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * points));
         plan.sampleData.push_back({.offset = isDecoded ? 0 : 2 * std::uint64_t{sample.dwStart},
@@ -308,13 +314,13 @@ void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
 }
 
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
-                            const std::string& nodeText, const std::string& soundFontPath,
-                            const std::string& outputPath, const ExportProgress& progress) {
+                            const std::string& soundFontPath, const std::string& outputPath,
+                            const ExportProgress& progress) {
     const InputFile soundFont(soundFontPath);
     // Decoding can refuse, so it is done before the output exists.
-    const DecodedSamples decoded = DecodeCompressedSamples(model, instrument, nodeText, soundFont);
-    const WavePlan plan = PlanWaveFile(model, instrument, nodeText, decoded);
-    AtomicOutputFile out(outputPath);
+    const DecodedSamples decoded = DecodeCompressedSamples(model, instrument, soundFont);
+    const WavePlan plan = PlanWaveFile(model, instrument, decoded);
+    AtomicOutputFile out(outputPath, soundFont.identity());
     std::string front;
     front.reserve(kWaveSampleDataOffset);
     WriteWaveFileHeader(front);

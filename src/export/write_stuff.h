@@ -33,12 +33,16 @@ private:
 using ExportProgress = std::function<void(std::uint64_t written, std::uint64_t total)>;
 
 // Writes instrument `instrument` (1-based) of the loaded model to outputPath,
-// reading sample points from soundFontPath. nodeText is the instrument's tree
-// node text (its name cut at the first NUL). The file is written beside the
-// target and renamed over it only when complete. Throws ExportError.
+// reading sample points from soundFontPath. The file appears under its name
+// only when complete (AtomicOutputFile); an outputPath that is soundFontPath
+// itself, by any spelling or link, is refused. Throws ExportError.
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
-                            const std::string& nodeText, const std::string& soundFontPath,
-                            const std::string& outputPath, const ExportProgress& progress = {});
+                            const std::string& soundFontPath, const std::string& outputPath,
+                            const ExportProgress& progress = {});
+
+// The instrument's name as the model holds it, cut at its first NUL; empty
+// for a number that names no instrument.
+std::string InstrumentName(const SoundFontModel& model, int instrument);
 
 // The building blocks of an export, in the order it uses them.
 
@@ -75,7 +79,7 @@ class InputFile;
 // ExportError(Refused) naming the sample for a stream that cannot be
 // decoded, ExportError(Failed) when the file cannot be read.
 DecodedSamples DecodeCompressedSamples(const SoundFontModel& model, int instrument,
-                                       const std::string& nodeText, const InputFile& soundFont);
+                                       const InputFile& soundFont);
 
 // Every record of one export's file, derived from the model and checked
 // before the output is created.
@@ -93,7 +97,7 @@ struct WavePlan {
 // Throws ExportError(Refused) for an instrument the file cannot hold. A
 // compressed sample is planned from its decoded points, with its loop points
 // counted from their start; one missing from decoded is refused.
-WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::string& nodeText,
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument,
                       const DecodedSamples& decoded = {});
 
 // The front part's writers, in file order; each appends its block to out.
