@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -85,6 +86,10 @@ TEST(Cli, WrongCommandLinesAreUsageErrors) {
         EXPECT_NE(run.err.find("usage: zelvo-cli"), std::string::npos);
     }
     EXPECT_EQ(Cli({"--help"}).status, 0);
+    const CliRun version = Cli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("zelvo-cli \\d+\\.\\d+\\.\\d+\n")))
+        << version.out;
 }
 
 TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {

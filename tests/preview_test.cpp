@@ -18,8 +18,10 @@
 #include "export/sample_source.h"
 #include "export/write_stuff.h"
 #include "load_helpers.h"
+#include "ogg_streams.h"
 #include "sf2_builder.h"
 #include "soundfont/loader.h"
+#include "soundfont/ogg_length.h"
 
 namespace zelvo::testing {
 namespace {
@@ -185,7 +187,27 @@ TEST(RealSoundFont, SamplePointsAndWaveFileSize) {
     }
     const TempFile out("", "flute.s1m");
     ExportInstrumentToWave(model, 1, path, out.path().string());
-    EXPECT_EQ(BuildOutputSizeReport(model, 1).bytes, fs::file_size(out.path()));
+    EXPECT_EQ(BuildOutputSizeReport(model, 1, path).bytes, fs::file_size(out.path()));
+}
+
+// A compressed sample is drawn and played from its decoded points, its loop
+// counted from them, and its wave size counts them too.
+TEST(SampleView, CompressedSamplesAreDecodedForTheViewAndTheSize) {
+    const std::vector<float> signal = TestSignal(20000);
+    Sf2Builder b;
+    b.Info("ifil", {"\x03\x00\x01\x00", 4})
+        .CompressedSample({.name = "Ogg", .startLoop = 1000, .endLoop = 19000}, EncodeVorbis(signal, 1));
+    const std::string bytes = b.Instrument({"Ogg", {{{SampleId(0)}}}}).Build();
+    const TempFile file(bytes, "test.sf3");
+    Loaded bank = LoadBytes(bytes);
+    std::istringstream in(bytes);
+    ReadDecodedLengths(in, bank.model);  // as an open does
+    const SampleSound sound = ReadSampleSound(bank.model, 1, file.path().string());
+    EXPECT_EQ(std::make_tuple(sound.points.size(), sound.rate, sound.loopStart, sound.loopEnd),
+              std::make_tuple(std::size_t{20000}, 44100u, 1000u, 19000u));
+    EXPECT_GT(Correlation(sound.points, signal), 0.99);
+    EXPECT_EQ(SampleFactsOf(bank.model, 1)->length, "20000 points, 0.45 s");
+    EXPECT_EQ(BuildOutputSizeReport(bank.model, 1, file.path().string()).bytes, 69766u + 2 * 20000);
 }
 
 TEST(PresetView, LayersTakeTheirRangesFromTheirZoneOrTheGlobalZone) {
@@ -241,7 +263,7 @@ TEST(Audition, PointsForAKeyAreTheSampleAtThatPitchLoopingOnWithoutABreak) {
 
 TEST(OutputSize, TheFileAgainstTheMemoriesAndTheRefusalBeforeIt) {
     const Loaded bank = LoadBytes(Bank().Build());
-    const OutputSizeReport lead = BuildOutputSizeReport(bank.model, 1);
+    const OutputSizeReport lead = BuildOutputSizeReport(bank.model, 1, "");
     EXPECT_EQ(lead.bytes, 69766u + 2 * (1000 + 500));
     EXPECT_EQ(lead.SizeText(), "72,766 bytes (0.1 MB)");
     EXPECT_EQ(std::string(lead.SmallestFit()->name), "1 MB");
@@ -252,7 +274,7 @@ TEST(OutputSize, TheFileAgainstTheMemoriesAndTheRefusalBeforeIt) {
     EXPECT_EQ(std::string(big.SmallestFit()->name), "Floppy 1.44 MB");
     big.bytes = 65 * kMegabyte + 1;
     EXPECT_FALSE(big.SmallestFit());
-    const OutputSizeReport rom = BuildOutputSizeReport(bank.model, 3);
+    const OutputSizeReport rom = BuildOutputSizeReport(bank.model, 3, "");
     ASSERT_TRUE(rom.refusal);
     EXPECT_NE(rom.refusal->find("lies in ROM"), std::string::npos);
 }

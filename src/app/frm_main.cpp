@@ -35,7 +35,9 @@
 #include "app/frm_info.h"
 #include "app/other.h"
 #include "app/preview_pane.h"
+#include "app/recent_files.h"
 #include "app/save_places.h"
+#include "app/soundfont_drop.h"
 #include "browser/preset_view.h"
 #include "export/export_texts.h"
 #include "export/write_stuff.h"
@@ -147,7 +149,8 @@ frmMain::frmMain(SoundFontModel& model, QWidget* parent)
         box.exec();
     };
     EndProgram = [](int status) { QCoreApplication::exit(status); };
-    HelpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Zelvo.chm");
+    HelpFile = ManualFile();
+    new SoundFontDrop(*this, [this](const QString& path) { OpenFile(path); });
 
     BuildMenus();
     BuildToolbar();
@@ -168,6 +171,11 @@ void frmMain::BuildMenus() {
     mnufile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFileOpen = item(mnufile, "&Open...", &frmMain::mnuFileOpen_Click, kImageOpen);
     mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFileRecent = new RecentFilesMenu(this);
+    mnufile->addMenu(mnuFileRecent);
+    mnuFileRecent->Fill();
+    connect(mnufile, &QMenu::aboutToShow, mnuFileRecent, &RecentFilesMenu::Fill);
+    connect(mnuFileRecent, &RecentFilesMenu::FileChosen, this, &frmMain::OpenFile);
     mnuFileBar5 = mnufile->addSeparator();
     mnuFileExit = item(mnufile, "E&xit", &frmMain::mnuFileExit_Click, kImageExit);
 
@@ -398,8 +406,15 @@ void frmMain::mnuFileOpen_Click() {
         SetStatusText(kReady);
         return;
     }
-    lastOpenFileName_ = path;
-    LoadChosenFile(path);
+    OpenFile(path);
+}
+
+void frmMain::OpenFile(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    lastOpenFileName_ = absolute;
+    ClearDetails();
+    LoadChosenFile(absolute);
+    if (!model_.FileName.empty()) RememberRecentFile(absolute);
 }
 
 void frmMain::LoadChosenFile(const QString& path) {

@@ -242,7 +242,8 @@ void PreviewPane::ShowInstrument(int instrument) {
     }
     zoneTable->addTopLevelItems(items);
     FitColumns(zoneTable);
-    conversionReport->SetReport(BuildOutputSizeReport(model_, instrument));
+    conversionReport->SetReport(
+        BuildOutputSizeReport(model_, instrument, model_.FileFolder + model_.FileName));
     pages->setCurrentIndex(kInstrumentPage);
 }
 

@@ -120,8 +120,9 @@ std::vector<ZoneTableRow> BuildZoneTable(const SoundFontModel& model, int instru
                          .pan = PanText(zone.pan),
                          .loop = LoopModeText(zone.sampleModes)};
         if (sample) {
-            const std::uint64_t points =
-                sample->dwEnd > sample->dwStart ? sample->dwEnd - sample->dwStart : 0;
+            const std::uint64_t points = sample->IsCompressed() ? sample->decodedLength
+                                         : sample->dwEnd > sample->dwStart ? sample->dwEnd - sample->dwStart
+                                                                           : 0;
             row.rate = std::to_string(sample->dwSampleRate) + " Hz";
             row.length = SecondsText(points, sample->dwSampleRate);
             row.side = SampleTypeWord(sample->sfSampleType);

@@ -14,8 +14,15 @@ const sfSample* SampleOf(const SoundFontModel& model, int sampleNdx) {
     return &model.SampleHeaders[static_cast<std::size_t>(sampleNdx)];
 }
 
+// A compressed sample's start and end are bytes of its stream; its length in
+// points is what its stream says.
 std::uint64_t PointCount(const sfSample& s) {
+    if (s.IsCompressed()) return s.decodedLength;
     return s.dwEnd > s.dwStart ? s.dwEnd - s.dwStart : 0;
+}
+
+std::uint32_t RelativeToStart(const sfSample& s, std::uint32_t at) {
+    return s.IsCompressed() ? at : at - s.dwStart;
 }
 
 std::string RootText(int key) {
@@ -84,10 +91,11 @@ std::optional<SampleFacts> SampleFactsOf(const SoundFontModel& model, int sample
     if (s->dwSampleRate != 0) facts.length += ", " + SecondsText(points, s->dwSampleRate);
     facts.rate = std::to_string(s->dwSampleRate) + " Hz";
     facts.root = RootText(s->byOriginalPitch <= 127 ? s->byOriginalPitch : 60);
-    const bool looped = s->dwStartloop < s->dwEndloop && s->dwStartloop >= s->dwStart &&
-                        s->dwEndloop <= s->dwEnd;
-    facts.loop = looped ? "loop " + std::to_string(s->dwStartloop - s->dwStart) + " - " +
-                              std::to_string(s->dwEndloop - s->dwStart)
+    const std::uint64_t first = s->IsCompressed() ? 0 : s->dwStart;
+    const bool looped = s->dwStartloop < s->dwEndloop && s->dwStartloop >= first &&
+                        s->dwEndloop <= first + points;
+    facts.loop = looped ? "loop " + std::to_string(RelativeToStart(*s, s->dwStartloop)) + " - " +
+                              std::to_string(RelativeToStart(*s, s->dwEndloop))
                         : "no loop";
     return facts;
 }

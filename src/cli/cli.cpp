@@ -12,6 +12,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: zelvo-cli COMMAND FILE ...\n"
+    "       zelvo-cli --help | --version\n"
     "\n"
     "  tree FILE    print the browse tree of a SoundFont 2 file\n"
     "  info FILE    print the file's information texts\n"
@@ -76,6 +77,10 @@ bool OutputWritten(std::ostream& out, std::ostream& err) {
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (!args.empty() && (args[0] == "-h" || args[0] == "--help" || args[0] == "help")) {
         out << kUsage;
+        return kExitOk;
+    }
+    if (!args.empty() && args[0] == "--version") {
+        out << "zelvo-cli " << ZELVO_VERSION << '\n';
         return kExitOk;
     }
     const auto command = args.empty() ? Commands().end() : Commands().find(args[0]);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "export/export_files.h"
 #include "export/wave_struct.h"
 #include "export/write_stuff.h"
 
@@ -13,6 +14,17 @@ std::string Grouped(std::uint64_t n) {
     for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
         digits.insert(static_cast<std::size_t>(at), ",");
     return digits;
+}
+
+bool HasCompressedSamples(const SoundFontModel& model, int instrument) {
+    if (instrument < 1 || instrument > model.InstCount) return false;
+    const InstZoneInfo& info = model.InstZoneTable[static_cast<std::size_t>(instrument)];
+    for (int z = 1; z <= info.zoneCount; ++z) {
+        const int s = info.zone(z).sampleNdx;
+        if (s >= 1 && s <= model.SampleCount && model.SampleHeaders[static_cast<std::size_t>(s)].IsCompressed())
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -31,10 +43,16 @@ std::optional<WaveMemory> OutputSizeReport::SmallestFit() const {
     return best;
 }
 
-OutputSizeReport BuildOutputSizeReport(const SoundFontModel& model, int instrument) {
+OutputSizeReport BuildOutputSizeReport(const SoundFontModel& model, int instrument,
+                                       const std::string& soundFontPath) {
     OutputSizeReport report;
     try {
-        report.bytes = kWaveSampleDataOffset + PlanWaveFile(model, instrument).SampleDataBytes();
+        // Compressed samples are counted by their decoded points, as the export writes them.
+        const DecodedSamples decoded =
+            HasCompressedSamples(model, instrument)
+                ? DecodeCompressedSamples(model, instrument, InputFile(soundFontPath))
+                : DecodedSamples{};
+        report.bytes = kWaveSampleDataOffset + PlanWaveFile(model, instrument, decoded).SampleDataBytes();
     } catch (const ExportError& e) {
         report.refusal = e.what();
     }

@@ -33,6 +33,8 @@ struct OutputSizeReport {
     std::optional<WaveMemory> SmallestFit() const;
 };
 
-OutputSizeReport BuildOutputSizeReport(const SoundFontModel& model, int instrument);
+// Compressed samples are decoded from soundFontPath to count their points.
+OutputSizeReport BuildOutputSizeReport(const SoundFontModel& model, int instrument,
+                                       const std::string& soundFontPath);
 
 }  // namespace zelvo

@@ -11,7 +11,7 @@
 namespace zelvo {
 
 // The points of sample sampleNdx (1-based) of the SoundFont at soundFontPath,
-// with its rate and loop. Throws ExportError: Refused for a sample that
+// with its rate and loop; a compressed sample decoded. Throws ExportError: Refused for a sample that
 // cannot be read as 16-bit points, Failed when the file cannot be read.
 SampleSound ReadSampleSound(const SoundFontModel& model, int sampleNdx,
                             const std::string& soundFontPath);
