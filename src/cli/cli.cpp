@@ -13,11 +13,17 @@ constexpr const char* kUsage =
     "\n"
     "  tree FILE    print the browse tree of a SoundFont 2 file\n"
     "  info FILE    print the file's information texts\n"
-    "  export FILE N [OUT]\n"
+    "  export FILE N [OUT] [--as-stored]\n"
     "               save instrument N as an EX5/7 wave; OUT defaults to the\n"
-    "               instrument's name + .s1m in FILE's folder\n"
-    "  export FILE --all DIR\n"
+    "               instrument's name + .s1m in FILE's folder. Samples become\n"
+    "               44.1 kHz with their pitch corrections in the fine tune;\n"
+    "               --as-stored writes them as the SoundFont stores them\n"
+    "  export FILE --all DIR [--as-stored]\n"
     "               save every instrument with zones into DIR\n"
+    "  report FILE [N] [--json] [--as-stored]\n"
+    "               what the export does to instrument N; without N, one line\n"
+    "               per instrument: number, name, zones, samples, output bytes,\n"
+    "               warnings, and ok, changed or refused\n"
     "  details FILE KEY\n"
     "               print the detail list of tree node KEY: column titles, then\n"
     "               one line per row, TAB-separated\n";
@@ -30,6 +36,7 @@ const std::map<std::string, Command>& Commands() {
         {"info", RunInfo},
         {"export", RunExport},
         {"details", RunDetails},
+        {"report", RunReport},
     };
     return commands;
 }

@@ -1,7 +1,9 @@
 // One function per zelvo-cli command; args excludes the command name.
 #pragma once
 
+#include <optional>
 #include <ostream>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,14 @@ int RunTree(const Args& args, std::ostream& out, std::ostream& err);
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
 int RunExport(const Args& args, std::ostream& out, std::ostream& err);
 int RunDetails(const Args& args, std::ostream& out, std::ostream& err);
+int RunReport(const Args& args, std::ostream& out, std::ostream& err);
+
+// Writes the samples and tuning as stored, without conversion or correction.
+inline constexpr std::string_view kAsStoredOption = "--as-stored";
+
+// An instrument number as its tree key writes it: decimal digits only. A
+// number too large for any instrument stays a number, one that names none.
+std::optional<int> ParseInstrumentNumber(std::string_view text);
 
 // Loads path as the Open command does; reports a failure on err and returns
 // false.

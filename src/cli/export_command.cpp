@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <limits>
@@ -15,12 +16,7 @@
 #include "soundfont/tree_keys.h"
 
 namespace zelvo::cli {
-namespace {
 
-constexpr std::string_view kAllOption = "--all";
-
-// An instrument number as its tree key writes it: decimal digits only. A
-// number too large for any instrument stays a number, one that names none.
 std::optional<int> ParseInstrumentNumber(std::string_view text) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
         return std::nullopt;
@@ -30,6 +26,10 @@ std::optional<int> ParseInstrumentNumber(std::string_view text) {
     if (error == std::errc::result_out_of_range) return std::numeric_limits<int>::max();
     return value;
 }
+
+namespace {
+
+constexpr std::string_view kAllOption = "--all";
 
 std::string InstrumentNodeText(const MemoryTree& tree, int instrument) {
     const MemoryTree::Node* node = tree.Find(NodeKey(kInstrumentsKey, instrument));
@@ -58,10 +58,10 @@ std::string UniqueName(const std::string& name, const std::set<std::string>& tak
 }
 
 bool ExportOne(const SoundFontModel& model, int instrument, const std::string& nodeText,
-               const std::string& soundFontPath, const std::string& outputPath, std::ostream& out,
-               std::ostream& err) {
+               const std::string& soundFontPath, const std::string& outputPath,
+               const ExportOptions& options, std::ostream& out, std::ostream& err) {
     try {
-        ExportInstrumentToWave(model, instrument, nodeText, soundFontPath, outputPath);
+        ExportInstrumentToWave(model, instrument, nodeText, soundFontPath, outputPath, {}, options);
     } catch (const ExportError& e) {
         err << "zelvo-cli: " << e.what() << '\n';
         return false;
@@ -71,8 +71,8 @@ bool ExportOne(const SoundFontModel& model, int instrument, const std::string& n
 }
 
 int ExportInstrument(const std::string& path, const std::string& numberText,
-                     const std::optional<std::string>& outputPath, std::ostream& out,
-                     std::ostream& err) {
+                     const std::optional<std::string>& outputPath, const ExportOptions& options,
+                     std::ostream& out, std::ostream& err) {
     const std::optional<int> instrument = ParseInstrumentNumber(numberText);
     if (!instrument) {
         err << "zelvo-cli: the instrument number must be a whole number, not \"" << numberText
@@ -84,12 +84,13 @@ int ExportInstrument(const std::string& path, const std::string& numberText,
     if (!LoadForCli(path, model, tree, err)) return kExitFailure;
     const std::string nodeText = InstrumentNodeText(tree, *instrument);
     const std::string target = outputPath.value_or(ProposedExportPath(model, nodeText));
-    return ExportOne(model, *instrument, nodeText, path, target, out, err) ? kExitOk : kExitFailure;
+    return ExportOne(model, *instrument, nodeText, path, target, options, out, err) ? kExitOk
+                                                                                   : kExitFailure;
 }
 
 // Every instrument with zones; one that cannot be exported does not stop the others.
-int ExportAll(const std::string& path, const std::string& folder, std::ostream& out,
-              std::ostream& err) {
+int ExportAll(const std::string& path, const std::string& folder, const ExportOptions& options,
+              std::ostream& out, std::ostream& err) {
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(path, model, tree, err)) return kExitFailure;
@@ -107,7 +108,7 @@ int ExportAll(const std::string& path, const std::string& folder, std::ostream& 
         const std::string name = UniqueName(SafeFileName(nodeText), taken);
         const std::string target =
             (std::filesystem::path(folder) / (name + kWaveFileExtension)).string();
-        if (ExportOne(model, i, nodeText, path, target, out, err)) {
+        if (ExportOne(model, i, nodeText, path, target, options, out, err)) {
             taken.insert(name);
         } else {
             status = kExitFailure;
@@ -118,10 +119,19 @@ int ExportAll(const std::string& path, const std::string& folder, std::ostream& 
 
 }  // namespace
 
-int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() == 3 && args[1] == kAllOption) return ExportAll(args[0], args[2], out, err);
-    if (args.size() == 2) return ExportInstrument(args[0], args[1], std::nullopt, out, err);
-    if (args.size() == 3) return ExportInstrument(args[0], args[1], args[2], out, err);
+int RunExport(const Args& given, std::ostream& out, std::ostream& err) {
+    Args args = given;
+    ExportOptions options;
+    const auto asStored = std::find(args.begin(), args.end(), kAsStoredOption);
+    if (asStored != args.end()) {
+        options.convertSamples = false;
+        args.erase(asStored);
+    }
+    if (args.size() == 3 && args[1] == kAllOption) {
+        return ExportAll(args[0], args[2], options, out, err);
+    }
+    if (args.size() == 2) return ExportInstrument(args[0], args[1], std::nullopt, options, out, err);
+    if (args.size() == 3) return ExportInstrument(args[0], args[1], args[2], options, out, err);
     return kExitUsage;
 }
 

@@ -5,6 +5,7 @@
 #include "browser/text_encoding.h"
 #include "export/export_files.h"
 #include "export/export_texts.h"
+#include "export/sample_source.h"
 
 namespace zelvo {
 namespace {
@@ -58,37 +59,40 @@ void CheckField(std::int64_t value, const char* field, const sfSample& sample,
            std::to_string(value) + ") does not fit in 3 bytes.");
 }
 
-std::int64_t PointCount(const sfSample& sample) {
-    return std::max<std::int64_t>(0, std::int64_t{sample.dwEnd} - std::int64_t{sample.dwStart});
+// The fine tune of an entry with its sample's corrections folded in.
+KeyMapEntrySource MakeEntrySource(int z, const InstZone& zone, int sampleNumber,
+                                  const SampleConversion& conversion) {
+    const double cents = zone.fineTune + conversion.TuneCents();
+    return {.zone = z,
+            .sampleNumber = sampleNumber,
+            .fineTuneCents = cents,
+            .fineTuneByte = UnclampedWaveFineTune(cents)};
 }
 
-WaveKeyMapEntry MakeKeyMapEntry(const InstZone& zone, int sampleNumber, bool first) {
-    return {.sampleReference = kSampleReferenceBase + sampleNumber - 1,
+WaveKeyMapEntry MakeKeyMapEntry(const InstZone& zone, const KeyMapEntrySource& source,
+                                bool first) {
+    return {.sampleReference = kSampleReferenceBase + source.sampleNumber - 1,
             .keyLo = WaveByte(zone.keyLo),
             .keyHi = WaveByte(zone.keyHi),
             .velLo = WaveByte(zone.velLo),
             .velHi = WaveByte(zone.velHi),
             .pan = WavePan(zone.pan),
             .coarseTune = WaveTune(zone.coarseTune),
-            .fineTune = WaveTune(zone.fineTune),
+            .fineTune = WaveByte(source.fineTuneByte),
             .first = first};
 }
 
 // dataBefore: points of the samples written before this one, so that the
 // loop position counts from the start of the file's sample data.
-WaveSampleHeader MakeSampleHeader(const sfSample& sample, const InstZone& firstUser, int slot,
-                                  std::int64_t dataBefore) {
-    const std::int64_t s = sample.dwStart;
-    const std::int64_t e = sample.dwEnd;
-    const std::int64_t ls = sample.dwStartloop;
-    const std::int64_t le = sample.dwEndloop;
+WaveSampleHeader MakeSampleHeader(const sfSample& sample, const SampleConversion& c,
+                                  const InstZone& firstUser, int slot, std::int64_t dataBefore) {
     return {.name = WaveName(sample.achSampleName),
-            .loopPosition = WaveLoopPosition(ls - s + dataBefore),
+            .loopPosition = WaveLoopPosition(c.outLoopStart + dataBefore),
             .loopFlag = WaveLoopFlag(firstUser.sampleModes),
-            .loopStartOffset = std::max<std::int64_t>(0, ls - s),
-            .loopLength = std::max<std::int64_t>(0, le - ls),
+            .loopStartOffset = c.outLoopStart,
+            .loopLength = c.outLoopEnd - c.outLoopStart,
             .rootKey = WaveRootKey(firstUser.rootKey, sample.byOriginalPitch),
-            .lengthAfterLoop = std::max<std::int64_t>(0, e - le),
+            .lengthAfterLoop = c.outPoints - c.outLoopEnd,
             .slot = slot};
 }
 
@@ -125,11 +129,17 @@ ExportNumbering NumberExportSamples(const InstZoneInfo& instrument) {
 
 std::uint64_t WavePlan::SampleDataBytes() const {
     std::uint64_t total = 0;
-    for (const SampleDataRange& range : sampleData) total += range.size;
+    for (const std::uint32_t size : sampleSizes) total += size;
     return total;
 }
 
-WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::string& nodeText) {
+bool WavePlan::ResamplesPoints() const {
+    return std::any_of(conversions.begin(), conversions.end(),
+                       [](const SampleConversion& c) { return c.Resampled(); });
+}
+
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::string& nodeText,
+                      const ExportOptions& options) {
     if (instrument < 1 || instrument > model.InstCount) {
         Refuse("There is no instrument " + std::to_string(instrument) + " in this SoundFont.");
     }
@@ -139,11 +149,20 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::st
 
     const ExportNumbering numbering = NumberExportSamples(info);
     WavePlan plan;
+    for (const int z : numbering.FirstUserZones()) {
+        const int index = info.zone(z).sampleNdx;
+        plan.sampleIndexes.push_back(index);
+        plan.conversions.push_back(PlanSampleConversion(
+            model.SampleHeaders.at(static_cast<std::size_t>(index)), options.convertSamples));
+    }
     for (int z = 1; z <= info.zoneCount; ++z) {
         const InstZone& zone = info.zone(z);
         if (zone.isGlobal) continue;
-        plan.keyMapEntries.push_back(MakeKeyMapEntry(
-            zone, numbering.ExportSampleNumber.at(zone.sampleNdx), plan.keyMapEntries.empty()));
+        const int number = numbering.ExportSampleNumber.at(zone.sampleNdx);
+        plan.entrySources.push_back(MakeEntrySource(
+            z, zone, number, plan.conversions[static_cast<std::size_t>(number - 1)]));
+        plan.keyMapEntries.push_back(
+            MakeKeyMapEntry(zone, plan.entrySources.back(), plan.keyMapEntries.empty()));
     }
     const auto entries = static_cast<std::int64_t>(plan.keyMapEntries.size());
     if (entries > kWaveMaxKeyMapEntries) {
@@ -162,18 +181,19 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::st
     plan.keyMapHeader = {.name = WaveName(nodeText), .entryCount = entries};
 
     std::int64_t dataBefore = 0;
-    for (const int z : numbering.FirstUserZones()) {
-        const InstZone& zone = info.zone(z);
+    const std::vector<int> firstUsers = numbering.FirstUserZones();
+    for (std::size_t c = 0; c < firstUsers.size(); ++c) {
+        const InstZone& zone = info.zone(firstUsers[c]);
         const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(zone.sampleNdx));
         CheckSampleData(model, sample, nodeText);
-        const auto slot = static_cast<int>(plan.sampleHeaders.size());
-        plan.sampleHeaders.push_back(MakeSampleHeader(sample, zone, slot, dataBefore));
+        const SampleConversion& conversion = plan.conversions[c];
+        const auto slot = static_cast<int>(c);
+        plan.sampleHeaders.push_back(MakeSampleHeader(sample, conversion, zone, slot, dataBefore));
         CheckSampleHeader(plan.sampleHeaders.back(), sample, nodeText);
-        const std::int64_t points = PointCount(sample);
-        plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * points));
+        plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * conversion.outPoints));
         plan.sampleData.push_back({.offset = 2 * std::uint64_t{sample.dwStart},
-                                   .size = 2 * static_cast<std::uint64_t>(points)});
-        dataBefore += points;
+                                   .size = 2 * static_cast<std::uint64_t>(conversion.points)});
+        dataBefore += conversion.outPoints;
     }
     return plan;
 }
@@ -242,11 +262,49 @@ void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
     if (filled > 0) flush();
 }
 
+std::vector<ConvertedPoints> ConvertPlannedSamples(const WavePlan& plan,
+                                                   const SoundFontModel& model,
+                                                   const InputFile& soundFont,
+                                                   const ExportProgress& progress) {
+    const std::uint64_t total = plan.SampleDataBytes();
+    std::uint64_t done = 0;
+    if (progress) progress(done, total);
+    std::vector<ConvertedPoints> samples;
+    samples.reserve(plan.conversions.size());
+    for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
+        const sfSample& sample =
+            model.SampleHeaders.at(static_cast<std::size_t>(plan.sampleIndexes[c]));
+        samples.push_back(ConvertSamplePoints(ReadSourceSamplePoints(model, sample, soundFont),
+                                              plan.conversions[c]));
+        done += plan.sampleSizes[c];
+        if (progress) progress(done, total);
+    }
+    return samples;
+}
+
+void WriteConvertedSampleData(const std::vector<ConvertedPoints>& samples, AtomicOutputFile& out) {
+    std::vector<char> bytes;
+    for (const ConvertedPoints& sample : samples) {
+        bytes.resize(2 * sample.points.size());
+        for (std::size_t i = 0; i < sample.points.size(); ++i) {
+            const auto point = static_cast<std::uint16_t>(sample.points[i]);
+            bytes[2 * i] = static_cast<char>(point >> 8);
+            bytes[2 * i + 1] = static_cast<char>(point & 0xFF);
+        }
+        out.Write(bytes.data(), bytes.size());
+    }
+}
+
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
                             const std::string& nodeText, const std::string& soundFontPath,
-                            const std::string& outputPath, const ExportProgress& progress) {
-    const WavePlan plan = PlanWaveFile(model, instrument, nodeText);
+                            const std::string& outputPath, const ExportProgress& progress,
+                            const ExportOptions& options) {
+    const WavePlan plan = PlanWaveFile(model, instrument, nodeText, options);
     const InputFile soundFont(soundFontPath);
+    // Points that change are made in memory first, so that nothing is
+    // written when reading or converting fails.
+    std::vector<ConvertedPoints> converted;
+    if (plan.ResamplesPoints()) converted = ConvertPlannedSamples(plan, model, soundFont, progress);
     AtomicOutputFile out(outputPath);
     std::string front;
     front.reserve(kWaveSampleDataOffset);
@@ -257,7 +315,11 @@ void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
     WriteWaveSampleHeaders(front, plan);
     WriteWaveSampleSizes(front, plan);
     out.Write(front);
-    WriteWaveSampleData(plan, soundFont, model.SampleDataPos - 1, out, progress);
+    if (plan.ResamplesPoints()) {
+        WriteConvertedSampleData(converted, out);
+    } else {
+        WriteWaveSampleData(plan, soundFont, model.SampleDataPos - 1, out, progress);
+    }
     out.Commit();
 }
 
