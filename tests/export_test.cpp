@@ -287,7 +287,8 @@ TEST_F(Export, EdgeValuesAndInstrumentsWithoutSamplePoints) {
                                                    {0x4001, 0, 127, 1, 127, 63, 64, 63, 0}}));
     EXPECT_EQ(w.samples[0].second[4], 60);  // root key
     // A loop of 0..0 before the start gives an empty loop at the start.
-    EXPECT_EQ(w.samples[0], (SampleFields{"Noise\0\0\0", {0xFC0000, 0x40, 0, 0, 60, 0, 44, 0, 88}}));
+    EXPECT_EQ(w.samples[0], (SampleFields{std::string("Noise\0\0\0", 8),
+                                          {0xFC0000, 0x40, 0, 0, 60, 0, 44, 0, 88}}));
     EXPECT_EQ(w.samples[1],
               (SampleFields{"Oboe Lon", {0xFC0000 | 47, 0x00, 50, 404, 72, 0, 46, 1, 1000}}));
     ExpectSameWave(w, Expected());

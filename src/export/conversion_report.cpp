@@ -107,7 +107,8 @@ SampleReport MakeSampleReport(int number, const sfSample& sample, const SampleCo
             .loopTuneCents = c.loopTuneCents,
             .pitchCorrectionCents = c.pitchCorrectionCents,
             .clippedPoints = converted.clipped,
-            .clamps = c.clamps};
+            .clamps = c.clamps,
+            .emptySourceLoop = sample.dwStartloop == sample.dwEndloop};
 }
 
 ZoneReport MakeZoneReport(int z, const InstZone& zone, const std::vector<sfGenList>& gens,
@@ -188,7 +189,7 @@ std::vector<StereoPairReport> StereoPairs(const SoundFontModel& model,
 int InstrumentReport::Warnings() const {
     int warnings = 0;
     for (const SampleReport& s : sampleReports) {
-        warnings += static_cast<int>(s.clamps.size());
+        if (!s.emptySourceLoop) warnings += static_cast<int>(s.clamps.size());
         if (s.clippedPoints > 0) ++warnings;
         if (s.toRate != kWaveSampleRate && s.toRate != 0) ++warnings;
         if (std::abs(s.loopPitchErrorCents) > kAudiblePitchErrorCents) ++warnings;
@@ -205,7 +206,7 @@ std::string InstrumentReport::Status() const {
     const bool changed =
         std::any_of(sampleReports.begin(), sampleReports.end(), [](const SampleReport& s) {
             return s.fromRate != s.toRate || s.pitchCorrectionCents != 0 ||
-                   s.loopTuneCents != 0.0 || !s.clamps.empty();
+                   s.loopTuneCents != 0.0 || (!s.emptySourceLoop && !s.clamps.empty());
         });
     return changed ? "changed" : "ok";
 }

@@ -34,7 +34,10 @@ struct SampleReport {
     double loopPitchErrorCents = 0.0;
     int pitchCorrectionCents = 0;  // folded into the fine tune
     std::int64_t clippedPoints = 0;
+    // The loop points as clamped into the sample. Those of a loop that was
+    // empty to begin with (both points equal) change no sound.
     std::vector<ValueClamp> clamps;
+    bool emptySourceLoop = false;
 };
 
 struct ZoneReport {
