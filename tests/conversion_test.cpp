@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <numbers>
@@ -415,21 +416,37 @@ TEST_P(RealConversion, InstrumentsPlayAsTheirSourceAndTheRestKeepTheirBytes) {
     const std::string sf2 = ReadWholeFile(path);
     OpenSoundFont(model_, path, tree_);
     sf2_ = std::make_unique<TempFile>("");
-    SoundStats stats;
-    int checked = 0;
-    for (int i = 1; i <= model_.InstCount; ++i) {
-        SCOPED_TRACE("instrument " + std::to_string(i) + " " + NodeTextOf(i));
-        const InstrumentReport report = ReportInstrumentExport(model_, i, NodeTextOf(i), path);
-        if (report.refusal) continue;
-        const InstZoneInfo& info = model_.InstZoneTable[i];
+    // Whether an instrument has a sample at another rate or with a pitch
+    // correction, and its non-global zones.
+    const auto zonesOf = [&](int i, bool& touched) {
         std::vector<const InstZone*> zones;
-        bool touched = false;
+        const InstZoneInfo& info = model_.InstZoneTable[i];
         for (int z = 1; z <= info.zoneCount; ++z) {
             if (info.zone(z).isGlobal) continue;
             zones.push_back(&info.zone(z));
             const sfSample& s = model_.SampleHeaders[info.zone(z).sampleNdx];
             touched = touched || s.dwSampleRate != 44100 || s.chPitchCorrection != 0;
         }
+        return zones;
+    };
+    int touchedCount = 0;
+    for (int i = 1; i <= model_.InstCount; ++i) {
+        bool touched = false;
+        zonesOf(i, touched);
+        touchedCount += touched;
+    }
+    // Every instrument reports; the sound of about 30 per bank is compared
+    // unless ZELVO_THOROUGH_TESTS asks for all.
+    const int stride = std::getenv("ZELVO_THOROUGH_TESTS") ? 1 : std::max(1, touchedCount / 30);
+    SoundStats stats;
+    int checked = 0, touchedSeen = 0;
+    for (int i = 1; i <= model_.InstCount; ++i) {
+        SCOPED_TRACE("instrument " + std::to_string(i) + " " + NodeTextOf(i));
+        const InstrumentReport report = ReportInstrumentExport(model_, i, NodeTextOf(i), path);
+        if (report.refusal) continue;
+        bool touched = false;
+        const std::vector<const InstZone*> zones = zonesOf(i, touched);
+        if (touched && touchedSeen++ % stride != 0) continue;
         const std::string file = (sf2_->folder() / "out.s1m").string();
         ExportInstrumentToWave(model_, i, NodeTextOf(i), path, file);
         const std::string converted = ReadWholeFile(file);
@@ -466,7 +483,8 @@ TEST_P(RealConversion, InstrumentsPlayAsTheirSourceAndTheRestKeepTheirBytes) {
     std::vector<double> sorted = stats.correlations;
     std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
     EXPECT_GE(sorted[sorted.size() / 2], 0.999);
-    std::cout << GetParam() << ": " << checked << " instruments converted, "
+    std::cout << GetParam() << ": " << checked << " of " << touchedCount
+              << " converted instruments checked, "
               << stats.correlations.size() << " samples compared, " << stats.loops
               << " loops, lowest correlation "
               << *std::min_element(sorted.begin(), sorted.end()) << "\n";

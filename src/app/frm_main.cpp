@@ -172,6 +172,13 @@ void frmMain::BuildMenus() {
     mnuCopyInstr = item(mnuElement, "Save &Instrument as EX5/7 Wave", &frmMain::mnuCopyInstr_Click,
                         kImageSaveWave);
     mnuCopyInstr->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    mnuConvertSamples = mnuElement->addAction(QStringLiteral("Convert samples to 44.1 kHz"));
+    mnuConvertSamples->setCheckable(true);
+    const QString convertKey = QStringLiteral("Settings/ConvertSamples");
+    const QString app = QString::fromLatin1(kAppTitle);
+    mnuConvertSamples->setChecked(QSettings(app, app).value(convertKey, true).toBool());
+    connect(mnuConvertSamples, &QAction::toggled, this,
+            [app, convertKey](bool on) { QSettings(app, app).setValue(convertKey, on); });
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelpContents = item(mnuHelp, "&Contents", &frmMain::mnuHelpContents_Click, kImageHelp);
@@ -486,7 +493,8 @@ void frmMain::ExportInstrument(int instrument) {
                                model_.FileFolder + model_.FileName, ToFileSystem(*path),
                                [this](std::uint64_t written, std::uint64_t total) {
                                    ShowExportProgress(written, total);
-                               });
+                               },
+                               {.convertSamples = mnuConvertSamples->isChecked()});
     } catch (const std::exception& e) {
         ProgressBar1->hide();
         busy.Release();

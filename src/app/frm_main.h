@@ -85,6 +85,7 @@ public:
     QAction* mnuInfoSF = nullptr;
     QMenu* mnuElement = nullptr;
     QAction* mnuCopyInstr = nullptr;
+    QAction* mnuConvertSamples = nullptr;  // checked: exports convert to 44.1 kHz
     QMenu* mnuHelp = nullptr;
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpBar0 = nullptr;
