@@ -46,9 +46,9 @@ void ExportAllAsStored(benchmark::State& state) {
 }
 
 // Every sample that the converting `export --all` resamples, once per
-// instrument that uses it, as float points in memory with its ratio.
+// instrument that uses it, in memory with its ratio.
 struct ResampleJob {
-    std::vector<float> points;
+    std::vector<std::int16_t> points;
     double ratio = 1.0;
     std::size_t outPoints = 0;
 };
@@ -66,10 +66,10 @@ std::optional<std::vector<ResampleJob>> LoadJobs() {
         for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
             const SampleConversion& conversion = plan.conversions[c];
             if (!conversion.Resampled()) continue;
-            const std::vector<std::int16_t> points = ReadSourceSamplePoints(
-                model, model.SampleHeaders[static_cast<std::size_t>(plan.sampleIndexes[c])],
-                soundFont);
-            jobs.push_back({{points.begin(), points.end()},
+            jobs.push_back({ReadSourceSamplePoints(
+                                model,
+                                model.SampleHeaders[static_cast<std::size_t>(plan.sampleIndexes[c])],
+                                soundFont),
                             conversion.ratio,
                             static_cast<std::size_t>(conversion.outPoints)});
         }
@@ -81,7 +81,7 @@ std::optional<std::vector<ResampleJob>> LoadJobs() {
 void ResamplerAlone(benchmark::State& state) {
     static const std::optional<std::vector<ResampleJob>> jobs = LoadJobs();
     if (!jobs) return state.SkipWithError("FluidR3_GM.sf2 is not installed");
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_FLOAT32_I);
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
     std::int64_t points = 0;

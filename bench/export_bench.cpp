@@ -39,7 +39,8 @@ std::optional<LargestInstrument> LoadLargest() {
     for (int i = 1; i <= largest.model.InstCount; ++i) {
         if (largest.model.InstZoneTable[i].zoneCount == 0) continue;
         const std::string text = DisplayText(largest.model.InstHeaders[i].achInstName);
-        const std::uint64_t bytes = PlanWaveFile(largest.model, i, text, kAsStored).SampleDataBytes();
+        const std::uint64_t bytes =
+            PlanWaveFile(largest.model, i, text, kAsStored).SampleDataBytes();
         if (bytes > largest.bytes) {
             largest.instrument = i;
             largest.nodeText = text;

@@ -22,10 +22,12 @@ double Cents(double ratio) {
     return 1200.0 * std::log2(ratio);
 }
 
-std::vector<float> Resample(const std::vector<float>& in, double ratio, std::size_t outCount) {
+// Points in, full scale 1.0 out.
+std::vector<float> Resample(const std::vector<std::int16_t>& in, double ratio,
+                            std::size_t outCount) {
     std::vector<float> out(outCount, 0.0f);
     if (in.empty() || outCount == 0) return out;
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_FLOAT32_I);
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
     std::size_t used = 0;
@@ -40,19 +42,21 @@ std::vector<float> Resample(const std::vector<float>& in, double ratio, std::siz
     return out;
 }
 
+// Rounded half away from zero, then clipped into 16 bits.
 std::int16_t ClippedPoint(float value, std::int64_t& clipped) {
-    const double rounded = std::nearbyint(static_cast<double>(value));
+    const double scaled = 32768.0 * static_cast<double>(value);
+    const double rounded = std::trunc(scaled + (scaled < 0 ? -0.5 : 0.5));
     if (rounded > 32767.0 || rounded < -32768.0) ++clipped;
     return static_cast<std::int16_t>(std::clamp(rounded, -32768.0, 32767.0));
 }
 
 // The points from 0 to the loop start, the loop repeated `repeats` times, then
 // the points after the loop.
-std::vector<float> WithLoopRepeated(const std::vector<std::int16_t>& source,
-                                    const SampleConversion& c, std::int64_t repeats) {
+std::vector<std::int16_t> WithLoopRepeated(const std::vector<std::int16_t>& source,
+                                           const SampleConversion& c, std::int64_t repeats) {
     const auto start = static_cast<std::size_t>(c.loopStart);
     const auto end = static_cast<std::size_t>(c.loopEnd);
-    std::vector<float> signal(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(start));
+    std::vector<std::int16_t> signal(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(start));
     signal.reserve(source.size() + static_cast<std::size_t>(repeats - 1) * (end - start));
     for (std::int64_t r = 0; r < repeats; ++r) {
         signal.insert(signal.end(), source.begin() + static_cast<std::ptrdiff_t>(start),
@@ -71,25 +75,22 @@ std::vector<float> ResampleLooped(const std::vector<std::int16_t>& source,
     const std::int64_t loop = c.loopEnd - c.loopStart;
     const std::int64_t outLoop = std::llround(static_cast<double>(loop) * c.ratio);
     const double reach = kFilterReachPoints * std::max(1.0, 1.0 / c.ratio);
-    const auto beforeLoop = static_cast<std::int64_t>(std::ceil(2.0 * reach / static_cast<double>(loop)));
-    const std::int64_t repeats = 1 + beforeLoop;
+    const std::int64_t repeats =
+        1 + static_cast<std::int64_t>(std::ceil(2.0 * reach / static_cast<double>(loop)));
     const std::vector<float> converted = Resample(
         WithLoopRepeated(source, c, repeats), c.ratio,
         static_cast<std::size_t>(c.outPoints + (repeats - 1) * outLoop));
-    std::vector<float> out(static_cast<std::size_t>(c.outPoints));
-    for (std::int64_t k = 0; k < c.outPoints; ++k) {
-        std::int64_t shift = 0;
-        if (k >= c.outLoopEnd) {
-            shift = (repeats - 1) * outLoop;
-        } else if (k >= c.outLoopStart) {
-            // The repeat in which point k has `reach` loop points before it.
-            const double into = static_cast<double>(k - c.outLoopStart) / c.ratio;
-            const double repeat = std::ceil((reach - into) / static_cast<double>(loop));
-            shift = std::clamp<std::int64_t>(static_cast<std::int64_t>(repeat), 0, repeats - 1) *
-                    outLoop;
-        }
-        out[static_cast<std::size_t>(k)] = converted[static_cast<std::size_t>(k + shift)];
+    const auto at = [&converted](std::int64_t k) { return converted.begin() + k; };
+    std::vector<float> out(at(0), at(c.outLoopStart));
+    out.reserve(static_cast<std::size_t>(c.outPoints));
+    for (std::int64_t k = c.outLoopStart; k < c.outLoopEnd; ++k) {
+        // The repeat in which point k has `reach` loop points before it.
+        const double into = static_cast<double>(k - c.outLoopStart) / c.ratio;
+        const auto repeat = static_cast<std::int64_t>(std::ceil((reach - into) / loop));
+        out.push_back(*at(k + std::clamp<std::int64_t>(repeat, 0, repeats - 1) * outLoop));
     }
+    const std::int64_t shift = (repeats - 1) * outLoop;
+    out.insert(out.end(), at(c.outLoopEnd + shift), at(c.outPoints + shift));
     return out;
 }
 
@@ -145,8 +146,7 @@ ConvertedPoints ConvertSamplePoints(const std::vector<std::int16_t>& source,
     }
     const std::vector<float> out =
         c.wholeLoop ? ResampleLooped(source, c)
-                  : Resample(std::vector<float>(source.begin(), source.end()), c.ratio,
-                             static_cast<std::size_t>(c.outPoints));
+                    : Resample(source, c.ratio, static_cast<std::size_t>(c.outPoints));
     converted.points.reserve(out.size());
     for (const float value : out) converted.points.push_back(ClippedPoint(value, converted.clipped));
     return converted;

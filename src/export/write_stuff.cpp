@@ -283,16 +283,20 @@ std::vector<ConvertedPoints> ConvertPlannedSamples(const WavePlan& plan,
 }
 
 void WriteConvertedSampleData(const std::vector<ConvertedPoints>& samples, AtomicOutputFile& out) {
-    std::vector<char> bytes;
+    std::vector<char> block(kSampleCopyBlockBytes);
+    std::size_t filled = 0;
     for (const ConvertedPoints& sample : samples) {
-        bytes.resize(2 * sample.points.size());
-        for (std::size_t i = 0; i < sample.points.size(); ++i) {
-            const auto point = static_cast<std::uint16_t>(sample.points[i]);
-            bytes[2 * i] = static_cast<char>(point >> 8);
-            bytes[2 * i + 1] = static_cast<char>(point & 0xFF);
+        for (const std::int16_t value : sample.points) {
+            const auto point = static_cast<std::uint16_t>(value);
+            block[filled++] = static_cast<char>(point >> 8);
+            block[filled++] = static_cast<char>(point & 0xFF);
+            if (filled == block.size()) {
+                out.Write(block.data(), filled);
+                filled = 0;
+            }
         }
-        out.Write(bytes.data(), bytes.size());
     }
+    out.Write(block.data(), filled);
 }
 
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
