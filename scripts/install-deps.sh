@@ -3,7 +3,8 @@
 # for its tests), skipping those already present.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev)
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev libsoxr-dev
+          nlohmann-json3-dev)
 if [[ "${1:-}" == "--test" ]]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
              timgm6mb-soundfont fluid-soundfont-gm fluid-soundfont-gs opl3-soundfont

@@ -361,6 +361,12 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
                                         "2\tLoud\t1\t1\t70166\t2\tchanged",
                                         "3\tBroken\t1\t0\t0\t0\trefused"}));
     EXPECT_NE(cli({"report", "1"}).find("Stereo pair \"Left\" and \"Right\""), std::string::npos);
+    // export --as-stored keeps the 22,050 Hz sample's 100 points.
+    const fs::path out = sf2_->folder() / "loud.s1m";
+    cli({"export", "2", out.string(), "--as-stored"});
+    EXPECT_EQ(fs::file_size(out), kSampleData + 200);
+    cli({"export", "2", out.string()});
+    EXPECT_EQ(fs::file_size(out), kSampleData + 400);
 }
 
 // Real SoundFonts: every instrument reports; those with samples at other
