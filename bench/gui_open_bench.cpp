@@ -10,12 +10,12 @@
 
 #include "app/frm_main.h"
 #include "soundfont/loader.h"
+#include "sf2_builder.h"
 #include "soundfont/memory_tree.h"
 
 namespace {
 
-void OpenInMainWindow(benchmark::State& state, const char* name) {
-    const std::filesystem::path path = std::filesystem::path(ZELVO_SOUNDFONT_DIR) / name;
+void OpenInMainWindow(benchmark::State& state, std::filesystem::path path) {
     if (!std::filesystem::exists(path)) {
         state.SkipWithError("SoundFont not installed");
         return;
@@ -57,12 +57,28 @@ void OpenInMainWindow(benchmark::State& state, const char* name) {
     state.counters["tree_nodes"] = nodes;
 }
 
-BENCHMARK_CAPTURE(OpenInMainWindow, FluidR3_GM, "FluidR3_GM.sf2")
+const std::filesystem::path kSoundFonts(ZELVO_SOUNDFONT_DIR);
+
+BENCHMARK_CAPTURE(OpenInMainWindow, FluidR3_GM, kSoundFonts / "FluidR3_GM.sf2")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(OpenInMainWindow, TimGM6mb, "TimGM6mb.sf2")
+BENCHMARK_CAPTURE(OpenInMainWindow, TimGM6mb, kSoundFonts / "TimGM6mb.sf2")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// 16,000 presets of one zone each: the tree's growth, not the bank's data.
+void OpenManyPresets(benchmark::State& state) {
+    zelvo::testing::Sf2Builder b;
+    b.Sample({.name = "S", .end = 2}).SamplePoints({0, 0});
+    b.Instrument({"I", {{{zelvo::testing::SampleId(0)}}}});
+    for (int p = 0; p < 16000; ++p) {
+        b.Preset({"Preset " + std::to_string(p), static_cast<std::uint16_t>(p % 128),
+                  static_cast<std::uint16_t>(p / 128), {{{zelvo::testing::InstrumentId(0)}}}});
+    }
+    const zelvo::testing::TempFile file(b.Build(), "many.sf2");
+    OpenInMainWindow(state, file.path());
+}
+BENCHMARK(OpenManyPresets)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace
 

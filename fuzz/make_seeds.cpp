@@ -1,10 +1,11 @@
 // Writes the seed corpus: small files from the test builder and real
-// SoundFonts with their sample data cut away.
+// SoundFonts with their sample data cut away; with --waves, exported waves.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 
+#include "export/write_stuff.h"
 #include "load_helpers.h"
 #include "sf2_builder.h"
 
@@ -40,12 +41,34 @@ std::string WithoutSampleData(const std::string& path) {
     return out;
 }
 
+// Instrument n of a built SoundFont, exported to dir/name.
+void WriteWave(const fs::path& dir, const std::string& name, const std::string& sf2Bytes, int n) {
+    const fs::path sf2 = dir / (name + ".sf2.tmp");
+    Write(dir, sf2.filename().string(), sf2Bytes);
+    zelvo::SoundFontModel model;
+    zelvo::MemoryTree tree;
+    zelvo::OpenSoundFont(model, sf2.string(), tree);
+    zelvo::ExportInstrumentToWave(model, n, "Seed", sf2.string(), (dir / name).string());
+    fs::remove(sf2);
+}
+
+void WriteWaveSeeds(const fs::path& dir) {
+    WriteWave(dir, "lead.s1m", SmallInstrumentFile(), 1);
+    WriteWave(dir, "empty.s1m", Sf2Builder().Instrument({"Globals", {{{Gen(17, 5)}}}}).Build(), 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::cerr << "usage: make_seeds DIR [REAL.sf2 ...]\n";
+    if (argc < 2 || (std::string(argv[1]) == "--waves" && argc != 3)) {
+        std::cerr << "usage: make_seeds DIR [REAL.sf2 ...]\n"
+                     "       make_seeds --waves DIR\n";
         return 2;
+    }
+    if (std::string(argv[1]) == "--waves") {
+        fs::create_directories(argv[2]);
+        WriteWaveSeeds(argv[2]);
+        return 0;
     }
     const fs::path dir = argv[1];
     fs::create_directories(dir);

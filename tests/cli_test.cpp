@@ -64,7 +64,8 @@ TEST(Cli, WrongCommandLinesAreUsageErrors) {
     const std::vector<std::string> lines[] = {
         {}, {"frobnicate"}, {"tree"}, {"info", "a", "b"}, {"export", "x.sf2"},
         {"export", "x", "1", "a", "b"}, {"export", "x", "x"}, {"export", "x", "-1"},
-        {"export", "x", "1x"}, {"export", "x", ""}, {"details", "x"}};
+        {"export", "x", "1x"}, {"export", "x", ""}, {"details", "x"}, {"inspect"},
+        {"inspect", "a.s1m", "b"}};
     // clang-format on
     for (const std::vector<std::string>& args : lines) {
         const CliRun run = Cli(args);
@@ -85,7 +86,9 @@ TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {
         {{"tree", somewhere.folder()}, "Is a directory"},
         {{"info", truncated.path()}, "Error in SoundFont File"},
         {{"tree", notSf2.path()}, "Error in SoundFont File"},
-        {{"export", "/nonexistent/x.sf2", "1"}, "No such file or directory"}};
+        {{"export", "/nonexistent/x.sf2", "1"}, "No such file or directory"},
+        {{"inspect", "/nonexistent/x.s1m"}, "No such file or directory"},
+        {{"inspect", somewhere.path()}, "Not a valid EX5/7 wave file: it does not begin with"}};
     for (const auto& [args, message] : cases) {
         const CliRun run = Cli(args);
         EXPECT_EQ(run.status, 1);
@@ -140,6 +143,42 @@ TEST(ExportCli, AllWritesEveryInstrumentWithZonesUnderSafeUniqueNames) {
     const CliRun all = Cli({"export", latin.path().string(), "--all", latin.folder().string()});
     EXPECT_EQ(std::make_tuple(all.status, all.err), std::make_tuple(0, ""));
     EXPECT_TRUE(fs::exists(latin.folder() / "Inst.s1m"));
+}
+
+// Keys as note names and numbers, stored pan and tunes, loops in points.
+TEST(InspectCli, PrintsAnExportedWaveOrRefusesItDamaged) {
+    Sf2Builder b;
+    b.Sample({.name = "Tone", .end = 100, .startLoop = 10, .endLoop = 90, .pitch = 69});
+    b.Sample(
+        {.name = "Bell", .start = 146, .end = 196, .startLoop = 150, .endLoop = 190, .pitch = 84});
+    b.Instrument(
+        {"Piano",
+         {{{KeyRange(21, 59), VelRange(0, 127), Gen(17, 250), Gen(54, 1), SampleId(0)}},
+          {{KeyRange(60, 108), VelRange(64, 127), Gen(51, -12), Gen(52, 50), SampleId(1)}}}});
+    const TempFile sf2(b.SamplePoints(std::vector<std::int16_t>(200, 3)).Build());
+    const std::string wave = (sf2.folder() / "piano.s1m").string();
+    ASSERT_EQ(Cli({"export", sf2.path().string(), "1", wave}).status, 0);
+    const CliRun run = Cli({"inspect", wave});
+    EXPECT_EQ(std::make_tuple(run.status, run.err), std::make_tuple(0, ""));
+    EXPECT_EQ(run.out,
+              "key map\tPiano\n"
+              "entry\tkeys\tvelocities\tsample\tpan\tcoarse tune\tfine tune\n"
+              "1\tA-1 - B2 / 21 - 59\t0 - 127\t1\t96\t64\t64\n"
+              "2\tC3 - C7 / 60 - 108\t64 - 127\t2\t64\t56\t96\n"
+              "\n"
+              "sample\tname\tloop start\tloop length\tloop\troot key\tsize\n"
+              "1\tTone\t10\t80\ton\tA3 / 69\t200\n"
+              "2\tBell\t4\t40\toff\tC5 / 84\t100\n");
+
+    fs::resize_file(wave, 69766 + 200 + 99);
+    const CliRun cut = Cli({"inspect", wave});
+    EXPECT_EQ(
+        std::make_tuple(cut.status, cut.out, cut.err),
+        std::make_tuple(1, "",
+                        "Not a valid EX5/7 wave file: the file ends after 70065 bytes, inside "
+                        "the points of sample 2, which its size slot puts at 69966 to 70066 "
+                        "(at byte offset 70065): " +
+                            wave + "\n"));
 }
 
 // Read off the files with a hex viewer.

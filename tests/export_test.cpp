@@ -245,6 +245,14 @@ TEST_F(Export, TwoSamplesFollowEachOtherAndLoopPositionsCountFromTheFileData) {
     ExpectSameWave(w, Expected());
 }
 
+// The loop position counts pairs of points: an odd loop start is rounded down.
+TEST_F(Export, AnOddLoopStartIsRoundedDown) {
+    Sf2Builder b = TwoSampleFile();
+    Load(b.Sample({.name = "Odd", .end = 100, .startLoop = 41, .endLoop = 90})
+             .Instrument({"Odd", {{{SampleId(2)}}}}));
+    EXPECT_EQ(ParseWave(Run()).samples.at(0).second[0], 0xFC0000 | 20);
+}
+
 TEST_F(Export, RepeatsShareASampleAndGlobalZonesGiveNoEntry) {
     // The leading global zone names sample 1 before its last generator: it
     // is still global and makes no later zone a repeat.

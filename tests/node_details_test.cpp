@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "browser/gen_value_text.h"
+#include "browser/text_encoding.h"
+#include "soundfont/zone_tables.h"
 #include "cli/cli.h"
 #include "load_helpers.h"
 #include "sf2_builder.h"
@@ -117,11 +120,32 @@ TEST(GenValueText, BoundariesAndOddCases) {
         {41, 1, std::string("Brass") + std::string(15, '\0')},
         {53, 0, std::string("Violin") + std::string(14, '\0')}};
     // clang-format on
-    for (const auto& [gen, amount, text] : cases) {
-        EXPECT_EQ(GenValueText(m, gen, static_cast<std::uint16_t>(amount)), text) << gen;
+    // References are resolved by the load, so each case goes through it.
+    const auto text = [&](int gen, int amount) {
+        SoundFontModel copy = m;
+        copy.InstGens.assign(1, {static_cast<std::uint16_t>(gen), static_cast<std::uint16_t>(amount)});
+        ResolveReferences(copy);
+        return GenValueText(copy, copy.InstGens[0]);
+    };
+    for (const auto& [gen, amount, expected] : cases) EXPECT_EQ(text(gen, amount), expected) << gen;
+    // The terminal records are no instrument or sample of the file.
+    EXPECT_FALSE(text(41, 2).has_value());
+    EXPECT_FALSE(text(53, 1).has_value());
+    EXPECT_FALSE(text(53, 65535).has_value());
+}
+
+// Texts that are valid UTF-8 stay as they are; anything else is Latin-1.
+TEST(TextEncoding, Utf8WhenValidOtherwiseLatin1) {
+    EXPECT_EQ(Latin1ToUtf8("\xC2\xA9 2020 MuseScore"), "\xC2\xA9 2020 MuseScore");
+    EXPECT_EQ(Latin1ToUtf8("Caf\xE9"), "Caf\xC3\xA9");
+    EXPECT_EQ(Latin1ToUtf8("\xF0\x9F\x8E\xB9"), "\xF0\x9F\x8E\xB9");  // a 4-byte character
+    // A cut sequence, an overlong "/", a surrogate and a code point past U+10FFFF.
+    for (const std::string bad : {"ab\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+        EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+        EXPECT_EQ(Latin1ToUtf8(bad).size(), bad.size() + static_cast<std::size_t>(std::count_if(
+                                                              bad.begin(), bad.end(),
+                                                              [](char c) { return c & 0x80; })));
     }
-    EXPECT_FALSE(GenValueText(m, 41, 3).has_value());
-    EXPECT_FALSE(GenValueText(m, 53, 65535).has_value());
 }
 
 TEST(DetailsCommand, PrintsTitlesAndRowsTabSeparatedOrRejectsTheKey) {

@@ -142,10 +142,24 @@ Sf2Builder WithSamples(int count) {
     return b.SamplePoints(std::vector<std::int16_t>(8, 0));
 }
 
-// keyLo, keyHi, velLo, velHi, coarse, fine, pan, sampleModes, rootKey, sampleNdx, isGlobal
-std::vector<int> Fields(const Loaded& f, int instrument, int zone) {
+// A zone table entry by name, with the defaults of a zone that sets nothing,
+// so that a failure prints the field that differs.
+struct ZoneValues {
+    int keyLo = 0, keyHi = 127, velLo = 1, velHi = 127, coarse = 0, fine = 0, pan = 0, modes = 0,
+        root = -1, sample = 0;
+    bool global = false;
+    bool operator==(const ZoneValues&) const = default;
+};
+void PrintTo(const ZoneValues& v, std::ostream* os) {
+    *os << "{keys " << v.keyLo << "-" << v.keyHi << ", vel " << v.velLo << "-" << v.velHi
+        << ", coarse " << v.coarse << ", fine " << v.fine << ", pan " << v.pan << ", modes "
+        << v.modes << ", root " << v.root << ", sample " << v.sample
+        << (v.global ? ", global}" : "}");
+}
+
+ZoneValues Zone(const Loaded& f, int instrument, int zone) {
     const InstZone& z = f.model.InstZoneTable.at(instrument).zone(zone);
-    return {z.keyLo, z.keyHi,       z.velLo,   z.velHi,     z.coarseTune, z.fineTune,
+    return {z.keyLo, z.keyHi, z.velLo, z.velHi, z.coarseTune, z.fineTune,
             z.pan,   z.sampleModes, z.rootKey, z.sampleNdx, z.isGlobal};
 }
 
@@ -161,15 +175,29 @@ TEST(ZoneTable, ZonesTakeTheirOwnValuesThenTheGlobalZonesThenTheDefaults) {
     b.Instrument({"Full",
                   {{{KeyRange(36, 60), VelRange(1, 100), Gen(51, -12), Gen(52, 50), Gen(17, -500),
                      Gen(54, 3), Gen(58, 72), SampleId(7)}}}});
+    // Root keys at the edges of the MIDI range and past it.
+    b.Instrument({"Roots",
+                  {{{Gen(58, 0), SampleId(0)}},
+                   {{Gen(58, 127), SampleId(0)}},
+                   {{Gen(58, 128), SampleId(0)}},
+                   {{Gen(58, 65535), SampleId(0)}}}});
     const Loaded f = LoadBytes(b.Build());
-    EXPECT_EQ(Fields(f, 1, 1), (std::vector<int>{0, 127, 1, 127, 2, 0, 250, 0, 60, 0, 1}));
-    EXPECT_EQ(Fields(f, 1, 2), (std::vector<int>{36, 36, 1, 127, 2, 0, 250, 0, 60, 1, 0}));
-    EXPECT_EQ(Fields(f, 1, 3), (std::vector<int>{38, 38, 1, 127, 2, 0, -250, 0, 62, 2, 0}));
+    EXPECT_EQ(Zone(f, 1, 1), (ZoneValues{.coarse = 2, .pan = 250, .root = 60, .global = true}));
+    EXPECT_EQ(Zone(f, 1, 2),
+              (ZoneValues{.keyLo = 36, .keyHi = 36, .coarse = 2, .pan = 250, .root = 60, .sample = 1}));
+    EXPECT_EQ(Zone(f, 1, 3), (ZoneValues{.keyLo = 38, .keyHi = 38, .coarse = 2, .pan = -250,
+                                         .root = 62, .sample = 2}));
     // The zone's own "none" (65535) wins over the global root key.
-    EXPECT_EQ(Fields(f, 1, 4), (std::vector<int>{40, 40, 1, 127, 2, 0, 250, 0, -1, 3, 0}));
+    EXPECT_EQ(Zone(f, 1, 4),
+              (ZoneValues{.keyLo = 40, .keyHi = 40, .coarse = 2, .pan = 250, .sample = 3}));
     // Nothing carries over to the next instrument.
-    EXPECT_EQ(Fields(f, 2, 1), (std::vector<int>{0, 127, 1, 127, 0, 0, 0, 0, -1, 1, 0}));
-    EXPECT_EQ(Fields(f, 3, 1), (std::vector<int>{36, 60, 1, 100, -12, 50, -500, 3, 72, 8, 0}));
+    EXPECT_EQ(Zone(f, 2, 1), (ZoneValues{.sample = 1}));
+    EXPECT_EQ(Zone(f, 3, 1), (ZoneValues{.keyLo = 36, .keyHi = 60, .velHi = 100, .coarse = -12,
+                                         .fine = 50, .pan = -500, .modes = 3, .root = 72, .sample = 8}));
+    EXPECT_EQ(Zone(f, 4, 1).root, 0);
+    EXPECT_EQ(Zone(f, 4, 2).root, 127);
+    EXPECT_EQ(Zone(f, 4, 3).root, -1);
+    EXPECT_EQ(Zone(f, 4, 4).root, -1);
 }
 
 TEST(ZoneTable, OnlyTheLastGeneratorDecidesTheLabelAndOnlyAFirstGlobalZonePassesOn) {
@@ -191,9 +219,9 @@ TEST(ZoneTable, OnlyTheLastGeneratorDecidesTheLabelAndOnlyAFirstGlobalZonePasses
         labels += NodeText(f.tree, key) + "|";
     }
     EXPECT_EQ(labels, "global|Smp2|global|global|global|global|I||");
-    EXPECT_EQ(Fields(f, 1, 1), (std::vector<int>{0, 10, 1, 127, 0, 0, 0, 0, -1, 1, 1}));
-    EXPECT_EQ(Fields(f, 1, 3).back() + Fields(f, 1, 4).back(), 2);
-    EXPECT_EQ(Fields(f, 1, 5), (std::vector<int>{0, 10, 1, 127, 0, 0, 0, 0, -1, 3, 0}));
+    EXPECT_EQ(Zone(f, 1, 1), (ZoneValues{.keyHi = 10, .sample = 1, .global = true}));
+    EXPECT_TRUE(Zone(f, 1, 3).global && Zone(f, 1, 4).global);
+    EXPECT_EQ(Zone(f, 1, 5), (ZoneValues{.keyHi = 10, .sample = 3}));
 }
 
 // The SoundFonts of Debian's packages against what their chunk sizes and

@@ -71,6 +71,24 @@ inline std::size_t FindChunk(const std::string& file, std::string_view id) {
     return at;
 }
 
+// Grows a pdta chunk by delta zero bytes at its end, or cuts -delta bytes
+// from it, keeping the sizes of the pdta list and the RIFF chunk true.
+inline std::string ResizeChunk(std::string file, std::string_view id, int delta) {
+    const std::size_t at = FindChunk(file, id);
+    const auto size = [&](std::size_t where) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(file[where]) |
+                                          static_cast<unsigned char>(file[where + 1]) << 8 |
+                                          static_cast<unsigned char>(file[where + 2]) << 16);
+    };
+    const std::size_t end = at + 8 + size(at + 4);
+    if (delta > 0) file.insert(end, static_cast<std::size_t>(delta), '\0');
+    if (delta < 0) file.erase(end + static_cast<std::size_t>(delta), static_cast<std::size_t>(-delta));
+    for (const std::size_t field : {at + 4, FindChunk(file, "pdta") - 4, std::size_t{4}}) {
+        PutLe(file, field, size(field) + static_cast<std::uint32_t>(delta), 4);
+    }
+    return file;
+}
+
 class Sf2Builder {
 public:
     // An INFO sub-chunk as given; "ifil" replaces the default version 2.01.

@@ -9,6 +9,7 @@
 
 #include "app/image_list.h"
 #include "app/other.h"
+#include "app/soundfont_text.h"
 
 namespace zelvo {
 namespace {
@@ -97,9 +98,8 @@ void frmInfo::Form_Load() {
     const auto labels = Labels();
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const QByteArray text(texts[i].data(), static_cast<qsizetype>(texts[i].size()));
-        // The first line names the file as the file system spells it; the
-        // INFO texts are Latin-1.
-        labels[i]->setText(i == 0 ? QFile::decodeName(text) : QString::fromLatin1(text));
+        // The first line names the file as the file system spells it.
+        labels[i]->setText(i == 0 ? QFile::decodeName(text) : FromSoundFontText(texts[i]));
     }
     repaint();
 }

@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include "app/frm_about.h"
+#include "app/soundfont_text.h"
 #include "app/frm_info.h"
 #include "app/other.h"
 #include "export/export_texts.h"
@@ -57,10 +58,6 @@ constexpr int kProgressHeight = 255;
 constexpr int kDateTimeMinWidth = 2540;
 
 const QString kReady = QStringLiteral("Ready");
-
-QString FromLatin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // File and folder names are kept as the file system spells them.
 QString FromFileSystem(const std::string& name) {
@@ -359,7 +356,7 @@ void frmMain::mnuFileOpen_Click() {
     ClearDetails();
     const QString path =
         AskOpenFileName({QStringLiteral("Open SoundFont File"),
-                         QStringLiteral("SoundFond Files (*.sf2)"), lastOpenFileName_});
+                         QStringLiteral("SoundFond Files (*.sf2 *.sf3)"), lastOpenFileName_});
     if (path.isEmpty()) {
         SetStatusText(kReady);
         return;
@@ -389,12 +386,13 @@ void frmMain::LoadChosenFile(const QString& path) {
         ShowLoadFailure(QStringLiteral("Error in SoundFont File: ") + QFile::decodeName(e.what()));
         return;
     }
-    SetStatusText(FromLatin1(LoadedText(model_)));
+    browseTree_.Flush();
+    SetStatusText(FromSoundFontText(LoadedText(model_)));
     setWindowTitle(QString::fromLatin1(kAppTitle) + QStringLiteral(" - ") +
                    FromFileSystem(model_.FileName));
     RepaintNow();
     busy.Release();
-    SetStatusText(FromLatin1(CountText(model_)));
+    SetStatusText(FromSoundFontText(CountText(model_)));
     RepaintNow();
 }
 
@@ -433,14 +431,14 @@ void frmMain::ShowDetails(const NodeDetails& details) {
     QTreeWidgetItem* header = ListView1->headerItem();
     for (int c = 0; c < columns; ++c) {
         const DetailColumn& column = details.columns[static_cast<std::size_t>(c)];
-        header->setText(c, FromLatin1(column.title));
+        header->setText(c, FromSoundFontText(column.title));
         header->setTextAlignment(c, CellAlignment(column.alignment));
     }
     for (const DetailRow& row : details.rows) {
         auto item = std::make_unique<QTreeWidgetItem>();
         const int cells = std::min(columns, static_cast<int>(row.cells.size()));
         for (int c = 0; c < cells; ++c) {
-            item->setText(c, FromLatin1(row.cells[static_cast<std::size_t>(c)]));
+            item->setText(c, FromSoundFontText(row.cells[static_cast<std::size_t>(c)]));
             item->setTextAlignment(
                 c, CellAlignment(details.columns[static_cast<std::size_t>(c)].alignment));
         }

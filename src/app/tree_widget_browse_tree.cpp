@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTreeWidget>
 
+#include "app/soundfont_text.h"
 #include "soundfont/tree_keys.h"
 
 namespace zelvo {
@@ -10,11 +11,10 @@ namespace {
 
 constexpr int kKeyRole = Qt::UserRole;
 
-// SoundFont texts hold one Latin-1 character per byte; the root's text is the
-// file's name and comes from the file system instead.
+// The root's text is the file's name and comes from the file system.
 QString NodeText(std::string_view key, std::string_view text) {
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-    return key == kRootKey ? QFile::decodeName(bytes) : QString::fromLatin1(bytes);
+    return key == kRootKey ? QFile::decodeName(bytes) : FromSoundFontText(text);
 }
 
 }  // namespace
@@ -24,6 +24,7 @@ TreeWidgetBrowseTree::TreeWidgetBrowseTree(QTreeWidget& tree, const ImageList& i
 
 void TreeWidgetBrowseTree::Clear() {
     items_.clear();
+    pendingScroll_ = nullptr;
     tree_.clear();
 }
 
@@ -53,12 +54,22 @@ void TreeWidgetBrowseTree::Collapse(std::string_view key) {
 void TreeWidgetBrowseTree::MakeVisible(std::string_view key) {
     QTreeWidgetItem* item = Find(key);
     if (!item) return;
-    for (QTreeWidgetItem* p = item->parent(); p; p = p->parent()) p->setExpanded(true);
-    tree_.scrollToItem(item);
+    for (QTreeWidgetItem* p = item->parent(); p; p = p->parent()) {
+        if (!p->isExpanded()) p->setExpanded(true);
+    }
+    pendingScroll_ = item;
 }
 
 void TreeWidgetBrowseTree::Repaint() {
+    if (sinceRepaint_.isValid() && sinceRepaint_.elapsed() < kRepaintInterval) return;
+    Flush();
+}
+
+void TreeWidgetBrowseTree::Flush() {
+    if (pendingScroll_) tree_.scrollToItem(pendingScroll_);
+    pendingScroll_ = nullptr;
     tree_.viewport()->repaint();
+    sinceRepaint_.start();
 }
 
 QTreeWidgetItem* TreeWidgetBrowseTree::Find(std::string_view key) const {

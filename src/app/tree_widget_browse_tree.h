@@ -2,6 +2,7 @@
 // TreeView1, each node an item that carries its key.
 #pragma once
 
+#include <QElapsedTimer>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -23,8 +24,16 @@ public:
                  int image) override;
     void SetNodeText(std::string_view key, std::string_view text) override;
     void Collapse(std::string_view key) override;
+    // Expands the node's parents; the scroll to it waits for the next paint.
     void MakeVisible(std::string_view key) override;
+    // Paints at most every kRepaintInterval ms: painting after every preset
+    // would take most of a big bank's load.
     void Repaint() override;
+    // Scrolls to the last node made visible and paints now, whenever the last
+    // paint was; for the end of a load.
+    void Flush();
+
+    static constexpr int kRepaintInterval = 30;
 
     // The item of a key; null when the tree has no such node.
     QTreeWidgetItem* Find(std::string_view key) const;
@@ -34,6 +43,8 @@ private:
     QTreeWidget& tree_;
     const ImageList& images_;
     std::unordered_map<std::string, QTreeWidgetItem*> items_;
+    QTreeWidgetItem* pendingScroll_ = nullptr;
+    QElapsedTimer sinceRepaint_;
 };
 
 }  // namespace zelvo

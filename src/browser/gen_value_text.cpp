@@ -6,16 +6,16 @@ namespace zelvo {
 namespace {
 
 template <typename Record, typename Name>
-std::optional<std::string> RecordName(const std::vector<Record>& records, std::uint16_t amount,
-                                      Name name) {
-    const std::size_t slot = static_cast<std::size_t>(amount) + 1;
-    if (slot >= records.size()) return std::nullopt;
-    return records[slot].*name;
+std::optional<std::string> RecordName(const std::vector<Record>& records, int linkNdx, Name name) {
+    if (linkNdx < 1) return std::nullopt;
+    return records[static_cast<std::size_t>(linkNdx)].*name;
 }
 
 }  // namespace
 
-std::optional<std::string> GenValueText(const SoundFontModel& model, int gen, std::uint16_t amount) {
+std::optional<std::string> GenValueText(const SoundFontModel& model, const sfGenList& g) {
+    const int gen = g.sfGenOper;
+    const std::uint16_t amount = g.genAmount;
     const int low = amount % 256;
     const int high = amount / 256;
     switch (gen) {
@@ -26,11 +26,11 @@ std::optional<std::string> GenValueText(const SoundFontModel& model, int gen, st
             return *NoteName(low) + " - " + *NoteName(high) + " / " + std::to_string(low) + " - " +
                    std::to_string(high);
         case kGenInstrument:
-            return RecordName(model.InstHeaders, amount, &sfInst::achInstName);
+            return RecordName(model.InstHeaders, g.linkNdx, &sfInst::achInstName);
         case kGenVelRange:
             return std::to_string(low) + " - " + std::to_string(high);
         case kGenSampleId:
-            return RecordName(model.SampleHeaders, amount, &sfSample::achSampleName);
+            return RecordName(model.SampleHeaders, g.linkNdx, &sfSample::achSampleName);
         case kGenSampleModes:
             if (amount == 1 || amount == 2) return "FwdLp";
             if (amount == 3) return "FwdLpEx";

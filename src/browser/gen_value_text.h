@@ -5,18 +5,14 @@
 #include <optional>
 #include <string>
 
+#include "soundfont/generators.h"
 #include "soundfont/model.h"
 
 namespace zelvo {
 
-// The signed reading of a raw 16-bit amount.
-inline int SignedAmount(std::uint16_t amount) {
-    return amount <= 32767 ? amount : amount - 65536;
-}
-
-// The text of generator gen with raw amount; none when an instrument or
-// sample reference names a record the file does not have. Names are given as
-// the model holds them, NUL padding included.
-std::optional<std::string> GenValueText(const SoundFontModel& model, int gen, std::uint16_t amount);
+// The text of a generator's amount; none when an instrument or sample
+// reference names a record the file does not have, as the load marked it.
+// Names are given as the model holds them, NUL padding included.
+std::optional<std::string> GenValueText(const SoundFontModel& model, const sfGenList& gen);
 
 }  // namespace zelvo

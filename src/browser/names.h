@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "soundfont/generators.h"
+
 namespace zelvo {
 
 // Indexed by generator number 0..60. Some texts differ from the standard's
@@ -36,19 +38,6 @@ inline constexpr std::array<std::string_view, 61> GenNames = {
 
 inline constexpr std::array<std::string_view, 12> NoteNames = {
     "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-
-// Generator numbers Zelvo interprets.
-enum GeneratorNumber : int {
-    kGenPan = 17,
-    kGenInstrument = 41,
-    kGenKeyRange = 43,
-    kGenVelRange = 44,
-    kGenCoarseTune = 51,
-    kGenFineTune = 52,
-    kGenSampleId = 53,
-    kGenSampleModes = 54,
-    kGenOverridingRootKey = 58,
-};
 
 // "C3" for key 60; no note for a negative key.
 std::optional<std::string> NoteName(long key);

@@ -56,7 +56,7 @@ NodeDetails GeneratorDetails(std::optional<int> zone, int zoneCount,
         if (slot < 1 || static_cast<std::size_t>(slot) >= gens.size()) continue;
         const sfGenList& g = gens[static_cast<std::size_t>(slot)];
         const std::optional<std::string_view> name = GenName(g.sfGenOper);
-        const std::optional<std::string> value = GenValueText(m, g.sfGenOper, g.genAmount);
+        const std::optional<std::string> value = GenValueText(m, g);
         details.rows.push_back(
             {{std::to_string(k), std::string(name.value_or("")), DisplayText(value.value_or(""))}});
     }
@@ -67,7 +67,8 @@ NodeDetails SampleDetails(std::optional<int> sample, const SoundFontModel& m) {
     NodeDetails details{SampleColumns(), {}};
     if (!InRange(sample, m.SampleCount)) return details;
     const sfSample& s = m.SampleHeaders[static_cast<std::size_t>(*sample)];
-    const std::int64_t size = static_cast<std::int64_t>(s.dwEnd) - s.dwStart;
+    const std::int64_t size = s.IsCompressed() ? s.decodedLength
+                                               : static_cast<std::int64_t>(s.dwEnd) - s.dwStart;
     if (size <= 0) return details;
     details.rows.push_back({{SampleTypeWord(s.sfSampleType), std::to_string(size),
                              std::to_string(s.dwStartloop), std::to_string(s.dwEndloop),
@@ -78,6 +79,10 @@ NodeDetails SampleDetails(std::optional<int> sample, const SoundFontModel& m) {
 }  // namespace
 
 std::string SampleTypeWord(std::uint16_t sampleType) {
+    if ((sampleType & kSampleTypeCompressed) && !(sampleType & kSampleTypeRom)) {
+        const std::string word = SampleTypeWord(sampleType & ~kSampleTypeCompressed);
+        return word.empty() ? "" : word + " (Ogg Vorbis)";
+    }
     switch (sampleType) {
         case 1: return "mono";
         case 2: return "right";

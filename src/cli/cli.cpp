@@ -26,7 +26,10 @@ constexpr const char* kUsage =
     "               warnings, and ok, changed or refused\n"
     "  details FILE KEY\n"
     "               print the detail list of tree node KEY: column titles, then\n"
-    "               one line per row, TAB-separated\n";
+    "               one line per row, TAB-separated\n"
+    "  inspect FILE.s1m\n"
+    "               check an EX5/7 wave file and print its key map and sample\n"
+    "               headers, TAB-separated\n";
 
 using Command = std::function<int(const Args&, std::ostream&, std::ostream&)>;
 
@@ -36,6 +39,7 @@ const std::map<std::string, Command>& Commands() {
         {"info", RunInfo},
         {"export", RunExport},
         {"details", RunDetails},
+        {"inspect", RunInspect},
         {"report", RunReport},
     };
     return commands;

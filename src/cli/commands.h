@@ -18,6 +18,7 @@ int RunTree(const Args& args, std::ostream& out, std::ostream& err);
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
 int RunExport(const Args& args, std::ostream& out, std::ostream& err);
 int RunDetails(const Args& args, std::ostream& out, std::ostream& err);
+int RunInspect(const Args& args, std::ostream& out, std::ostream& err);
 int RunReport(const Args& args, std::ostream& out, std::ostream& err);
 
 // Writes the samples and tuning as stored, without conversion or correction.

@@ -29,9 +29,9 @@ void CheckZoneSamples(const SoundFontModel& model, const InstZoneInfo& info,
                       const std::string& name) {
     for (int z = 1; z <= info.zoneCount; ++z) {
         const InstZone& zone = info.zone(z);
-        if (zone.isGlobal || (zone.sampleNdx >= 1 && zone.sampleNdx <= model.SampleCount)) continue;
+        if (zone.isGlobal || zone.sampleNdx >= 1) continue;
         Refuse("Zone " + std::to_string(z) + " of instrument " + Quoted(name) +
-               " refers to sample " + std::to_string(zone.sampleNdx) + ", but this SoundFont has " +
+               " refers to sample " + std::to_string(zone.sampleId + 1) + ", but this SoundFont has " +
                std::to_string(model.SampleCount) + " samples.");
     }
 }

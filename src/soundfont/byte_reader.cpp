@@ -20,7 +20,8 @@ ByteReader::ByteReader(std::istream& in) : in_(in) {
 
 void ByteReader::Require(std::uint64_t n) const {
     if (n > Remaining()) {
-        throw MalformedFileError("the file ends early", size_);
+        const std::string inside = chunk_.empty() ? "" : " inside the " + chunk_ + " chunk";
+        throw MalformedFileError("the file ends early" + inside, offset_);
     }
 }
 

@@ -1,5 +1,6 @@
 // A buffered, bounds-checked forward reader over a SoundFont file. Every read
-// checks the end of the data and throws MalformedFileError with the offset.
+// checks the end of the data and throws MalformedFileError with the offset
+// where that read began and the chunk being read.
 #pragma once
 
 #include <array>
@@ -26,6 +27,11 @@ public:
     std::string PeekText(std::size_t n);
     void Skip(std::uint64_t n);
 
+    // The chunk that errors name from now on ("the file ends early inside
+    // the pbag chunk"); empty outside any chunk.
+    void SetChunk(std::string_view id) { chunk_ = id; }
+    const std::string& Chunk() const { return chunk_; }
+
     std::uint64_t Offset() const { return offset_; }  // 0-based
     std::uint64_t Size() const { return size_; }
     std::uint64_t Remaining() const { return size_ - offset_; }
@@ -43,6 +49,7 @@ private:
     std::array<char, 64 * 1024> buffer_{};
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
+    std::string chunk_;
 };
 
 }  // namespace zelvo

@@ -1,5 +1,6 @@
 // Typed failures of the reader. Each carries the 0-based file offset where
-// reading stopped, so a message can say where a file broke.
+// the failing read or the faulty chunk began, so a message can say where a
+// file broke.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +31,8 @@ private:
     std::string found_;
 };
 
-// Any other fault: the file ends early, indices run backwards, records do
-// not fit their chunk.
+// Any other fault: the file ends early, indices run backwards, a chunk holds
+// more or fewer records than its indices call for, or reaches past its list.
 class MalformedFileError : public SoundFontError {
 public:
     using SoundFontError::SoundFontError;
@@ -46,7 +47,7 @@ public:
 // The fixed message of a wrong chunk id; callers end the program after it.
 inline constexpr const char* kChunkIdMessage = "Error in SoundFont File. Program will End";
 
-// "Error in SoundFont File: <what> (offset N)", for every SoundFontError.
+// "Error in SoundFont File: <what> (at byte offset N)", for every SoundFontError.
 std::string DescribeError(const SoundFontError& error);
 
 }  // namespace zelvo

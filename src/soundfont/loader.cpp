@@ -53,6 +53,8 @@ void LoadSoundFont(SoundFontModel& model, ByteReader& in, BrowseTree& tree) {
         ReadInstMods(cx);
         ReadInstGens(cx);
         ReadSampleHeaders(cx);
+        in.SetChunk("");
+        ResolveReferences(model);
         LabelPresetZones(model, tree);
         BuildInstZoneTable(model, tree);
     } catch (...) {

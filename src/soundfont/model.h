@@ -40,10 +40,15 @@ struct sfModList {
 };
 using sfInstModList = sfModList;
 
+// What an instrument or sampleID generator names, once the load has resolved
+// it: the record's index, or kMissingRecord when the file has no such record.
+inline constexpr int kMissingRecord = -1;
+
 struct sfGenList {
     std::uint16_t sfGenOper = 0;
     std::uint16_t genAmount = 0;  // raw 16-bit value
     int zoneNdx = 0;
+    int linkNdx = 0;  // instrument and sampleID generators only
 };
 using sfInstGenList = sfGenList;
 
@@ -53,6 +58,10 @@ struct sfInst {
     int zoneCount = 0;
     int firstZoneNdx = 0;
 };
+
+// Sample types as the SoundFont standard numbers them.
+inline constexpr std::uint16_t kSampleTypeRom = 0x8000;
+inline constexpr std::uint16_t kSampleTypeCompressed = 0x0010;
 
 struct sfSample {
     std::string achSampleName;
@@ -65,16 +74,21 @@ struct sfSample {
     std::uint8_t chPitchCorrection = 0;  // as read, not sign-extended
     std::uint16_t wSampleLink = 0;
     std::uint16_t sfSampleType = 0;
-};
+    // A compressed sample's length in points once decoded, from its stream's
+    // last granule position; 0 when unknown. Its dwStart and dwEnd are byte
+    // offsets of the stream, its loop points count from its first point.
+    std::uint32_t decodedLength = 0;
 
-// Sample types as the SoundFont standard numbers them.
-inline constexpr std::uint16_t kSampleTypeRom = 0x8000;
-inline constexpr std::uint16_t kSampleTypeCompressed = 0x0010;
+    bool IsCompressed() const {
+        return (sfSampleType & kSampleTypeCompressed) != 0 && (sfSampleType & kSampleTypeRom) == 0;
+    }
+};
 
 // What the export needs of one instrument zone, after the instrument's global
 // zone and the defaults have filled in the generators the zone lacks.
 struct InstZone {
-    int sampleNdx = 0;  // index in SampleHeaders: sampleID + 1; 0 for none
+    int sampleNdx = 0;  // index in SampleHeaders, 0 for none, kMissingRecord past the end
+    std::uint16_t sampleId = 0;  // the generator's raw amount
     int keyLo = 0;
     int keyHi = 127;
     int velLo = 1;

@@ -12,6 +12,8 @@ struct ReadContext {
     SoundFontModel& model;
     ByteReader& in;
     BrowseTree& tree;
+    std::uint64_t riffEnd = 0;  // where the RIFF chunk ends; bytes after it are ignored
+    std::uint64_t listEnd = 0;  // where the list being read ends
 };
 
 void ReadRiffHeader(ReadContext& cx);

@@ -1,7 +1,6 @@
 #include "soundfont/zone_tables.h"
 
-#include "browser/gen_value_text.h"
-#include "browser/names.h"
+#include "soundfont/generators.h"
 #include "soundfont/tree_keys.h"
 
 namespace zelvo {
@@ -13,11 +12,19 @@ bool IsGlobalZone(const std::vector<sfGenList>& gens, std::size_t first, int cou
     return count == 0 || gens[first + static_cast<std::size_t>(count) - 1].sfGenOper != linkGen;
 }
 
+template <typename Record>
+std::string LinkedName(const std::vector<Record>& records, std::string Record::*name, int linkNdx) {
+    return linkNdx >= 1 ? DisplayText(records[static_cast<std::size_t>(linkNdx)].*name) : "";
+}
+
+// The label of a zone: "global", or the name of what it plays; empty when
+// that record is missing from the file.
 std::string ZoneLabel(const SoundFontModel& model, const std::vector<sfGenList>& gens,
                       std::size_t first, int count, int linkGen) {
     if (IsGlobalZone(gens, first, count, linkGen)) return kGlobalLabel;
-    const sfGenList& last = gens[first + static_cast<std::size_t>(count) - 1];
-    return DisplayText(GenValueText(model, linkGen, last.genAmount).value_or(""));
+    const int link = gens[first + static_cast<std::size_t>(count) - 1].linkNdx;
+    return linkGen == kGenInstrument ? LinkedName(model.InstHeaders, &sfInst::achInstName, link)
+                                     : LinkedName(model.SampleHeaders, &sfSample::achSampleName, link);
 }
 
 void ApplyGenerator(InstZone& zone, const sfGenList& gen) {
@@ -34,7 +41,10 @@ void ApplyGenerator(InstZone& zone, const sfGenList& gen) {
             break;
         case kGenCoarseTune: zone.coarseTune = SignedAmount(a); break;
         case kGenFineTune: zone.fineTune = SignedAmount(a); break;
-        case kGenSampleId: zone.sampleNdx = a + 1; break;
+        case kGenSampleId:
+            zone.sampleNdx = gen.linkNdx;
+            zone.sampleId = a;
+            break;
         case kGenSampleModes: zone.sampleModes = a; break;
         // Files write "none" as 65535: the zone then plays at the sample's own pitch.
         case kGenOverridingRootKey: zone.rootKey = a <= 127 ? a : -1; break;
@@ -42,7 +52,22 @@ void ApplyGenerator(InstZone& zone, const sfGenList& gen) {
     }
 }
 
+void ResolveLinks(std::vector<sfGenList>& gens, int instCount, int sampleCount) {
+    for (sfGenList& gen : gens) {
+        const int count = gen.sfGenOper == kGenInstrument ? instCount
+                          : gen.sfGenOper == kGenSampleId ? sampleCount
+                                                          : -1;
+        if (count < 0) continue;
+        gen.linkNdx = gen.genAmount < count ? gen.genAmount + 1 : kMissingRecord;
+    }
+}
+
 }  // namespace
+
+void ResolveReferences(SoundFontModel& model) {
+    ResolveLinks(model.PresetGens, model.InstCount, model.SampleCount);
+    ResolveLinks(model.InstGens, model.InstCount, model.SampleCount);
+}
 
 void LabelPresetZones(const SoundFontModel& model, BrowseTree& tree) {
     std::size_t g = 1;
@@ -78,6 +103,7 @@ void BuildInstZoneTable(SoundFontModel& model, BrowseTree& tree) {
             if (zone.isGlobal && z == 1) {
                 inherited = zone;
                 inherited.sampleNdx = 0;
+                inherited.sampleId = 0;
                 inherited.isGlobal = false;
             }
         }

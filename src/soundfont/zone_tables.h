@@ -1,5 +1,5 @@
-// The last two steps of a load: zone labels and the instrument zone table,
-// worked out from the records already read.
+// The last steps of a load: references, zone labels and the instrument zone
+// table, worked out from the records already read.
 #pragma once
 
 #include "soundfont/browse_tree.h"
@@ -9,6 +9,9 @@ namespace zelvo {
 
 inline constexpr const char* kGlobalLabel = "global";
 
+// Resolves every instrument and sampleID generator to the record it names,
+// once, so that the browser and the export read the result.
+void ResolveReferences(SoundFontModel& model);
 void LabelPresetZones(const SoundFontModel& model, BrowseTree& tree);
 void BuildInstZoneTable(SoundFontModel& model, BrowseTree& tree);
 

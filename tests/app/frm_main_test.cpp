@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
@@ -163,6 +164,11 @@ TEST_F(MainWindowTest, MalformedOrUnreadableFilesAreReportedAndTheProgramGoesOn)
     EXPECT_EQ(w().windowTitle() + " | " + w().StatusText(), "Zelvo | Ready");
     Open(good.path().string());
     EXPECT_EQ(w().windowTitle(), "Zelvo - Good.sf2");
+    // A chunk holding a record more than its indices call for is malformed, not a wrong id.
+    const TempFile longBag(ResizeChunk(SmallFile().Build(), "pbag", 4));
+    Open(longBag.path().string());
+    ASSERT_EQ(messages_.size(), 3u);
+    EXPECT_TRUE(messages_[2].text.contains("the pbag chunk holds 4 records")) << messages_[2].text.toStdString();
     EXPECT_TRUE(endStatus_.empty());
 
     // A wrong chunk id shows a fixed message and ends the program, without the closing sequence.
@@ -170,13 +176,16 @@ TEST_F(MainWindowTest, MalformedOrUnreadableFilesAreReportedAndTheProgramGoesOn)
     wrongId.replace(FindChunk(wrongId, "pbag"), 4, "pbxg");
     const TempFile notSf2(wrongId);
     Open(notSf2.path().string());
-    ASSERT_EQ(messages_.size(), 3u);
-    EXPECT_EQ(messages_[2].text, "Error in SoundFont File. Program will End");
+    ASSERT_EQ(messages_.size(), 4u);
+    EXPECT_EQ(messages_[3].text, "Error in SoundFont File. Program will End");
     EXPECT_EQ(endStatus_, std::vector<int>{1});
     EXPECT_TRUE(QSettings(kAppTitle, kAppTitle).allKeys().isEmpty());
 }
 
 TEST_F(MainWindowTest, ClicksAndListedKeyReleasesInTheTreeFillTheList) {
+    // The tree's and the list's item models stay consistent through it all.
+    QAbstractItemModelTester treeModel(w().TreeView1->model());
+    QAbstractItemModelTester listModel(w().ListView1->model());
     const TempFile file(SmallFile().Build(), "Small.sf2");
     Open(file.path().string());
     w().show();

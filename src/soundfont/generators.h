@@ -1,0 +1,26 @@
+// Generator numbers the load and the export interpret, and the signed
+// reading of a generator's raw amount.
+#pragma once
+
+#include <cstdint>
+
+namespace zelvo {
+
+enum GeneratorNumber : int {
+    kGenPan = 17,
+    kGenInstrument = 41,
+    kGenKeyRange = 43,
+    kGenVelRange = 44,
+    kGenCoarseTune = 51,
+    kGenFineTune = 52,
+    kGenSampleId = 53,
+    kGenSampleModes = 54,
+    kGenOverridingRootKey = 58,
+};
+
+// The signed reading of a raw 16-bit amount.
+inline int SignedAmount(std::uint16_t amount) {
+    return amount <= 32767 ? amount : amount - 65536;
+}
+
+}  // namespace zelvo
