@@ -62,7 +62,7 @@ std::optional<std::vector<ResampleJob>> LoadJobs() {
     std::vector<ResampleJob> jobs;
     for (int i = 1; i <= model.InstCount; ++i) {
         if (model.InstZoneTable[i].zoneCount == 0) continue;
-        const WavePlan plan = PlanWaveFile(model, i, DisplayText(model.InstHeaders[i].achInstName));
+        const WavePlan plan = PlanWaveFile(model, i);
         for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
             const SampleConversion& conversion = plan.conversions[c];
             if (!conversion.Resampled()) continue;

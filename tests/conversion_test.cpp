@@ -148,12 +148,12 @@ protected:
     std::string NodeTextOf(int i) const { return NodeText(tree_, NodeKey(kInstrumentsKey, i)); }
     std::string Export(int i, bool convert = true) {
         const std::string out = (sf2_->folder() / "out.s1m").string();
-        ExportInstrumentToWave(model_, i, NodeTextOf(i), sf2_->path().string(), out, {},
+        ExportInstrumentToWave(model_, i, sf2_->path().string(), out, {},
                                {.convertSamples = convert});
         return ReadWholeFile(out);
     }
     InstrumentReport Report(int i, bool convert = true) {
-        return ReportInstrumentExport(model_, i, NodeTextOf(i), sf2_->path().string(),
+        return ReportInstrumentExport(model_, i, sf2_->path().string(),
                                       {.convertSamples = convert});
     }
 
@@ -448,17 +448,17 @@ TEST_P(RealConversion, InstrumentsPlayAsTheirSourceAndTheRestKeepTheirBytes) {
     int checked = 0, touchedSeen = 0;
     for (int i = 1; i <= model_.InstCount; ++i) {
         SCOPED_TRACE("instrument " + std::to_string(i) + " " + NodeTextOf(i));
-        const InstrumentReport report = ReportInstrumentExport(model_, i, NodeTextOf(i), path);
+        const InstrumentReport report = ReportInstrumentExport(model_, i, path);
         if (report.refusal) continue;
         bool touched = false;
         const std::vector<const InstZone*> zones = zonesOf(i, touched);
         if (touched && touchedSeen++ % stride != 0) continue;
         const std::string file = (sf2_->folder() / "out.s1m").string();
-        ExportInstrumentToWave(model_, i, NodeTextOf(i), path, file);
+        ExportInstrumentToWave(model_, i, path, file);
         const std::string converted = ReadWholeFile(file);
         if (!touched) {
             EXPECT_EQ(report.Status(), "ok");
-            ExportInstrumentToWave(model_, i, NodeTextOf(i), path, file, {}, {.convertSamples = false});
+            ExportInstrumentToWave(model_, i, path, file, {}, {.convertSamples = false});
             EXPECT_TRUE(converted == ReadWholeFile(file)) << "differs from --as-stored";
             continue;
         }

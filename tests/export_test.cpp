@@ -178,8 +178,7 @@ protected:
     }
     std::string Out() const { return (sf2_->folder() / "out.s1m").string(); }
     std::string Run(int instrument = 1, const ExportProgress& progress = {}) {
-        ExportInstrumentToWave(model_, instrument, NodeTextOf(instrument), sf2_->path().string(),
-                               Out(), progress);
+        ExportInstrumentToWave(model_, instrument, sf2_->path().string(), Out(), progress);
         return ReadWholeFile(Out());
     }
     WaveFields Expected(int instrument = 1) const {
@@ -190,7 +189,7 @@ protected:
                       std::string soundFont = "", std::string out = "") {
         std::ofstream(Out()) << "old";
         try {
-            ExportInstrumentToWave(model_, instrument, NodeTextOf(instrument),
+            ExportInstrumentToWave(model_, instrument,
                                    soundFont.empty() ? sf2_->path().string() : soundFont,
                                    out.empty() ? Out() : out);
         } catch (const ExportError& e) {
@@ -405,8 +404,7 @@ TEST_P(RealExport, EveryInstrumentMatchesItsRecords) {
     sf2_ = std::make_unique<TempFile>("");
     for (int i = 1; i <= model_.InstCount; ++i) {
         SCOPED_TRACE("instrument " + std::to_string(i) + " " + NodeTextOf(i));
-        ExportInstrumentToWave(model_, i, NodeTextOf(i), path, Out(), {},
-                               {.convertSamples = false});
+        ExportInstrumentToWave(model_, i, path, Out(), {}, {.convertSamples = false});
         ExpectSameWave(ParseWave(ReadWholeFile(Out())), Expected(i));
         if (HasFailure()) break;
     }

@@ -3,8 +3,8 @@
 
 #include <optional>
 #include <ostream>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "soundfont/browse_tree.h"
@@ -13,6 +13,8 @@
 namespace zelvo::cli {
 
 using Args = std::vector<std::string>;
+
+inline constexpr std::string_view kAllOption = "--all";
 
 int RunTree(const Args& args, std::ostream& out, std::ostream& err);
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
@@ -24,9 +26,18 @@ int RunReport(const Args& args, std::ostream& out, std::ostream& err);
 // Writes the samples and tuning as stored, without conversion or correction.
 inline constexpr std::string_view kAsStoredOption = "--as-stored";
 
-// An instrument number as its tree key writes it: decimal digits only. A
-// number too large for any instrument stays a number, one that names none.
-std::optional<int> ParseInstrumentNumber(std::string_view text);
+// An instrument number as its tree key writes it: decimal digits only.
+struct InstrumentNumber {
+    int value = 0;
+    bool fits = true;  // false: too large for any instrument, kept as typed
+};
+std::optional<InstrumentNumber> ParseInstrumentNumber(std::string_view text);
+
+// Removes option from args; what it removed, if it was there.
+std::optional<std::string> TakeOption(Args& args, std::string_view option);
+
+// The options a command takes anywhere after its FILE.
+inline constexpr std::string_view kJsonOption = "--json";
 
 // Loads path as the Open command does; reports a failure on err and returns
 // false.

@@ -8,13 +8,11 @@
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "export/conversion_report.h"
+#include "export/export_texts.h"
 #include "soundfont/memory_tree.h"
-#include "soundfont/tree_keys.h"
 
 namespace zelvo::cli {
 namespace {
-
-constexpr std::string_view kJsonOption = "--json";
 
 std::string Shown(const std::string& text) {
     return Latin1ToUtf8(DisplayText(text));
@@ -144,26 +142,14 @@ void PrintReport(std::ostream& out, const InstrumentReport& r) {
     }
 }
 
-std::string InstrumentText(const MemoryTree& tree, int instrument) {
-    const MemoryTree::Node* node = tree.Find(NodeKey(kInstrumentsKey, instrument));
-    return node ? node->text : std::string();
-}
-
 }  // namespace
 
 int RunReport(const Args& given, std::ostream& out, std::ostream& err) {
     Args args = given;
-    const auto flag = [&args](std::string_view option) {
-        const auto found = std::find(args.begin(), args.end(), option);
-        if (found == args.end()) return false;
-        args.erase(found);
-        return true;
-    };
-    const bool json = flag(kJsonOption);
-    ExportOptions options;
-    options.convertSamples = !flag(kAsStoredOption);
+    const bool json = TakeOption(args, kJsonOption).has_value();
+    const ExportOptions options{.convertSamples = !TakeOption(args, kAsStoredOption)};
     if (args.empty() || args.size() > 2) return kExitUsage;
-    std::optional<int> number;
+    std::optional<InstrumentNumber> number;
     if (args.size() == 2) {
         number = ParseInstrumentNumber(args[1]);
         if (!number) {
@@ -175,10 +161,14 @@ int RunReport(const Args& given, std::ostream& out, std::ostream& err) {
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;
+    if (number && !number->fits) {
+        err << "zelvo-cli: " << NoInstrumentText(args[1]) << '\n';
+        return kExitFailure;
+    }
     try {
         if (number) {
-            const InstrumentReport report = ReportInstrumentExport(
-                model, *number, InstrumentText(tree, *number), args[0], options);
+            const InstrumentReport report =
+                ReportInstrumentExport(model, number->value, args[0], options);
             if (json) {
                 out << ReportJson(report).dump(2) << '\n';
             } else {
@@ -188,8 +178,7 @@ int RunReport(const Args& given, std::ostream& out, std::ostream& err) {
         }
         nlohmann::json all = nlohmann::json::array();
         for (int i = 1; i <= model.InstCount; ++i) {
-            const InstrumentReport r =
-                ReportInstrumentExport(model, i, InstrumentText(tree, i), args[0], options);
+            const InstrumentReport r = ReportInstrumentExport(model, i, args[0], options);
             if (json) {
                 all.push_back({{"instrument", i}, {"name", Shown(r.name)}, {"zones", r.zones},
                                {"samples", r.samples}, {"output_bytes", r.outputBytes},

@@ -212,16 +212,15 @@ std::string InstrumentReport::Status() const {
 }
 
 InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
-                                        const std::string& nodeText,
                                         const std::string& soundFontPath,
                                         const ExportOptions& options) {
     InstrumentReport report;
     report.instrument = instrument;
-    report.name = nodeText;
+    report.name = InstrumentName(model, instrument);
     report.convert = options.convertSamples;
     WavePlan plan;
     try {
-        plan = PlanWaveFile(model, instrument, nodeText, options);
+        plan = PlanWaveFile(model, instrument, options);
     } catch (const ExportError& e) {
         if (e.kind() != ExportError::Kind::Refused) throw;
         report.refusal = e.what();

@@ -93,7 +93,6 @@ struct InstrumentReport {
 // nothing; a refusal is reported in the result. Throws ExportError(Failed)
 // when the SoundFont cannot be read.
 InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
-                                        const std::string& nodeText,
                                         const std::string& soundFontPath,
                                         const ExportOptions& options = {});
 

@@ -17,7 +17,7 @@ constexpr int kSampleReferenceBase = 0x4000;
 }
 
 std::string Quoted(const std::string& text) {
-    return "\"" + Latin1ToUtf8(DisplayText(text)) + "\"";
+    return "\"" + EscapedText(DisplayText(text)) + "\"";
 }
 
 std::string SampleOf(const sfSample& sample, const std::string& instrumentName) {
@@ -138,14 +138,19 @@ bool WavePlan::ResamplesPoints() const {
                        [](const SampleConversion& c) { return c.Resampled(); });
 }
 
-WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::string& nodeText,
-                      const ExportOptions& options) {
+std::string InstrumentName(const SoundFontModel& model, int instrument) {
+    if (instrument < 1 || instrument > model.InstCount) return {};
+    return DisplayText(model.InstHeaders.at(static_cast<std::size_t>(instrument)).achInstName);
+}
+
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const ExportOptions& options) {
     if (instrument < 1 || instrument > model.InstCount) {
-        Refuse("There is no instrument " + std::to_string(instrument) + " in this SoundFont.");
+        Refuse(NoInstrumentText(std::to_string(instrument)));
     }
     const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
     if (info.zoneCount == 0) Refuse(kNoSamplesMessage);
-    CheckZoneSamples(model, info, nodeText);
+    const std::string name = InstrumentName(model, instrument);
+    CheckZoneSamples(model, info, name);
 
     const ExportNumbering numbering = NumberExportSamples(info);
     WavePlan plan;
@@ -166,30 +171,30 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::st
     }
     const auto entries = static_cast<std::int64_t>(plan.keyMapEntries.size());
     if (entries > kWaveMaxKeyMapEntries) {
-        Refuse("Instrument " + Quoted(nodeText) + " has " + std::to_string(entries) +
+        Refuse("Instrument " + Quoted(name) + " has " + std::to_string(entries) +
                " zones, more than the " + std::to_string(kWaveMaxKeyMapEntries) +
                " an EX5/7 key map holds.");
     }
     if (numbering.ExportSampleCount > kWaveSlotCount) {
-        Refuse("Instrument " + Quoted(nodeText) + " uses " +
+        Refuse("Instrument " + Quoted(name) + " uses " +
                std::to_string(numbering.ExportSampleCount) + " samples, more than the " +
                std::to_string(kWaveSlotCount) + " an EX5/7 wave holds.");
     }
     plan.counts = {.keyMapLength = static_cast<std::int64_t>(kWaveKeyMapHeaderSize) +
                                    static_cast<std::int64_t>(kWaveKeyMapEntrySize) * entries,
                    .sampleCount = numbering.ExportSampleCount};
-    plan.keyMapHeader = {.name = WaveName(nodeText), .entryCount = entries};
+    plan.keyMapHeader = {.name = WaveName(name), .entryCount = entries};
 
     std::int64_t dataBefore = 0;
     const std::vector<int> firstUsers = numbering.FirstUserZones();
     for (std::size_t c = 0; c < firstUsers.size(); ++c) {
         const InstZone& zone = info.zone(firstUsers[c]);
         const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(zone.sampleNdx));
-        CheckSampleData(model, sample, nodeText);
+        CheckSampleData(model, sample, name);
         const SampleConversion& conversion = plan.conversions[c];
         const auto slot = static_cast<int>(c);
         plan.sampleHeaders.push_back(MakeSampleHeader(sample, conversion, zone, slot, dataBefore));
-        CheckSampleHeader(plan.sampleHeaders.back(), sample, nodeText);
+        CheckSampleHeader(plan.sampleHeaders.back(), sample, name);
         plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * conversion.outPoints));
         plan.sampleData.push_back({.offset = 2 * std::uint64_t{sample.dwStart},
                                    .size = 2 * static_cast<std::uint64_t>(conversion.points)});
@@ -300,16 +305,15 @@ void WriteConvertedSampleData(const std::vector<ConvertedPoints>& samples, Atomi
 }
 
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
-                            const std::string& nodeText, const std::string& soundFontPath,
-                            const std::string& outputPath, const ExportProgress& progress,
-                            const ExportOptions& options) {
-    const WavePlan plan = PlanWaveFile(model, instrument, nodeText, options);
+                            const std::string& soundFontPath, const std::string& outputPath,
+                            const ExportProgress& progress, const ExportOptions& options) {
+    const WavePlan plan = PlanWaveFile(model, instrument, options);
     const InputFile soundFont(soundFontPath);
     // Points that change are made in memory first, so that nothing is
     // written when reading or converting fails.
     std::vector<ConvertedPoints> converted;
     if (plan.ResamplesPoints()) converted = ConvertPlannedSamples(plan, model, soundFont, progress);
-    AtomicOutputFile out(outputPath);
+    AtomicOutputFile out(outputPath, soundFont.identity());
     std::string front;
     front.reserve(kWaveSampleDataOffset);
     WriteWaveFileHeader(front);

@@ -38,14 +38,18 @@ struct ExportOptions {
 };
 
 // Writes instrument `instrument` (1-based) of the loaded model to outputPath,
-// reading sample points from soundFontPath. nodeText is the instrument's tree
-// node text (its name cut at the first NUL). The file is written beside the
-// target and renamed over it only when complete; every conversion is done
-// before it is created. Throws ExportError.
+// reading sample points from soundFontPath. The file appears under its name
+// only when complete (AtomicOutputFile), and every conversion is done before
+// it is created; an outputPath that is soundFontPath itself, by any spelling
+// or link, is refused. Throws ExportError.
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
-                            const std::string& nodeText, const std::string& soundFontPath,
-                            const std::string& outputPath, const ExportProgress& progress = {},
+                            const std::string& soundFontPath, const std::string& outputPath,
+                            const ExportProgress& progress = {},
                             const ExportOptions& options = {});
+
+// The instrument's name as the model holds it, cut at its first NUL; empty
+// for a number that names no instrument.
+std::string InstrumentName(const SoundFontModel& model, int instrument);
 
 // The building blocks of an export, in the order it uses them.
 
@@ -95,7 +99,7 @@ struct WavePlan {
 };
 
 // Throws ExportError(Refused) for an instrument the file cannot hold.
-WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::string& nodeText,
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument,
                       const ExportOptions& options = {});
 
 // The front part's writers, in file order; each appends its block to out.
