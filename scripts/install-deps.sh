@@ -4,15 +4,16 @@
 # those already present.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev scdoc libsoxr-dev
-          nlohmann-json3-dev)
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev scdoc libvorbis-dev
+          libsoxr-dev nlohmann-json3-dev)
 for option in "$@"; do
   case $option in
     --test)
       packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
                  timgm6mb-soundfont fluid-soundfont-gm fluid-soundfont-gs opl3-soundfont
                  csound-soundfont avldrums.lv2-soundfont
-                 desktop-file-utils appstream man-db shared-mime-info xdg-utils) ;;
+                 desktop-file-utils appstream man-db shared-mime-info xdg-utils
+                 fluidr3mono-gm-soundfont musescore-general-soundfont-small) ;;
     --package)
       packages+=(dpkg-dev file) ;;
   esac

@@ -154,7 +154,7 @@ std::vector<std::string> ExportAndStop(const Source& source, const fs::path& tar
             const InputFile in(source.path);
             AtomicOutputFile out(target.string(), in.identity(), stop.temporary);
             out.Write(std::string(69766, '\0'));
-            WriteWaveSampleData(plan, in, source.model.SampleDataPos - 1, out,
+            WriteWaveSampleData(plan, in, source.model.SampleDataPos - 1, {}, out,
                                 [&](std::uint64_t written, std::uint64_t) {
                                     if (written == 0 || stop.signal == 0) return;
                                     if (::write(ready[1], "w", 1) != 1) ::_exit(5);

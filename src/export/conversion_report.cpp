@@ -218,9 +218,12 @@ InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrum
     report.instrument = instrument;
     report.name = InstrumentName(model, instrument);
     report.convert = options.convertSamples;
+    const InputFile soundFont(soundFontPath);
     WavePlan plan;
+    DecodedSamples decoded;
     try {
-        plan = PlanWaveFile(model, instrument, options);
+        decoded = DecodeCompressedSamples(model, instrument, soundFont);
+        plan = PlanWaveFile(model, instrument, decoded, options);
     } catch (const ExportError& e) {
         if (e.kind() != ExportError::Kind::Refused) throw;
         report.refusal = e.what();
@@ -240,8 +243,8 @@ InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrum
     }
     report.fitsFloppy = report.outputBytes <= kFloppyBytes;
 
-    const InputFile soundFont(soundFontPath);
-    const std::vector<ConvertedPoints> converted = ConvertPlannedSamples(plan, model, soundFont);
+    const std::vector<ConvertedPoints> converted =
+        ConvertPlannedSamples(plan, model, soundFont, decoded);
     for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
         const sfSample& sample = model.SampleHeaders[static_cast<std::size_t>(plan.sampleIndexes[c])];
         report.sampleReports.push_back(

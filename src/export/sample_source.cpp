@@ -7,8 +7,8 @@
 
 namespace zelvo {
 
-std::string SourceCodecName(const sfSample& /*sample*/) {
-    return "PCM 16-bit";
+std::string SourceCodecName(const sfSample& sample) {
+    return sample.IsCompressed() ? "Ogg Vorbis" : "PCM 16-bit";
 }
 
 std::vector<std::int16_t> ReadSourceSamplePoints(const SoundFontModel& model,

@@ -1,6 +1,7 @@
 #include "export/write_stuff.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "browser/text_encoding.h"
 #include "export/export_files.h"
@@ -36,12 +37,15 @@ void CheckZoneSamples(const SoundFontModel& model, const InstZoneInfo& info,
     }
 }
 
-// The file takes 16-bit points that lie inside this SoundFont's sample data.
-void CheckSampleData(const SoundFontModel& model, const sfSample& sample, const std::string& name) {
+// The file takes 16-bit points that lie inside this SoundFont's sample data,
+// or the points decoded from a compressed sample.
+void CheckSampleData(const SoundFontModel& model, const sfSample& sample, const std::string& name,
+                     bool decoded) {
     if (sample.sfSampleType & kSampleTypeRom) {
         Refuse(SampleOf(sample, name) +
                " lies in ROM, not in this file, so it cannot be exported.");
     }
+    if (decoded) return;
     if (sample.sfSampleType & kSampleTypeCompressed) {
         Refuse(SampleOf(sample, name) + " is compressed; only 16-bit PCM samples can be exported.");
     }
@@ -57,6 +61,50 @@ void CheckField(std::int64_t value, const char* field, const sfSample& sample,
     if (value <= kWaveMax24Bit) return;
     Refuse(SampleOf(sample, name) + " is too long for an EX5/7 wave: its " + field + " (" +
            std::to_string(value) + ") does not fit in 3 bytes.");
+}
+
+// A compressed sample as placed for the plan: its points are the decoded
+// ones, and its loop points already count from their start.
+sfSample DecodedPlacement(const sfSample& sample, const DecodedSample& decoded) {
+    sfSample placed = sample;
+    placed.dwStart = 0;
+    placed.dwEnd = static_cast<std::uint32_t>(
+        std::min<std::size_t>(decoded.points.size(), std::numeric_limits<std::uint32_t>::max()));
+    return placed;
+}
+
+DecodedSample DecodeCompressedSample(const SoundFontModel& model, const sfSample& sample,
+                                     const std::string& name, const InputFile& soundFont) {
+    // dwStart and dwEnd of a compressed sample are byte offsets of its stream.
+    if (sample.dwEnd > model.SmplSize) {
+        Refuse(SampleOf(sample, name) + " reaches past the sample data: its stream ends at byte " +
+               std::to_string(sample.dwEnd) + " of " + std::to_string(model.SmplSize) + ".");
+    }
+    std::string stream(sample.dwEnd > sample.dwStart ? sample.dwEnd - sample.dwStart : 0, '\0');
+    soundFont.ReadAt(model.SampleDataPos - 1 + sample.dwStart, stream.data(), stream.size());
+    try {
+        return DecodeVorbisSample(stream, DisplayText(sample.achSampleName));
+    } catch (const VorbisDecodeError& e) {
+        Refuse(SampleOf(sample, name) + " " + e.reason() + ".");
+    }
+}
+
+// Fills `size` bytes at `into` with big-endian points of one planned sample,
+// from byte `from` of its points on.
+void FillSamplePoints(const SampleDataRange& range, std::uint64_t from, char* into,
+                      std::size_t size, const InputFile& soundFont,
+                      std::uint64_t sampleDataOffset, const DecodedSamples& decoded) {
+    if (range.decodedSample == 0) {
+        soundFont.ReadAt(sampleDataOffset + range.offset + from, into, size);
+        SwapPointBytes(into, size);
+        return;
+    }
+    const std::vector<std::int16_t>& points = decoded.at(range.decodedSample).points;
+    for (std::size_t i = 0; i + 1 < size; i += 2) {
+        const auto point = static_cast<std::uint16_t>(points.at((from + i) / 2));
+        into[i] = static_cast<char>(point >> 8);
+        into[i + 1] = static_cast<char>(point & 0xFF);
+    }
 }
 
 // The fine tune of an entry with its sample's corrections folded in.
@@ -143,7 +191,24 @@ std::string InstrumentName(const SoundFontModel& model, int instrument) {
     return DisplayText(model.InstHeaders.at(static_cast<std::size_t>(instrument)).achInstName);
 }
 
-WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const ExportOptions& options) {
+DecodedSamples DecodeCompressedSamples(const SoundFontModel& model, int instrument,
+                                       const InputFile& soundFont) {
+    DecodedSamples decoded;
+    if (instrument < 1 || instrument > model.InstCount) return decoded;
+    const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
+    const std::string name = InstrumentName(model, instrument);
+    for (const int z : NumberExportSamples(info).FirstUserZones()) {
+        const int s = info.zone(z).sampleNdx;
+        if (s < 1 || s > model.SampleCount) continue;
+        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(s));
+        if (!sample.IsCompressed()) continue;
+        decoded.emplace(s, DecodeCompressedSample(model, sample, name, soundFont));
+    }
+    return decoded;
+}
+
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const DecodedSamples& decoded,
+                      const ExportOptions& options) {
     if (instrument < 1 || instrument > model.InstCount) {
         Refuse(NoInstrumentText(std::to_string(instrument)));
     }
@@ -156,9 +221,12 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const ExportO
     WavePlan plan;
     for (const int z : numbering.FirstUserZones()) {
         const int index = info.zone(z).sampleNdx;
+        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(index));
+        const auto found = decoded.find(index);
         plan.sampleIndexes.push_back(index);
         plan.conversions.push_back(PlanSampleConversion(
-            model.SampleHeaders.at(static_cast<std::size_t>(index)), options.convertSamples));
+            found != decoded.end() ? DecodedPlacement(sample, found->second) : sample,
+            options.convertSamples));
     }
     for (int z = 1; z <= info.zoneCount; ++z) {
         const InstZone& zone = info.zone(z);
@@ -190,14 +258,18 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const ExportO
     for (std::size_t c = 0; c < firstUsers.size(); ++c) {
         const InstZone& zone = info.zone(firstUsers[c]);
         const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(zone.sampleNdx));
-        CheckSampleData(model, sample, name);
+        const auto found = decoded.find(zone.sampleNdx);
+        const bool isDecoded = found != decoded.end();
+        CheckSampleData(model, sample, name, isDecoded);
+        const sfSample placed = isDecoded ? DecodedPlacement(sample, found->second) : sample;
         const SampleConversion& conversion = plan.conversions[c];
         const auto slot = static_cast<int>(c);
-        plan.sampleHeaders.push_back(MakeSampleHeader(sample, conversion, zone, slot, dataBefore));
+        plan.sampleHeaders.push_back(MakeSampleHeader(placed, conversion, zone, slot, dataBefore));
         CheckSampleHeader(plan.sampleHeaders.back(), sample, name);
         plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * conversion.outPoints));
-        plan.sampleData.push_back({.offset = 2 * std::uint64_t{sample.dwStart},
-                                   .size = 2 * static_cast<std::uint64_t>(conversion.points)});
+        plan.sampleData.push_back({.offset = isDecoded ? 0 : 2 * std::uint64_t{sample.dwStart},
+                                   .size = 2 * static_cast<std::uint64_t>(conversion.points),
+                                   .decodedSample = isDecoded ? zone.sampleNdx : 0});
         dataBefore += conversion.outPoints;
     }
     return plan;
@@ -236,8 +308,8 @@ void SwapPointBytes(char* data, std::size_t size) {
 }
 
 void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
-                         std::uint64_t sampleDataOffset, AtomicOutputFile& out,
-                         const ExportProgress& progress) {
+                         std::uint64_t sampleDataOffset, const DecodedSamples& decoded,
+                         AtomicOutputFile& out, const ExportProgress& progress) {
     const std::uint64_t total = plan.SampleDataBytes();
     std::uint64_t written = 0;
     if (progress) progress(written, total);
@@ -251,16 +323,13 @@ void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
         if (progress) progress(written, total);
     };
     for (const SampleDataRange& range : plan.sampleData) {
-        std::uint64_t at = sampleDataOffset + range.offset;
-        std::uint64_t left = range.size;
-        while (left > 0) {
-            const auto n =
-                static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size() - filled));
-            soundFont.ReadAt(at, block.data() + filled, n);
-            SwapPointBytes(block.data() + filled, n);
+        for (std::uint64_t done = 0; done < range.size;) {
+            const auto n = static_cast<std::size_t>(
+                std::min<std::uint64_t>(range.size - done, block.size() - filled));
+            FillSamplePoints(range, done, block.data() + filled, n, soundFont, sampleDataOffset,
+                             decoded);
             filled += n;
-            at += n;
-            left -= n;
+            done += n;
             if (filled == block.size()) flush();
         }
     }
@@ -270,6 +339,7 @@ void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
 std::vector<ConvertedPoints> ConvertPlannedSamples(const WavePlan& plan,
                                                    const SoundFontModel& model,
                                                    const InputFile& soundFont,
+                                                   const DecodedSamples& decoded,
                                                    const ExportProgress& progress) {
     const std::uint64_t total = plan.SampleDataBytes();
     std::uint64_t done = 0;
@@ -279,8 +349,11 @@ std::vector<ConvertedPoints> ConvertPlannedSamples(const WavePlan& plan,
     for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
         const sfSample& sample =
             model.SampleHeaders.at(static_cast<std::size_t>(plan.sampleIndexes[c]));
-        samples.push_back(ConvertSamplePoints(ReadSourceSamplePoints(model, sample, soundFont),
-                                              plan.conversions[c]));
+        const int decodedSample = plan.sampleData[c].decodedSample;
+        samples.push_back(ConvertSamplePoints(
+            decodedSample != 0 ? decoded.at(decodedSample).points
+                               : ReadSourceSamplePoints(model, sample, soundFont),
+            plan.conversions[c]));
         done += plan.sampleSizes[c];
         if (progress) progress(done, total);
     }
@@ -307,12 +380,15 @@ void WriteConvertedSampleData(const std::vector<ConvertedPoints>& samples, Atomi
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
                             const std::string& soundFontPath, const std::string& outputPath,
                             const ExportProgress& progress, const ExportOptions& options) {
-    const WavePlan plan = PlanWaveFile(model, instrument, options);
     const InputFile soundFont(soundFontPath);
-    // Points that change are made in memory first, so that nothing is
-    // written when reading or converting fails.
+    // Decoding and converting can refuse or fail, so both are done before the
+    // output exists.
+    const DecodedSamples decoded = DecodeCompressedSamples(model, instrument, soundFont);
+    const WavePlan plan = PlanWaveFile(model, instrument, decoded, options);
     std::vector<ConvertedPoints> converted;
-    if (plan.ResamplesPoints()) converted = ConvertPlannedSamples(plan, model, soundFont, progress);
+    if (plan.ResamplesPoints()) {
+        converted = ConvertPlannedSamples(plan, model, soundFont, decoded, progress);
+    }
     AtomicOutputFile out(outputPath, soundFont.identity());
     std::string front;
     front.reserve(kWaveSampleDataOffset);
@@ -326,7 +402,7 @@ void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
     if (plan.ResamplesPoints()) {
         WriteConvertedSampleData(converted, out);
     } else {
-        WriteWaveSampleData(plan, soundFont, model.SampleDataPos - 1, out, progress);
+        WriteWaveSampleData(plan, soundFont, model.SampleDataPos - 1, decoded, out, progress);
     }
     out.Commit();
 }

@@ -4,12 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "export/sample_conversion.h"
+#include "export/vorbis_decode.h"
 #include "export/wave_struct.h"
 #include "soundfont/model.h"
 
@@ -67,11 +69,26 @@ struct ExportNumbering {
 
 ExportNumbering NumberExportSamples(const InstZoneInfo& instrument);
 
-// Where a sample's points lie in the "smpl" data, in bytes.
+// Where a sample's points lie in the "smpl" data, in bytes, or, for a
+// compressed sample, which decoded sample gives them.
 struct SampleDataRange {
     std::uint64_t offset = 0;
     std::uint64_t size = 0;
+    int decodedSample = 0;  // sampleNdx in DecodedSamples; 0: the bytes at offset
 };
+
+// The compressed samples of one export, decoded, by sampleNdx.
+using DecodedSamples = std::map<int, DecodedSample>;
+
+class InputFile;
+
+// Decodes, once each, the compressed samples that the zones of instrument
+// `instrument` play, reading their streams from soundFont. Samples the plan
+// refuses for other reasons (missing, in ROM) are left out. Throws
+// ExportError(Refused) naming the sample for a stream that cannot be
+// decoded, ExportError(Failed) when the file cannot be read.
+DecodedSamples DecodeCompressedSamples(const SoundFontModel& model, int instrument,
+                                       const InputFile& soundFont);
 
 // Where a key-map entry came from and the fine tune it was given, in cents.
 struct KeyMapEntrySource {
@@ -98,9 +115,11 @@ struct WavePlan {
     bool ResamplesPoints() const;
 };
 
-// Throws ExportError(Refused) for an instrument the file cannot hold.
+// Throws ExportError(Refused) for an instrument the file cannot hold. A
+// compressed sample is planned from its decoded points, with its loop points
+// counted from their start; one missing from decoded is refused.
 WavePlan PlanWaveFile(const SoundFontModel& model, int instrument,
-                      const ExportOptions& options = {});
+                      const DecodedSamples& decoded = {}, const ExportOptions& options = {});
 
 // The front part's writers, in file order; each appends its block to out.
 void WriteWaveFileHeader(std::string& out);
@@ -110,7 +129,6 @@ void WriteWaveKeyMap(std::string& out, const WavePlan& plan);
 void WriteWaveSampleHeaders(std::string& out, const WavePlan& plan);
 void WriteWaveSampleSizes(std::string& out, const WavePlan& plan);
 
-class InputFile;
 class AtomicOutputFile;
 
 // The sample points are copied through a buffer of this size; progress is
@@ -121,16 +139,18 @@ inline constexpr std::size_t kSampleCopyBlockBytes = 256 * 1024;
 void SwapPointBytes(char* data, std::size_t size);
 
 // Copies the planned sample points, byte-swapped, from soundFont (whose
-// "smpl" data starts at byte sampleDataOffset) to out.
+// "smpl" data starts at byte sampleDataOffset) or from decoded to out.
 void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
-                         std::uint64_t sampleDataOffset, AtomicOutputFile& out,
-                         const ExportProgress& progress);
+                         std::uint64_t sampleDataOffset, const DecodedSamples& decoded,
+                         AtomicOutputFile& out, const ExportProgress& progress);
 
 // The points of every planned sample as the file takes them, read through
-// ReadSourceSamplePoints and converted; progress counts converted bytes.
+// ReadSourceSamplePoints (decoded ones from decoded) and converted; progress
+// counts converted bytes.
 std::vector<ConvertedPoints> ConvertPlannedSamples(const WavePlan& plan,
                                                    const SoundFontModel& model,
                                                    const InputFile& soundFont,
+                                                   const DecodedSamples& decoded,
                                                    const ExportProgress& progress = {});
 
 // Writes converted points, high byte first.
