@@ -117,17 +117,18 @@ WaveFields ExpectedWave(const SoundFontModel& m, int i, const std::string& nodeT
     for (std::size_t c = 0; c < samples.size(); ++c) {
         const sfSample& s = m.SampleHeaders[static_cast<std::size_t>(samples[c])];
         const InstZone& zone = info.zone(firstUser[c]);
-        const std::int64_t start = s.dwStart, end = s.dwEnd, ls = s.dwStartloop, le = s.dwEndloop;
+        const std::int64_t start = s.dwStart, end = s.dwEnd;
         const std::int64_t points = std::max<std::int64_t>(0, end - start);
-        const std::int64_t loop = ls - start + pointsBefore;
+        // The loop clamped into the sample, relative to its start.
+        const std::int64_t ls = std::clamp<std::int64_t>(s.dwStartloop - start, 0, points);
+        const std::int64_t le = std::clamp<std::int64_t>(s.dwEndloop - start, ls, points);
+        const std::int64_t loop = ls + pointsBefore;
         const int key = zone.rootKey >= 0 ? zone.rootKey : s.byOriginalPitch;
-        w.samples.push_back(
-            {s.achSampleName.substr(0, 8),
-             {loop < 0 ? 0 : (loop / 2) | 0xFC0000,
-              zone.sampleModes == 1 || zone.sampleModes == 2 ? 0x00 : 0x40,
-              std::max<std::int64_t>(0, ls - start), std::max<std::int64_t>(0, le - ls),
-              key <= 127 ? key : 60, 0, std::max<std::int64_t>(0, end - le),
-              static_cast<std::int64_t>(c), 2 * points}});
+        w.samples.push_back({s.achSampleName.substr(0, 8),
+                             {(loop / 2) | 0xFC0000,
+                              zone.sampleModes == 1 || zone.sampleModes == 2 ? 0x00 : 0x40, ls,
+                              le - ls, key <= 127 ? key : 60, 0, points - le,
+                              static_cast<std::int64_t>(c), 2 * points}});
         const std::string le16 =
             sf2.substr(m.SampleDataPos - 1 + 2 * static_cast<std::size_t>(start), 2 * points);
         for (std::size_t p = 0; p < le16.size(); p += 2) w.data += {le16[p + 1], le16[p]};
@@ -177,8 +178,9 @@ protected:
         return NodeText(tree_, NodeKey(kInstrumentsKey, instrument));
     }
     std::string Out() const { return (sf2_->folder() / "out.s1m").string(); }
-    std::string Run(int instrument = 1, const ExportProgress& progress = {}) {
-        ExportInstrumentToWave(model_, instrument, sf2_->path().string(), Out(), progress);
+    std::string Run(int instrument = 1, const ExportProgress& progress = {},
+                    const ExportOptions& options = {}) {
+        ExportInstrumentToWave(model_, instrument, sf2_->path().string(), Out(), progress, options);
         return ReadWholeFile(Out());
     }
     WaveFields Expected(int instrument = 1) const {
@@ -293,6 +295,9 @@ TEST_F(Export, EdgeValuesAndInstrumentsWithoutSamplePoints) {
                                                    {0x4001, 0, 127, 1, 127, 127, 127, 64, 0},
                                                    {0x4001, 0, 127, 1, 127, 63, 64, 63, 0}}));
     EXPECT_EQ(w.samples[0].second[4], 60);  // root key
+    // A loop of 0..0 before the start gives an empty loop at the start.
+    EXPECT_EQ(w.samples[0], (SampleFields{std::string("Noise\0\0\0", 8),
+                                          {0xFC0000, 0x40, 0, 0, 60, 0, 44, 0, 88}}));
     EXPECT_EQ(w.samples[1],
               (SampleFields{"Oboe Lon", {0xFC0000 | 47, 0x00, 50, 404, 72, 0, 46, 1, 1000}}));
     ExpectSameWave(w, Expected());
@@ -302,8 +307,9 @@ TEST_F(Export, EdgeValuesAndInstrumentsWithoutSamplePoints) {
     EXPECT_TRUE(ParseWave(globals).samples.empty());
     const WaveFields empties = ParseWave(Run(3));
     ASSERT_EQ(empties.samples.size(), 2u);
-    // The loop starts before the start and ends after the end.
-    EXPECT_EQ(empties.samples[1], (SampleFields{"Backward", {0, 0x40, 0, 35, 60, 0, 0, 1, 0}}));
+    // A loop around a sample of no points shrinks to nothing.
+    EXPECT_EQ(empties.samples[1],
+              (SampleFields{"Backward", {0xFC0000, 0x40, 0, 0, 60, 0, 0, 1, 0}}));
     ExpectSameWave(empties, Expected(3));
 }
 
@@ -346,11 +352,12 @@ TEST_F(Export, RefusesWhatTheFileCannotHoldBeforeWritingAnything) {
               std::string::npos);
     EXPECT_NE(Error(4).find("\"Beyond\" of instrument \"Uses4\" reaches past the sample data"),
               std::string::npos);
-    EXPECT_NE(Error(5).find("loop length (16777216)"), std::string::npos);
     const std::string missing = Error(6);  // zone 2 of "Missing"
     EXPECT_NE(missing.find("refers to sample 8, but this SoundFont has 7 samples"),
               std::string::npos);
-    EXPECT_EQ(ParseWave(Run(7)).samples.at(0).second[3], 0xFFFFFF);  // loop length
+    // Loops past the end are cut at the sample's last point.
+    EXPECT_EQ(ParseWave(Run(5)).samples.at(0).second[3], 10);  // loop length
+    EXPECT_EQ(ParseWave(Run(7)).samples.at(0).second[3], 9);
     EXPECT_EQ(Error(0), "There is no instrument 0 in this SoundFont.");
     EXPECT_EQ(Error(9), "There is no instrument 9 in this SoundFont.");
 }
@@ -403,7 +410,8 @@ TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
                        {{{KeyRange(0, 59), SampleId(0)}},
                         {{KeyRange(60, 90), SampleId(1)}},
                         {{KeyRange(91, 127), SampleId(0)}}}}));
-    const WaveFields w = ParseWave(Run());
+    // As stored: the 22,050 Hz sample keeps its points.
+    const WaveFields w = ParseWave(Run(1, {}, {.convertSamples = false}));
     ASSERT_EQ(w.samples.size(), 2u);
     EXPECT_EQ(w.entries[2][0], 0x4000);  // the third zone plays the first sample again
     // Loop position, flag, loop start, loop length, root key, start, points
@@ -450,7 +458,7 @@ TEST_P(RealExport, EveryInstrumentMatchesItsRecords) {
     sf2_ = std::make_unique<TempFile>("");
     for (int i = 1; i <= model_.InstCount; ++i) {
         SCOPED_TRACE("instrument " + std::to_string(i) + " " + NodeTextOf(i));
-        ExportInstrumentToWave(model_, i, path, Out());
+        ExportInstrumentToWave(model_, i, path, Out(), {}, {.convertSamples = false});
         ExpectSameWave(ParseWave(ReadWholeFile(Out())), Expected(i));
         if (HasFailure()) break;
     }

@@ -23,7 +23,7 @@ QString Plural(std::size_t n, const char* word) {
 
 ExportManySummary ExportManyWithProgress(QWidget* parent, const SoundFontModel& model,
                                          const std::string& soundFontPath,
-                                         const std::string& folder) {
+                                         const std::string& folder, const ExportOptions& options) {
     QProgressDialog progress(QStringLiteral("Saving..."), QStringLiteral("Cancel"), 0, 1, parent);
     progress.setObjectName(QStringLiteral("dlgExportProgress"));
     progress.setWindowTitle(QStringLiteral("Save All Instruments"));
@@ -42,7 +42,7 @@ ExportManySummary ExportManyWithProgress(QWidget* parent, const SoundFontModel& 
         progress.setValue(step.done * kStepsPerInstrument + static_cast<int>(part));
         QCoreApplication::processEvents();
         return !progress.wasCanceled();
-    });
+    }, options);
 }
 
 frmExportSummary::frmExportSummary(const ExportManySummary& summary, QWidget* parent)

@@ -19,7 +19,8 @@ namespace zelvo {
 // dialog shows which one is in work; its Cancel button stops the run.
 ExportManySummary ExportManyWithProgress(QWidget* parent, const SoundFontModel& model,
                                          const std::string& soundFontPath,
-                                         const std::string& folder);
+                                         const std::string& folder,
+                                         const ExportOptions& options = {});
 
 class frmExportSummary : public QDialog {
     Q_OBJECT

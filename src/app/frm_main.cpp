@@ -199,6 +199,13 @@ void frmMain::BuildMenus() {
     mnuElement->addSeparator();
     mnuShowInFolder = item(mnuElement, "Show in folder", &frmMain::mnuShowInFolder_Click, kImageOpen);
     mnuShowInFolder->setEnabled(false);
+    mnuConvertSamples = mnuElement->addAction(QStringLiteral("Convert samples to 44.1 kHz"));
+    mnuConvertSamples->setCheckable(true);
+    const QString convertKey = QStringLiteral("Settings/ConvertSamples");
+    const QString app = QString::fromLatin1(kAppTitle);
+    mnuConvertSamples->setChecked(QSettings(app, app).value(convertKey, true).toBool());
+    connect(mnuConvertSamples, &QAction::toggled, this,
+            [app, convertKey](bool on) { QSettings(app, app).setValue(convertKey, on); });
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelpContents = item(mnuHelp, "&Contents", &frmMain::mnuHelpContents_Click, kImageHelp);
@@ -549,7 +556,8 @@ void frmMain::ExportInstrument(int instrument) {
                                ToFileSystem(*path),
                                [this](std::uint64_t written, std::uint64_t total) {
                                    ShowExportProgress(written, total);
-                               });
+                               },
+                               {.convertSamples = mnuConvertSamples->isChecked()});
     } catch (const std::exception& e) {
         ProgressBar1->hide();
         busy.Release();
@@ -597,7 +605,8 @@ void frmMain::mnuSaveAllInstr_Click() {
     if (folder.isEmpty()) return;
     SetStatusText(QString::fromStdString(SavingText(folder.toStdString())));
     const ExportManySummary summary =
-        ExportManyWithProgress(this, model_, model_.FileFolder + model_.FileName, ToFileSystem(folder));
+        ExportManyWithProgress(this, model_, model_.FileFolder + model_.FileName, ToFileSystem(folder),
+                               {.convertSamples = mnuConvertSamples->isChecked()});
     SetStatusText(QString::fromStdString(summary.Headline()));
     if (!summary.written.empty()) SavedTo(folder, true);
     ShowExportSummary(summary);

@@ -102,6 +102,7 @@ public:
     QAction* mnuCopyInstr = nullptr;
     QAction* mnuSaveAllInstr = nullptr;
     QAction* mnuShowInFolder = nullptr;
+    QAction* mnuConvertSamples = nullptr;  // checked: exports convert to 44.1 kHz
     QMenu* mnuHelp = nullptr;
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpBar0 = nullptr;

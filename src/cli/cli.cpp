@@ -16,11 +16,15 @@ constexpr const char* kUsage =
     "\n"
     "  tree FILE    print the browse tree of a SoundFont 2 file\n"
     "  info FILE    print the file's information texts\n"
-    "  export FILE N [OUT]\n"
-    "               save instrument N as an EX5/7 wave; OUT defaults to the\n"
+    "  export FILE N [OUT] [--as-stored]\n"
+    "               save instrument N as an EX5/7 wave, samples at 44.1 kHz\n"
+    "               (--as-stored: as stored); OUT defaults to the\n"
     "               instrument's name + .s1m in FILE's folder\n"
-    "  export FILE --all DIR\n"
+    "  export FILE --all DIR [--as-stored]\n"
     "               save every instrument with zones into DIR\n"
+    "  report FILE [N] [--json] [--as-stored]\n"
+    "               what the export does to instrument N, or per instrument:\n"
+    "               name, zones, samples, bytes, warnings, ok/changed/refused\n"
     "  details FILE KEY\n"
     "               print the detail list of tree node KEY: column titles, then\n"
     "               one line per row, TAB-separated\n"
@@ -37,6 +41,7 @@ const std::map<std::string, Command>& Commands() {
         {"export", RunExport},
         {"details", RunDetails},
         {"inspect", RunInspect},
+        {"report", RunReport},
     };
     return commands;
 }
@@ -45,9 +50,16 @@ bool IsOption(const std::string& arg) {
     return arg.size() > 1 && arg[0] == '-';
 }
 
-// The one option has one place: "export FILE --all DIR". Anything else
-// that looks like an option is a mistake, never a file name.
-bool HasMisplacedOption(const std::string& command, const Args& args) {
+// "export FILE --all DIR" has its option in one place; --as-stored (export,
+// report) and --json (report) may follow FILE anywhere. Anything else that
+// looks like an option is a mistake, never a file name.
+bool HasMisplacedOption(const std::string& command, const Args& given) {
+    Args args = given;
+    const bool takesAsStored = command == "export" || command == "report";
+    if (takesAsStored && args.size() > 1 && args[0] != kAsStoredOption) {
+        TakeOption(args, kAsStoredOption);
+        if (command == "report") TakeOption(args, kJsonOption);
+    }
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool allInPlace =
             command == "export" && i == 1 && args.size() == 3 && args[i] == kAllOption;

@@ -1,6 +1,7 @@
 // One function per zelvo-cli command; args excludes the command name.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -20,6 +21,23 @@ int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
 int RunExport(const Args& args, std::ostream& out, std::ostream& err);
 int RunDetails(const Args& args, std::ostream& out, std::ostream& err);
 int RunInspect(const Args& args, std::ostream& out, std::ostream& err);
+int RunReport(const Args& args, std::ostream& out, std::ostream& err);
+
+// Writes the samples and tuning as stored, without conversion or correction.
+inline constexpr std::string_view kAsStoredOption = "--as-stored";
+
+// An instrument number as its tree key writes it: decimal digits only.
+struct InstrumentNumber {
+    int value = 0;
+    bool fits = true;  // false: too large for any instrument, kept as typed
+};
+std::optional<InstrumentNumber> ParseInstrumentNumber(std::string_view text);
+
+// Removes option from args; what it removed, if it was there.
+std::optional<std::string> TakeOption(Args& args, std::string_view option);
+
+// The options a command takes anywhere after its FILE.
+inline constexpr std::string_view kJsonOption = "--json";
 
 // Loads path as the Open command does; reports a failure on err and returns
 // false.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <optional>
@@ -12,13 +13,6 @@
 #include "soundfont/memory_tree.h"
 
 namespace zelvo::cli {
-namespace {
-
-// An instrument number as its tree key writes it: decimal digits only.
-struct InstrumentNumber {
-    int value = 0;
-    bool fits = true;  // false: too large for any instrument, kept as typed
-};
 
 std::optional<InstrumentNumber> ParseInstrumentNumber(std::string_view text) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
@@ -30,10 +24,20 @@ std::optional<InstrumentNumber> ParseInstrumentNumber(std::string_view text) {
     return number;
 }
 
+std::optional<std::string> TakeOption(Args& args, std::string_view option) {
+    const auto found = std::find(args.begin(), args.end(), option);
+    if (found == args.end()) return std::nullopt;
+    args.erase(found);
+    return std::string(option);
+}
+
+namespace {
+
 bool ExportOne(const SoundFontModel& model, int instrument, const std::string& soundFontPath,
-               const std::string& outputPath, std::ostream& out, std::ostream& err) {
+               const std::string& outputPath, const ExportOptions& options, std::ostream& out,
+               std::ostream& err) {
     try {
-        ExportInstrumentToWave(model, instrument, soundFontPath, outputPath);
+        ExportInstrumentToWave(model, instrument, soundFontPath, outputPath, {}, options);
     } catch (const ExportError& e) {
         err << "zelvo-cli: " << e.what() << '\n';
         return false;
@@ -43,8 +47,8 @@ bool ExportOne(const SoundFontModel& model, int instrument, const std::string& s
 }
 
 int ExportInstrument(const std::string& path, const std::string& numberText,
-                     const std::optional<std::string>& outputPath, std::ostream& out,
-                     std::ostream& err) {
+                     const std::optional<std::string>& outputPath, const ExportOptions& options,
+                     std::ostream& out, std::ostream& err) {
     const std::optional<InstrumentNumber> instrument = ParseInstrumentNumber(numberText);
     if (!instrument) {
         err << "zelvo-cli: the instrument number must be a whole number, not \"" << numberText
@@ -59,12 +63,13 @@ int ExportInstrument(const std::string& path, const std::string& numberText,
         return kExitFailure;
     }
     const std::string target = outputPath.value_or(ProposedExportPath(model, instrument->value));
-    return ExportOne(model, instrument->value, path, target, out, err) ? kExitOk : kExitFailure;
+    return ExportOne(model, instrument->value, path, target, options, out, err) ? kExitOk
+                                                                                : kExitFailure;
 }
 
 // Every instrument with zones; one that cannot be exported does not stop the others.
-int ExportAll(const std::string& path, const std::string& folder, std::ostream& out,
-              std::ostream& err) {
+int ExportAll(const std::string& path, const std::string& folder, const ExportOptions& options,
+              std::ostream& out, std::ostream& err) {
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(path, model, tree, err)) return kExitFailure;
@@ -74,7 +79,7 @@ int ExportAll(const std::string& path, const std::string& folder, std::ostream& 
         err << "zelvo-cli: cannot create " << folder << ": " << error.message() << '\n';
         return kExitFailure;
     }
-    const ExportManySummary summary = ExportManyInstruments(model, path, folder);
+    const ExportManySummary summary = ExportManyInstruments(model, path, folder, {}, options);
     for (const std::string& written : summary.written) out << SavedText(written) << '\n';
     for (const ExportRefusal& refusal : summary.refused) err << "zelvo-cli: " << refusal.reason << '\n';
     return summary.refused.empty() ? kExitOk : kExitFailure;
@@ -82,10 +87,14 @@ int ExportAll(const std::string& path, const std::string& folder, std::ostream& 
 
 }  // namespace
 
-int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() == 3 && args[1] == kAllOption) return ExportAll(args[0], args[2], out, err);
-    if (args.size() == 2) return ExportInstrument(args[0], args[1], std::nullopt, out, err);
-    if (args.size() == 3) return ExportInstrument(args[0], args[1], args[2], out, err);
+int RunExport(const Args& given, std::ostream& out, std::ostream& err) {
+    Args args = given;
+    const ExportOptions options{.convertSamples = !TakeOption(args, kAsStoredOption)};
+    if (args.size() == 3 && args[1] == kAllOption) {
+        return ExportAll(args[0], args[2], options, out, err);
+    }
+    if (args.size() == 2) return ExportInstrument(args[0], args[1], std::nullopt, options, out, err);
+    if (args.size() == 3) return ExportInstrument(args[0], args[1], args[2], options, out, err);
     return kExitUsage;
 }
 

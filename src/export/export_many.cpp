@@ -34,7 +34,7 @@ std::string ExportManySummary::Headline() const {
 ExportManySummary ExportManyInstruments(const SoundFontModel& model,
                                         const std::string& soundFontPath,
                                         const std::string& folder,
-                                        const ExportManyProgress& progress) {
+                                        const ExportManyProgress& progress, const ExportOptions& options) {
     ExportManySummary summary;
     summary.folder = folder;
     std::vector<int> instruments;
@@ -65,7 +65,8 @@ ExportManySummary ExportManyInstruments(const SoundFontModel& model,
                                            step.bytesWritten = written;
                                            step.bytesTotal = total;
                                            report();
-                                       });
+                                       },
+                                       options);
                 names.Take(stem, choice);
                 summary.written.push_back(target);
             } catch (const ExportError& e) {

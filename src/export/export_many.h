@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "export/write_stuff.h"
 #include "soundfont/model.h"
 
 namespace zelvo {
@@ -44,6 +45,7 @@ struct ExportManySummary {
 ExportManySummary ExportManyInstruments(const SoundFontModel& model,
                                         const std::string& soundFontPath,
                                         const std::string& folder,
-                                        const ExportManyProgress& progress = {});
+                                        const ExportManyProgress& progress = {},
+                                        const ExportOptions& options = {});
 
 }  // namespace zelvo

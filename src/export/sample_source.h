@@ -1,9 +1,11 @@
-// The one place the preview takes a sample's points from, to draw and to
-// play. It hands out the points the wave file receives, so that what the
-// user hears is what the EX5/7 gets.
+// Where a sample's points come from: the export reads every sample through
+// ReadSourceSamplePoints, so another source codec plugs in there; the preview
+// draws and plays what ReadSampleSound gives.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "browser/sample_view.h"
 #include "soundfont/model.h"
@@ -15,5 +17,16 @@ namespace zelvo {
 // cannot be read as 16-bit points, Failed when the file cannot be read.
 SampleSound ReadSampleSound(const SoundFontModel& model, int sampleNdx,
                             const std::string& soundFontPath);
+
+class InputFile;
+
+// How a sample's points are stored in the SoundFont, as the report names it.
+std::string SourceCodecName(const sfSample& sample);
+
+// The sample's points from dwStart up to dwEnd, at its own rate.
+// Throws ExportError(Failed) when the file cannot give them.
+std::vector<std::int16_t> ReadSourceSamplePoints(const SoundFontModel& model,
+                                                 const sfSample& sample,
+                                                 const InputFile& soundFont);
 
 }  // namespace zelvo

@@ -6,6 +6,7 @@
 #include "browser/text_encoding.h"
 #include "export/export_files.h"
 #include "export/export_texts.h"
+#include "export/sample_source.h"
 
 namespace zelvo {
 namespace {
@@ -106,37 +107,40 @@ void FillSamplePoints(const SampleDataRange& range, std::uint64_t from, char* in
     }
 }
 
-std::int64_t PointCount(const sfSample& sample) {
-    return std::max<std::int64_t>(0, std::int64_t{sample.dwEnd} - std::int64_t{sample.dwStart});
+// The fine tune of an entry with its sample's corrections folded in.
+KeyMapEntrySource MakeEntrySource(int z, const InstZone& zone, int sampleNumber,
+                                  const SampleConversion& conversion) {
+    const double cents = zone.fineTune + conversion.TuneCents();
+    return {.zone = z,
+            .sampleNumber = sampleNumber,
+            .fineTuneCents = cents,
+            .fineTuneByte = UnclampedWaveFineTune(cents)};
 }
 
-WaveKeyMapEntry MakeKeyMapEntry(const InstZone& zone, int sampleNumber, bool first) {
-    return {.sampleReference = kSampleReferenceBase + sampleNumber - 1,
+WaveKeyMapEntry MakeKeyMapEntry(const InstZone& zone, const KeyMapEntrySource& source,
+                                bool first) {
+    return {.sampleReference = kSampleReferenceBase + source.sampleNumber - 1,
             .keyLo = WaveByte(zone.keyLo),
             .keyHi = WaveByte(zone.keyHi),
             .velLo = WaveByte(zone.velLo),
             .velHi = WaveByte(zone.velHi),
             .pan = WavePan(zone.pan),
             .coarseTune = WaveTune(zone.coarseTune),
-            .fineTune = WaveTune(zone.fineTune),
+            .fineTune = WaveByte(source.fineTuneByte),
             .first = first};
 }
 
 // dataBefore: points of the samples written before this one, so that the
 // loop position counts from the start of the file's sample data.
-WaveSampleHeader MakeSampleHeader(const sfSample& sample, const InstZone& firstUser, int slot,
-                                  std::int64_t dataBefore) {
-    const std::int64_t s = sample.dwStart;
-    const std::int64_t e = sample.dwEnd;
-    const std::int64_t ls = sample.dwStartloop;
-    const std::int64_t le = sample.dwEndloop;
+WaveSampleHeader MakeSampleHeader(const sfSample& sample, const SampleConversion& c,
+                                  const InstZone& firstUser, int slot, std::int64_t dataBefore) {
     return {.name = WaveName(sample.achSampleName),
-            .loopPosition = WaveLoopPosition(ls - s + dataBefore),
+            .loopPosition = WaveLoopPosition(c.outLoopStart + dataBefore),
             .loopFlag = WaveLoopFlag(firstUser.sampleModes),
-            .loopStartOffset = std::max<std::int64_t>(0, ls - s),
-            .loopLength = std::max<std::int64_t>(0, le - ls),
+            .loopStartOffset = c.outLoopStart,
+            .loopLength = c.outLoopEnd - c.outLoopStart,
             .rootKey = WaveRootKey(firstUser.rootKey, sample.byOriginalPitch),
-            .lengthAfterLoop = std::max<std::int64_t>(0, e - le),
+            .lengthAfterLoop = c.outPoints - c.outLoopEnd,
             .slot = slot};
 }
 
@@ -173,8 +177,13 @@ ExportNumbering NumberExportSamples(const InstZoneInfo& instrument) {
 
 std::uint64_t WavePlan::SampleDataBytes() const {
     std::uint64_t total = 0;
-    for (const SampleDataRange& range : sampleData) total += range.size;
+    for (const std::uint32_t size : sampleSizes) total += size;
     return total;
+}
+
+bool WavePlan::ResamplesPoints() const {
+    return std::any_of(conversions.begin(), conversions.end(),
+                       [](const SampleConversion& c) { return c.Resampled(); });
 }
 
 std::string InstrumentName(const SoundFontModel& model, int instrument) {
@@ -198,7 +207,8 @@ DecodedSamples DecodeCompressedSamples(const SoundFontModel& model, int instrume
     return decoded;
 }
 
-WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const DecodedSamples& decoded) {
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const DecodedSamples& decoded,
+                      const ExportOptions& options) {
     if (instrument < 1 || instrument > model.InstCount) {
         Refuse(NoInstrumentText(std::to_string(instrument)));
     }
@@ -209,11 +219,23 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const Decoded
 
     const ExportNumbering numbering = NumberExportSamples(info);
     WavePlan plan;
+    for (const int z : numbering.FirstUserZones()) {
+        const int index = info.zone(z).sampleNdx;
+        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(index));
+        const auto found = decoded.find(index);
+        plan.sampleIndexes.push_back(index);
+        plan.conversions.push_back(PlanSampleConversion(
+            found != decoded.end() ? DecodedPlacement(sample, found->second) : sample,
+            options.convertSamples));
+    }
     for (int z = 1; z <= info.zoneCount; ++z) {
         const InstZone& zone = info.zone(z);
         if (zone.isGlobal) continue;
-        plan.keyMapEntries.push_back(MakeKeyMapEntry(
-            zone, numbering.ExportSampleNumber.at(zone.sampleNdx), plan.keyMapEntries.empty()));
+        const int number = numbering.ExportSampleNumber.at(zone.sampleNdx);
+        plan.entrySources.push_back(MakeEntrySource(
+            z, zone, number, plan.conversions[static_cast<std::size_t>(number - 1)]));
+        plan.keyMapEntries.push_back(
+            MakeKeyMapEntry(zone, plan.entrySources.back(), plan.keyMapEntries.empty()));
     }
     const auto entries = static_cast<std::int64_t>(plan.keyMapEntries.size());
     if (entries > kWaveMaxKeyMapEntries) {
@@ -232,22 +254,23 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const Decoded
     plan.keyMapHeader = {.name = WaveName(name), .entryCount = entries};
 
     std::int64_t dataBefore = 0;
-    for (const int z : numbering.FirstUserZones()) {
-        const InstZone& zone = info.zone(z);
+    const std::vector<int> firstUsers = numbering.FirstUserZones();
+    for (std::size_t c = 0; c < firstUsers.size(); ++c) {
+        const InstZone& zone = info.zone(firstUsers[c]);
         const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(zone.sampleNdx));
         const auto found = decoded.find(zone.sampleNdx);
         const bool isDecoded = found != decoded.end();
         CheckSampleData(model, sample, name, isDecoded);
         const sfSample placed = isDecoded ? DecodedPlacement(sample, found->second) : sample;
-        const auto slot = static_cast<int>(plan.sampleHeaders.size());
-        plan.sampleHeaders.push_back(MakeSampleHeader(placed, zone, slot, dataBefore));
+        const SampleConversion& conversion = plan.conversions[c];
+        const auto slot = static_cast<int>(c);
+        plan.sampleHeaders.push_back(MakeSampleHeader(placed, conversion, zone, slot, dataBefore));
         CheckSampleHeader(plan.sampleHeaders.back(), sample, name);
-        const std::int64_t points = PointCount(placed);
-        plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * points));
+        plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * conversion.outPoints));
         plan.sampleData.push_back({.offset = isDecoded ? 0 : 2 * std::uint64_t{sample.dwStart},
-                                   .size = 2 * static_cast<std::uint64_t>(points),
+                                   .size = 2 * static_cast<std::uint64_t>(conversion.points),
                                    .decodedSample = isDecoded ? zone.sampleNdx : 0});
-        dataBefore += points;
+        dataBefore += conversion.outPoints;
     }
     return plan;
 }
@@ -313,13 +336,59 @@ void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
     if (filled > 0) flush();
 }
 
+std::vector<ConvertedPoints> ConvertPlannedSamples(const WavePlan& plan,
+                                                   const SoundFontModel& model,
+                                                   const InputFile& soundFont,
+                                                   const DecodedSamples& decoded,
+                                                   const ExportProgress& progress) {
+    const std::uint64_t total = plan.SampleDataBytes();
+    std::uint64_t done = 0;
+    if (progress) progress(done, total);
+    std::vector<ConvertedPoints> samples;
+    samples.reserve(plan.conversions.size());
+    for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
+        const sfSample& sample =
+            model.SampleHeaders.at(static_cast<std::size_t>(plan.sampleIndexes[c]));
+        const int decodedSample = plan.sampleData[c].decodedSample;
+        samples.push_back(ConvertSamplePoints(
+            decodedSample != 0 ? decoded.at(decodedSample).points
+                               : ReadSourceSamplePoints(model, sample, soundFont),
+            plan.conversions[c]));
+        done += plan.sampleSizes[c];
+        if (progress) progress(done, total);
+    }
+    return samples;
+}
+
+void WriteConvertedSampleData(const std::vector<ConvertedPoints>& samples, AtomicOutputFile& out) {
+    std::vector<char> block(kSampleCopyBlockBytes);
+    std::size_t filled = 0;
+    for (const ConvertedPoints& sample : samples) {
+        for (const std::int16_t value : sample.points) {
+            const auto point = static_cast<std::uint16_t>(value);
+            block[filled++] = static_cast<char>(point >> 8);
+            block[filled++] = static_cast<char>(point & 0xFF);
+            if (filled == block.size()) {
+                out.Write(block.data(), filled);
+                filled = 0;
+            }
+        }
+    }
+    out.Write(block.data(), filled);
+}
+
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
                             const std::string& soundFontPath, const std::string& outputPath,
-                            const ExportProgress& progress) {
+                            const ExportProgress& progress, const ExportOptions& options) {
     const InputFile soundFont(soundFontPath);
-    // Decoding can refuse, so it is done before the output exists.
+    // Decoding and converting can refuse or fail, so both are done before the
+    // output exists.
     const DecodedSamples decoded = DecodeCompressedSamples(model, instrument, soundFont);
-    const WavePlan plan = PlanWaveFile(model, instrument, decoded);
+    const WavePlan plan = PlanWaveFile(model, instrument, decoded, options);
+    std::vector<ConvertedPoints> converted;
+    if (plan.ResamplesPoints()) {
+        converted = ConvertPlannedSamples(plan, model, soundFont, decoded, progress);
+    }
     AtomicOutputFile out(outputPath, soundFont.identity());
     std::string front;
     front.reserve(kWaveSampleDataOffset);
@@ -330,7 +399,11 @@ void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
     WriteWaveSampleHeaders(front, plan);
     WriteWaveSampleSizes(front, plan);
     out.Write(front);
-    WriteWaveSampleData(plan, soundFont, model.SampleDataPos - 1, decoded, out, progress);
+    if (plan.ResamplesPoints()) {
+        WriteConvertedSampleData(converted, out);
+    } else {
+        WriteWaveSampleData(plan, soundFont, model.SampleDataPos - 1, decoded, out, progress);
+    }
     out.Commit();
 }
 

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "export/sample_conversion.h"
 #include "export/vorbis_decode.h"
 #include "export/wave_struct.h"
 #include "soundfont/model.h"
@@ -32,13 +33,21 @@ private:
 // Bytes of sample data written so far, of total.
 using ExportProgress = std::function<void(std::uint64_t written, std::uint64_t total)>;
 
+struct ExportOptions {
+    // Samples at other rates become 44,100 Hz and pitch corrections join the
+    // fine tune; false writes the points and tuning as stored.
+    bool convertSamples = true;
+};
+
 // Writes instrument `instrument` (1-based) of the loaded model to outputPath,
 // reading sample points from soundFontPath. The file appears under its name
-// only when complete (AtomicOutputFile); an outputPath that is soundFontPath
-// itself, by any spelling or link, is refused. Throws ExportError.
+// only when complete (AtomicOutputFile), and every conversion is done before
+// it is created; an outputPath that is soundFontPath itself, by any spelling
+// or link, is refused. Throws ExportError.
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
                             const std::string& soundFontPath, const std::string& outputPath,
-                            const ExportProgress& progress = {});
+                            const ExportProgress& progress = {},
+                            const ExportOptions& options = {});
 
 // The instrument's name as the model holds it, cut at its first NUL; empty
 // for a number that names no instrument.
@@ -81,24 +90,36 @@ class InputFile;
 DecodedSamples DecodeCompressedSamples(const SoundFontModel& model, int instrument,
                                        const InputFile& soundFont);
 
+// Where a key-map entry came from and the fine tune it was given, in cents.
+struct KeyMapEntrySource {
+    int zone = 0;
+    int sampleNumber = 0;
+    double fineTuneCents = 0.0;  // the zone's, plus its sample's corrections
+    int fineTuneByte = 64;       // before the byte is clamped into 0..127
+};
+
 // Every record of one export's file, derived from the model and checked
 // before the output is created.
 struct WavePlan {
     WaveCounts counts;
     WaveKeyMapHeader keyMapHeader;
     std::vector<WaveKeyMapEntry> keyMapEntries;
+    std::vector<KeyMapEntrySource> entrySources;  // one per key-map entry
     std::vector<WaveSampleHeader> sampleHeaders;  // sample c in [c - 1]
     std::vector<std::uint32_t> sampleSizes;
-    std::vector<SampleDataRange> sampleData;
+    std::vector<SampleDataRange> sampleData;      // as stored, at the source rate
+    std::vector<int> sampleIndexes;               // sampleNdx of sample c in [c - 1]
+    std::vector<SampleConversion> conversions;    // of sample c in [c - 1]
 
-    std::uint64_t SampleDataBytes() const;
+    std::uint64_t SampleDataBytes() const;  // as written
+    bool ResamplesPoints() const;
 };
 
 // Throws ExportError(Refused) for an instrument the file cannot hold. A
 // compressed sample is planned from its decoded points, with its loop points
 // counted from their start; one missing from decoded is refused.
 WavePlan PlanWaveFile(const SoundFontModel& model, int instrument,
-                      const DecodedSamples& decoded = {});
+                      const DecodedSamples& decoded = {}, const ExportOptions& options = {});
 
 // The front part's writers, in file order; each appends its block to out.
 void WriteWaveFileHeader(std::string& out);
@@ -122,5 +143,17 @@ void SwapPointBytes(char* data, std::size_t size);
 void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
                          std::uint64_t sampleDataOffset, const DecodedSamples& decoded,
                          AtomicOutputFile& out, const ExportProgress& progress);
+
+// The points of every planned sample as the file takes them, read through
+// ReadSourceSamplePoints (decoded ones from decoded) and converted; progress
+// counts converted bytes.
+std::vector<ConvertedPoints> ConvertPlannedSamples(const WavePlan& plan,
+                                                   const SoundFontModel& model,
+                                                   const InputFile& soundFont,
+                                                   const DecodedSamples& decoded,
+                                                   const ExportProgress& progress = {});
+
+// Writes converted points, high byte first.
+void WriteConvertedSampleData(const std::vector<ConvertedPoints>& samples, AtomicOutputFile& out);
 
 }  // namespace zelvo

@@ -452,5 +452,23 @@ TEST_F(MainWindowTest, ExportProposesTheCoreFileNameAndNeverReplacesTheSoundFont
     EXPECT_TRUE(ReadWholeFile(file.path()) == b.Build());
 }
 
+TEST_F(MainWindowTest, ConvertSamplesIsOnByDefaultAndKeptInTheSettings) {
+    const TempFile sf2(SmallFile().Build());
+    Open(sf2.path().string());
+    Select(w(), "nodeI1");
+    const auto exported = [&](const char* name) {
+        saveAnswers_.push_back(QString::fromStdString((sf2.folder() / name).string()));
+        w().mnuCopyInstr_Click();
+        return std::filesystem::file_size(sf2.folder() / name) - kSampleDataOffset;
+    };
+    ASSERT_TRUE(w().mnuConvertSamples->isChecked());
+    EXPECT_EQ(exported("on.s1m"), 600u);  // the 22,050 Hz sample doubles
+    w().mnuConvertSamples->trigger();
+    EXPECT_EQ(exported("off.s1m"), 400u);
+    EXPECT_TRUE(messages_.empty());
+    SoundFontModel model;
+    EXPECT_FALSE(frmMain(model).mnuConvertSamples->isChecked());
+}
+
 }  // namespace
 }  // namespace zelvo::testing

@@ -1,0 +1,288 @@
+#include "export/conversion_report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "browser/names.h"
+#include "export/export_files.h"
+#include "export/sample_source.h"
+
+namespace zelvo {
+namespace {
+
+constexpr std::uint16_t kSampleTypeRight = 2;
+constexpr std::uint16_t kSampleTypeLeft = 4;
+constexpr double kAudiblePitchErrorCents = 2.0;
+
+// The generators that have a field in the wave.
+bool ReachesWave(int gen) {
+    switch (gen) {
+        case kGenPan:
+        case kGenKeyRange:
+        case kGenVelRange:
+        case kGenCoarseTune:
+        case kGenFineTune:
+        case kGenSampleId:
+        case kGenSampleModes:
+        case kGenOverridingRootKey: return true;
+        default: return false;
+    }
+}
+
+std::string GeneratorText(int gen) {
+    const auto name = GenName(gen);
+    return name ? std::string(*name) : "generator " + std::to_string(gen);
+}
+
+// The generator records of every bag, found by walking the bags in order as
+// the loader does.
+template <typename Bag, typename Gen>
+std::vector<std::vector<Gen>> GeneratorsByBag(const std::vector<Bag>& bags, int bagCount,
+                                              const std::vector<Gen>& gens) {
+    std::vector<std::vector<Gen>> byBag(static_cast<std::size_t>(bagCount) + 1);
+    std::size_t g = 1;
+    for (int k = 1; k <= bagCount && k < static_cast<int>(bags.size()); ++k) {
+        for (int j = 0; j < bags[k].genCount && g < gens.size(); ++j, ++g) {
+            byBag[static_cast<std::size_t>(k)].push_back(gens[g]);
+        }
+    }
+    return byBag;
+}
+
+std::optional<int> FindGen(const std::vector<sfGenList>& gens, int oper) {
+    for (const sfGenList& gen : gens) {
+        if (gen.sfGenOper == oper) return gen.genAmount;
+    }
+    return std::nullopt;
+}
+
+// floor(64 x value / range) + 64, before the clamp into a byte.
+int ScaledValue(int value, int range) {
+    return static_cast<int>(std::floor(64.0 * value / range)) + 64;
+}
+
+void AddClamp(std::vector<ValueClamp>& clamps, const char* field, std::int64_t value) {
+    const std::int64_t kept = std::clamp<std::int64_t>(value, 0, 127);
+    if (kept != value) clamps.push_back({field, value, kept});
+}
+
+std::vector<ValueClamp> ZoneClamps(const InstZone& zone, const KeyMapEntrySource& source) {
+    std::vector<ValueClamp> clamps;
+    AddClamp(clamps, "key low", zone.keyLo);
+    AddClamp(clamps, "key high", zone.keyHi);
+    AddClamp(clamps, "velocity low", zone.velLo);
+    AddClamp(clamps, "velocity high", zone.velHi);
+    AddClamp(clamps, "pan", ScaledValue(zone.pan, 500));
+    AddClamp(clamps, "coarse tune", ScaledValue(zone.coarseTune, 100));
+    AddClamp(clamps, "fine tune", source.fineTuneByte);
+    return clamps;
+}
+
+// The loop's pitch on the EX5/7, which plays every wave at 44,100 Hz, less
+// the source's with the zone's fine tune and the sample's correction.
+double LoopPitchError(const sfSample& sample, const SampleConversion& c, const InstZone& zone,
+                      const KeyMapEntrySource& source) {
+    if (!c.Looped() || c.outLoopEnd <= c.outLoopStart || sample.dwSampleRate == 0) return 0.0;
+    const double sourceLoopHz =
+        sample.dwSampleRate / static_cast<double>(c.loopEnd - c.loopStart);
+    const double waveLoopHz = kWaveSampleRate / static_cast<double>(c.outLoopEnd - c.outLoopStart);
+    const double played = 1200.0 * std::log2(waveLoopHz / sourceLoopHz) +
+                          (std::clamp(source.fineTuneByte, 0, 127) - 64) * 100.0 / 64.0;
+    const double intended = zone.fineTune + static_cast<std::int8_t>(sample.chPitchCorrection);
+    return played - intended;
+}
+
+SampleReport MakeSampleReport(int number, const sfSample& sample, const SampleConversion& c,
+                              const ConvertedPoints& converted) {
+    return {.number = number,
+            .name = DisplayText(sample.achSampleName),
+            .codec = SourceCodecName(sample),
+            .fromRate = c.fromRate,
+            .toRate = c.toRate,
+            .points = c.points,
+            .outPoints = c.outPoints,
+            .loopPoints = c.loopEnd - c.loopStart,
+            .outLoopPoints = c.outLoopEnd - c.outLoopStart,
+            .loopTuneCents = c.loopTuneCents,
+            .pitchCorrectionCents = c.pitchCorrectionCents,
+            .clippedPoints = converted.clipped,
+            .clamps = c.clamps,
+            .emptySourceLoop = sample.dwStartloop == sample.dwEndloop};
+}
+
+ZoneReport MakeZoneReport(int z, const InstZone& zone, const std::vector<sfGenList>& gens,
+                          const std::vector<sfGenList>& globalGens, const sfSample* sample) {
+    ZoneReport report;
+    report.zone = z;
+    report.global = zone.isGlobal;
+    report.sampleModes = zone.sampleModes;
+    for (const sfGenList& gen : gens) {
+        if (!ReachesWave(gen.sfGenOper)) report.droppedGenerators.push_back(GeneratorText(gen.sfGenOper));
+    }
+    if (zone.isGlobal) return report;
+    const std::optional<int> own = FindGen(gens, kGenOverridingRootKey);
+    const std::optional<int> global = FindGen(globalGens, kGenOverridingRootKey);
+    if (zone.rootKey >= 0) {
+        report.rootKeySource = !own && global ? "global zone" : "zone";
+        report.rootKey = zone.rootKey;
+    } else if (sample && sample->byOriginalPitch <= 127) {
+        report.rootKeySource = "sample";
+        report.rootKey = sample->byOriginalPitch;
+    } else {
+        report.rootKeySource = "fallback";
+        report.rootKey = 60;
+    }
+    report.loopFlag = WaveLoopFlag(zone.sampleModes);
+    return report;
+}
+
+std::vector<PresetLevelReport> PresetGenerators(const SoundFontModel& model, int instrument) {
+    const auto byBag = GeneratorsByBag(model.PresetBags, model.PresetZoneCount, model.PresetGens);
+    std::vector<PresetLevelReport> reports;
+    for (int p = 1; p <= model.PresetCount; ++p) {
+        const sfPresetHeader& preset = model.PresetHeaders[static_cast<std::size_t>(p)];
+        std::vector<std::string> added;
+        std::vector<std::string> global;
+        bool plays = false;
+        for (int z = 0; z < preset.zoneCount; ++z) {
+            const auto bag = static_cast<std::size_t>(preset.firstZoneNdx + z);
+            if (bag >= byBag.size()) break;
+            const std::optional<int> target = FindGen(byBag[bag], kGenInstrument);
+            std::vector<std::string>& into = !target ? global : added;
+            if (target && *target != instrument - 1) continue;
+            plays = plays || target.has_value();
+            for (const sfGenList& gen : byBag[bag]) {
+                if (gen.sfGenOper != kGenInstrument) into.push_back(GeneratorText(gen.sfGenOper));
+            }
+        }
+        if (!plays) continue;
+        added.insert(added.end(), global.begin(), global.end());
+        if (added.empty()) continue;
+        reports.push_back({DisplayText(preset.achPresetName), preset.wBank, preset.wPreset, added});
+    }
+    return reports;
+}
+
+std::vector<StereoPairReport> StereoPairs(const SoundFontModel& model,
+                                          const std::vector<int>& sampleIndexes) {
+    std::vector<StereoPairReport> pairs;
+    std::set<std::pair<int, int>> seen;
+    for (const int index : sampleIndexes) {
+        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(index));
+        const bool left = sample.sfSampleType & kSampleTypeLeft;
+        if (!left && !(sample.sfSampleType & kSampleTypeRight)) continue;
+        const int other = sample.wSampleLink + 1;
+        if (other < 1 || other > model.SampleCount) continue;
+        const auto key = std::minmax(index, other);
+        if (!seen.insert(key).second) continue;
+        const std::string mine = DisplayText(sample.achSampleName);
+        const std::string theirs =
+            DisplayText(model.SampleHeaders[static_cast<std::size_t>(other)].achSampleName);
+        pairs.push_back(left ? StereoPairReport{mine, theirs} : StereoPairReport{theirs, mine});
+    }
+    return pairs;
+}
+
+}  // namespace
+
+int InstrumentReport::Warnings() const {
+    int warnings = 0;
+    for (const SampleReport& s : sampleReports) {
+        if (!s.emptySourceLoop) warnings += static_cast<int>(s.clamps.size());
+        if (s.clippedPoints > 0) ++warnings;
+        if (s.toRate != kWaveSampleRate && s.toRate != 0) ++warnings;
+        if (std::abs(s.loopPitchErrorCents) > kAudiblePitchErrorCents) ++warnings;
+    }
+    for (const ZoneReport& z : zoneReports) {
+        warnings += static_cast<int>(z.clamps.size());
+        if (z.rootKeySource == "fallback") ++warnings;
+    }
+    return warnings;
+}
+
+std::string InstrumentReport::Status() const {
+    if (refusal) return "refused";
+    const bool changed =
+        std::any_of(sampleReports.begin(), sampleReports.end(), [](const SampleReport& s) {
+            return s.fromRate != s.toRate || s.pitchCorrectionCents != 0 ||
+                   s.loopTuneCents != 0.0 || (!s.emptySourceLoop && !s.clamps.empty());
+        });
+    return changed ? "changed" : "ok";
+}
+
+InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
+                                        const std::string& soundFontPath,
+                                        const ExportOptions& options) {
+    InstrumentReport report;
+    report.instrument = instrument;
+    report.name = InstrumentName(model, instrument);
+    report.convert = options.convertSamples;
+    const InputFile soundFont(soundFontPath);
+    WavePlan plan;
+    DecodedSamples decoded;
+    try {
+        decoded = DecodeCompressedSamples(model, instrument, soundFont);
+        plan = PlanWaveFile(model, instrument, decoded, options);
+    } catch (const ExportError& e) {
+        if (e.kind() != ExportError::Kind::Refused) throw;
+        report.refusal = e.what();
+    }
+    if (instrument >= 1 && instrument <= model.InstCount) {
+        report.zones = model.InstZoneTable[static_cast<std::size_t>(instrument)].zoneCount;
+    }
+    if (report.refusal) return report;
+
+    const InstZoneInfo& info = model.InstZoneTable[static_cast<std::size_t>(instrument)];
+    report.samples = static_cast<int>(plan.conversions.size());
+    report.outputBytes = kWaveSampleDataOffset + plan.SampleDataBytes();
+    for (const int mb : kWaveMemoryMegabytes) {
+        if (report.outputBytes <= static_cast<std::uint64_t>(mb) * 1048576) {
+            report.fitsWaveMemories.push_back(mb);
+        }
+    }
+    report.fitsFloppy = report.outputBytes <= kFloppyBytes;
+
+    const std::vector<ConvertedPoints> converted =
+        ConvertPlannedSamples(plan, model, soundFont, decoded);
+    for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
+        const sfSample& sample = model.SampleHeaders[static_cast<std::size_t>(plan.sampleIndexes[c])];
+        report.sampleReports.push_back(
+            MakeSampleReport(static_cast<int>(c) + 1, sample, plan.conversions[c], converted[c]));
+    }
+
+    const auto byBag = GeneratorsByBag(model.InstBags, model.InstZoneCount, model.InstGens);
+    const int firstBag = model.InstHeaders[static_cast<std::size_t>(instrument)].firstZoneNdx;
+    const auto gensOf = [&](int z) -> const std::vector<sfGenList>& {
+        static const std::vector<sfGenList> none;
+        const auto bag = static_cast<std::size_t>(firstBag + z - 1);
+        return bag < byBag.size() ? byBag[bag] : none;
+    };
+    const std::vector<sfGenList>& globalGens =
+        info.zoneCount >= 1 && info.zone(1).isGlobal ? gensOf(1) : gensOf(0);
+    std::size_t entry = 0;
+    for (int z = 1; z <= info.zoneCount; ++z) {
+        const InstZone& zone = info.zone(z);
+        const auto bag = static_cast<std::size_t>(firstBag + z - 1);
+        const sfSample* sample = zone.isGlobal ? nullptr
+                                               : &model.SampleHeaders[static_cast<std::size_t>(zone.sampleNdx)];
+        ZoneReport zoneReport = MakeZoneReport(z, zone, gensOf(z), globalGens, sample);
+        zoneReport.modulators = bag < model.InstBags.size() ? model.InstBags[bag].modCount : 0;
+        if (!zone.isGlobal) {
+            const KeyMapEntrySource& source = plan.entrySources[entry++];
+            const auto c = static_cast<std::size_t>(source.sampleNumber - 1);
+            zoneReport.sampleNumber = source.sampleNumber;
+            zoneReport.clamps = ZoneClamps(zone, source);
+            zoneReport.loopFlag = plan.sampleHeaders[c].loopFlag;
+            double& error = report.sampleReports[c].loopPitchErrorCents;
+            const double mine = LoopPitchError(*sample, plan.conversions[c], zone, source);
+            if (std::abs(mine) > std::abs(error)) error = mine;
+        }
+        report.zoneReports.push_back(std::move(zoneReport));
+    }
+    report.presetGenerators = PresetGenerators(model, instrument);
+    report.stereoPairs = StereoPairs(model, plan.sampleIndexes);
+    return report;
+}
+
+}  // namespace zelvo

@@ -1,0 +1,99 @@
+// What an export of one instrument does to it, as plain data: the file's
+// size, each sample's conversion, each zone's clamps and what never reaches
+// the wave.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "export/sample_conversion.h"
+#include "export/write_stuff.h"
+#include "soundfont/model.h"
+
+namespace zelvo {
+
+inline constexpr std::uint64_t kFloppyBytes = 1457664;
+// The EX5/7's wave memory sizes, in MB of 1,048,576 bytes.
+inline constexpr int kWaveMemoryMegabytes[] = {1, 9, 17, 33, 65};
+
+struct SampleReport {
+    int number = 0;  // 1..N in the file
+    std::string name;
+    std::string codec;  // how the source stores the points
+    std::uint32_t fromRate = 0;
+    std::uint32_t toRate = 0;
+    std::int64_t points = 0;
+    std::int64_t outPoints = 0;
+    std::int64_t loopPoints = 0;
+    std::int64_t outLoopPoints = 0;
+    double loopTuneCents = 0.0;  // added to the fine tune to keep the loop's pitch
+    // The largest pitch difference of the loop, as played by any entry, from
+    // the source's with its tuning; 0 without a loop.
+    double loopPitchErrorCents = 0.0;
+    int pitchCorrectionCents = 0;  // folded into the fine tune
+    std::int64_t clippedPoints = 0;
+    // The loop points as clamped into the sample. Those of a loop that was
+    // empty to begin with (both points equal) change no sound.
+    std::vector<ValueClamp> clamps;
+    bool emptySourceLoop = false;
+};
+
+struct ZoneReport {
+    int zone = 0;
+    bool global = false;
+    int sampleNumber = 0;  // 0 for a global zone
+    std::vector<ValueClamp> clamps;
+    std::string rootKeySource;  // "zone", "global zone", "sample" or "fallback"
+    int rootKey = 60;
+    int sampleModes = 0;
+    int loopFlag = 0;  // as the zone's sample header has it
+    std::vector<std::string> droppedGenerators;
+    int modulators = 0;
+};
+
+// Generators that a preset playing the instrument adds at preset level.
+struct PresetLevelReport {
+    std::string preset;
+    int bank = 0;
+    int program = 0;
+    std::vector<std::string> generators;
+};
+
+struct StereoPairReport {
+    std::string left;
+    std::string right;
+};
+
+struct InstrumentReport {
+    int instrument = 0;
+    std::string name;
+    bool convert = true;
+    int zones = 0;
+    int samples = 0;
+    std::uint64_t outputBytes = 0;
+    std::vector<int> fitsWaveMemories;  // MB
+    bool fitsFloppy = false;
+    std::vector<SampleReport> sampleReports;
+    std::vector<ZoneReport> zoneReports;
+    std::vector<PresetLevelReport> presetGenerators;
+    std::vector<StereoPairReport> stereoPairs;
+    std::optional<std::string> refusal;
+
+    double OutputMegabytes() const { return static_cast<double>(outputBytes) / 1048576.0; }
+    // Clipped samples, clamped values and root keys that fell back to 60.
+    int Warnings() const;
+    // "refused", "changed" when the wave differs from the points and
+    // tuning as stored, else "ok".
+    std::string Status() const;
+};
+
+// Plans the export and converts the samples as the export would, writing
+// nothing; a refusal is reported in the result. Throws ExportError(Failed)
+// when the SoundFont cannot be read.
+InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
+                                        const std::string& soundFontPath,
+                                        const ExportOptions& options = {});
+
+}  // namespace zelvo
