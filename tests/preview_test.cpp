@@ -165,6 +165,26 @@ TEST(SampleView, PointsComeFromTheFileWithTheLoopCountedFromTheStart) {
     EXPECT_EQ(SampleFactsOf(bank.model, 1)->loop, "loop 100 - 900");
 }
 
+// The preview plays what the wave file will hold: a 22,050 Hz sine comes out
+// at 44,100 Hz, twice the points, its loop scaled, the same sine throughout.
+TEST(SampleView, ThePlayedSoundIsTheConvertedOne) {
+    std::vector<std::int16_t> sine;
+    for (int i = 0; i < 2000; ++i)
+        sine.push_back(static_cast<std::int16_t>(std::lround(10000 * std::sin(2 * std::numbers::pi * i / 50.0))));
+    Sf2Builder b;
+    b.Sample({.name = "Sine", .end = 2000, .startLoop = 500, .endLoop = 1500, .rate = 22050});
+    const std::string bytes = b.SamplePoints(sine).Instrument({"Sine", {{{SampleId(0)}}}}).Build();
+    const TempFile file(bytes);
+    const SampleSound sound = ReadConvertedSampleSound(LoadBytes(bytes).model, 1, file.path().string());
+    EXPECT_EQ(std::make_tuple(sound.points.size(), sound.rate, sound.loopStart, sound.loopEnd),
+              std::make_tuple(std::size_t{4000}, 44100u, 1000u, 3000u));
+    std::vector<std::int16_t> got(sound.points.begin() + 200, sound.points.begin() + 3800);
+    std::vector<float> expected;
+    for (std::size_t i = 200; i < 3800; ++i)
+        expected.push_back(static_cast<float>(std::sin(2 * std::numbers::pi * static_cast<double>(i) / 100.0)));
+    EXPECT_GT(Correlation(got, expected), 0.999);
+}
+
 // The points and the file size against an independent walk over a real file's chunks.
 TEST(RealSoundFont, SamplePointsAndWaveFileSize) {
     const std::string path = std::string(ZELVO_SOUNDFONT_DIR) + "/TimGM6mb.sf2";

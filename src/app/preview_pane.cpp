@@ -33,7 +33,7 @@ QString Text(const std::string& utf8) {
 }
 
 QString Name(const std::string& field) {
-    return Text(Latin1ToUtf8(DisplayText(field)));
+    return Text(SoundFontTextToUtf8(DisplayText(field)));
 }
 
 QTreeWidget* MakeTable(const QStringList& titles) {
@@ -65,7 +65,7 @@ PreviewPane::PreviewPane(const SoundFontModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
     setObjectName(QStringLiteral("previewPane"));
     LoadSample = [this](int sampleNdx) {
-        return ReadSampleSound(model_, sampleNdx, model_.FileFolder + model_.FileName);
+        return ReadConvertedSampleSound(model_, sampleNdx, model_.FileFolder + model_.FileName);
     };
     lblTitle = new QLabel;
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
@@ -269,7 +269,7 @@ void PreviewPane::ShowZone(int bag) {
         DisplayText(model_.InstHeaders[static_cast<std::size_t>(ref->instrument)].achInstName);
     lblTitle->setText(QStringLiteral("Zone %1 of %2: %3")
                           .arg(ref->zone)
-                          .arg(Text(Latin1ToUtf8(instrument)), Text(facts->name)));
+                          .arg(Text(SoundFontTextToUtf8(instrument)), Text(facts->name)));
     for (const KeyMapZone& k : BuildKeyMap(model_, ref->instrument)) {
         if (k.zone == ref->zone) playable_ = Playable{k.sampleNdx, VoiceOf(zone, k.rootKey), k.rootKey};
     }

@@ -11,7 +11,7 @@ namespace zelvo {
 
 // UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise.
 inline QString FromSoundFontText(std::string_view text) {
-    const std::string utf8 = Latin1ToUtf8(text);
+    const std::string utf8 = SoundFontTextToUtf8(text);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 

@@ -60,7 +60,7 @@ std::vector<KeyMapZone> BuildKeyMap(const SoundFontModel& model, int instrument)
                          .velHi = std::max(velA, velB),
                          .rootKey = RootKeyOf(zone, sample),
                          .sampleNdx = zone.sampleNdx,
-                         .sampleName = sample ? Latin1ToUtf8(DisplayText(sample->achSampleName))
+                         .sampleName = sample ? SoundFontTextToUtf8(DisplayText(sample->achSampleName))
                                               : std::string()});
     }
     return zones;

@@ -57,7 +57,7 @@ std::vector<PresetLayer> BuildPresetLayers(const SoundFontModel& model, int pres
             {.bag = bag,
              .instrument = instrument,
              .instrumentName =
-                 known ? Latin1ToUtf8(DisplayText(
+                 known ? SoundFontTextToUtf8(DisplayText(
                              model.InstHeaders[static_cast<std::size_t>(instrument)].achInstName))
                        : std::string(),
              .keyLo = ranges.keyLo,

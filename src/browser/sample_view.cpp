@@ -86,7 +86,7 @@ std::optional<SampleFacts> SampleFactsOf(const SoundFontModel& model, int sample
     if (!s) return std::nullopt;
     const std::uint64_t points = PointCount(*s);
     SampleFacts facts;
-    facts.name = Latin1ToUtf8(DisplayText(s->achSampleName));
+    facts.name = SoundFontTextToUtf8(DisplayText(s->achSampleName));
     facts.length = std::to_string(points) + " points";
     if (s->dwSampleRate != 0) facts.length += ", " + SecondsText(points, s->dwSampleRate);
     facts.rate = std::to_string(s->dwSampleRate) + " Hz";

@@ -49,7 +49,7 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
-std::string Latin1ToUtf8(std::string_view text) {
+std::string SoundFontTextToUtf8(std::string_view text) {
     if (IsValidUtf8(text)) return std::string(text);
     std::string out;
     out.reserve(text.size() * 2);

@@ -15,7 +15,7 @@ namespace zelvo::cli {
 namespace {
 
 std::string Shown(const std::string& text) {
-    return Latin1ToUtf8(DisplayText(text));
+    return SoundFontTextToUtf8(DisplayText(text));
 }
 
 std::string Fixed(double value, const char* format = "%+.2f") {

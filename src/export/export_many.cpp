@@ -51,7 +51,7 @@ ExportManySummary ExportManyInstruments(const SoundFontModel& model,
     try {
         for (const int i : instruments) {
             const std::string name = InstrumentName(model, i);
-            step.instrument = Latin1ToUtf8(name);
+            step.instrument = SoundFontTextToUtf8(name);
             step.bytesWritten = step.bytesTotal = 0;
             report();
             // The file-name rule of every export, then a number for a name given before.

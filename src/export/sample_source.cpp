@@ -6,6 +6,7 @@
 #include "browser/text_encoding.h"
 
 #include "export/export_files.h"
+#include "export/sample_conversion.h"
 #include "export/vorbis_decode.h"
 #include "export/write_stuff.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 [[noreturn]] void Refuse(const sfSample& sample, const std::string& why) {
     throw ExportError(ExportError::Kind::Refused,
-                      "Sample \"" + Latin1ToUtf8(DisplayText(sample.achSampleName)) + "\" " + why);
+                      "Sample \"" + SoundFontTextToUtf8(DisplayText(sample.achSampleName)) + "\" " + why);
 }
 
 // A compressed sample's dwStart and dwEnd are byte offsets of its stream; its
@@ -69,6 +70,25 @@ SampleSound ReadSampleSound(const SoundFontModel& model, int sampleNdx,
         sound.points[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(low | high << 8));
     }
     SetLoopFromHeader(sound, sample);
+    return sound;
+}
+
+SampleSound ReadConvertedSampleSound(const SoundFontModel& model, int sampleNdx,
+                                     const std::string& soundFontPath) {
+    SampleSound sound = ReadSampleSound(model, sampleNdx, soundFontPath);
+    // The conversion plans from a header; this one describes the points read.
+    sfSample placed = model.SampleHeaders[static_cast<std::size_t>(sampleNdx)];
+    placed.dwStart = 0;
+    placed.dwEnd = static_cast<std::uint32_t>(sound.points.size());
+    placed.dwStartloop = sound.loopStart;
+    placed.dwEndloop = sound.loopEnd;
+    placed.dwSampleRate = sound.rate;
+    const SampleConversion conversion = PlanSampleConversion(placed, true);
+    if (!conversion.Resampled()) return sound;
+    sound.points = ConvertSamplePoints(sound.points, conversion).points;
+    sound.rate = conversion.toRate;
+    sound.loopStart = static_cast<std::uint32_t>(conversion.outLoopStart);
+    sound.loopEnd = static_cast<std::uint32_t>(conversion.outLoopEnd);
     return sound;
 }
 

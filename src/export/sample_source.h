@@ -18,6 +18,12 @@ namespace zelvo {
 SampleSound ReadSampleSound(const SoundFontModel& model, int sampleNdx,
                             const std::string& soundFontPath);
 
+// The same sound as the wave file will hold it when the export converts: at
+// 44,100 Hz, its loop a whole number of points. What the preview draws and
+// plays, so that the user hears what the EX5/7 will get.
+SampleSound ReadConvertedSampleSound(const SoundFontModel& model, int sampleNdx,
+                                     const std::string& soundFontPath);
+
 class InputFile;
 
 // How a sample's points are stored in the SoundFont, as the report names it.
