@@ -1,7 +1,8 @@
 // Writes the seed corpus: small files from the test builder and real
 // SoundFonts with their sample data cut away, each checked to load; with
-// --sparse, the same files with their sample data as a hole and files that
-// declare gigabytes they do not hold; with --waves, exported waves.
+// --sparse, the same files with their sample data as a hole, a built file
+// with each chunk grown by a hole, and files that declare gigabytes they do
+// not hold; with --waves, exported waves.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -11,12 +12,14 @@
 
 #include "export/write_stuff.h"
 #include "load_helpers.h"
+#include "seed_files.h"
 #include "sf2_builder.h"
 #include "soundfont/errors.h"
-#include "sparse_input.h"
+#include "sparse_file.h"
 
 namespace fs = std::filesystem;
 using namespace zelvo::testing;
+using namespace zelvo::fuzzing;
 
 namespace {
 
@@ -37,70 +40,10 @@ std::string SmallInstrumentFile() {
     return b.Build();
 }
 
-std::uint32_t Le32(const std::string& file, std::size_t at) {
-    return zelvo::fuzzing::Le32At(file, at);
-}
-
-std::string Le32Text(std::uint32_t value) {
-    std::string out;
-    AppendLe(out, value, 4);
-    return out;
-}
-
-struct SampleData {
-    std::size_t at = 0;  // offset of the smpl chunk's data
-    std::uint32_t size = 0;
-};
-
 // The smpl chunk of a real file, which comes first in its sdta list.
 SampleData SampleDataOf(const std::string& path) {
     const ChunkInfo smpl = WalkRiff(path).chunks.at("smpl");
     return {static_cast<std::size_t>(smpl.dataOffset), smpl.size};
-}
-
-// The file with its sample data cut away and an empty "smpl" chunk; the
-// sdta list and the RIFF chunk shrink with it, so the file stays well formed.
-std::string WithoutSampleData(std::string file, SampleData smpl) {
-    const std::uint32_t cut = smpl.size + smpl.size % 2;
-    file.erase(smpl.at, cut);
-    PutLe(file, smpl.at - 4, 0, 4);
-    for (const std::size_t sizeField : {smpl.at - 16, std::size_t{4}}) {
-        PutLe(file, sizeField, Le32(file, sizeField) - cut, 4);
-    }
-    return file;
-}
-
-// The file with its sample data as a hole of the same length: it loads as
-// the whole file does, from a file as large, with only its header chunks written.
-std::string SampleDataAsHole(const std::string& file, SampleData smpl) {
-    std::string bytes = file.substr(0, smpl.at) + file.substr(smpl.at + smpl.size);
-    return zelvo::fuzzing::EncodeSparseInput(smpl.size, smpl.at, bytes);
-}
-
-struct ChunkKind {
-    const char* id;
-    const char* list;
-    std::uint32_t recordSize;  // 2 for INFO texts and sample data
-};
-
-// The chunks of a built file, each grown by a hole of about 1 GiB that is a
-// whole number of its records.
-constexpr ChunkKind kGrownChunks[] = {
-    {"ifil", "INFO", 2}, {"INAM", "INFO", 2},  {"ICMT", "INFO", 2},  {"smpl", "sdta", 2},
-    {"phdr", "pdta", 38}, {"pbag", "pdta", 4}, {"pmod", "pdta", 10}, {"pgen", "pdta", 4},
-    {"inst", "pdta", 22}, {"ibag", "pdta", 4}, {"imod", "pdta", 10}, {"igen", "pdta", 4},
-    {"shdr", "pdta", 46}};
-
-// The file with chunk id grown by a hole at the end of its data, its list and
-// the RIFF chunk grown with it: sizes that agree, of data the file does not hold.
-std::string ChunkGrownByHole(std::string file, const ChunkKind& chunk) {
-    const std::uint32_t hole = (1u << 30) / chunk.recordSize * chunk.recordSize;
-    const std::size_t at = FindChunk(file, chunk.id);
-    const std::size_t holeAt = at + 8 + Le32(file, at + 4);
-    for (const std::size_t sizeField : {at + 4, FindChunk(file, chunk.list) - 4, std::size_t{4}}) {
-        PutLe(file, sizeField, Le32(file, sizeField) + hole, 4);
-    }
-    return zelvo::fuzzing::EncodeSparseInput(hole, holeAt, file);
 }
 
 // Checks that a seed loads: seeds the reader refuses leave the fuzzer
@@ -146,7 +89,7 @@ std::vector<std::pair<std::string, std::string>> HugeDeclarations() {
     };
     std::vector<std::pair<std::string, std::string>> seeds;
     for (const auto& [name, head] : heads) {
-        seeds.emplace_back(name, zelvo::fuzzing::EncodeSparseInput(kFileSize - head.size(), head.size(), head));
+        seeds.emplace_back(name, EncodeSparseInput(kFileSize - head.size(), head.size(), head));
     }
     return seeds;
 }
@@ -176,9 +119,7 @@ int main(int argc, char** argv) {
         Write(dir, name, bytes);
     };
     if (sparse) {
-        const std::size_t smpl = FindChunk(instrument, "smpl") + 8;
-        Write(dir, "instrument.sparse",
-              SampleDataAsHole(instrument, {smpl, Le32(instrument, smpl - 4)}));
+        Write(dir, "instrument.sparse", SampleDataAsHole(instrument, BuiltSampleData(instrument)));
         for (const auto& [name, bytes] : HugeDeclarations()) Write(dir, name, bytes);
         for (const ChunkKind& chunk : kGrownChunks) {
             Write(dir, std::string("grown-") + chunk.id + ".sparse", ChunkGrownByHole(instrument, chunk));

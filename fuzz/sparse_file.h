@@ -4,11 +4,17 @@
 // the bytes. The file is the bytes with the hole, reading as zeros, inserted.
 #pragma once
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace zelvo::fuzzing {
 
@@ -42,6 +48,36 @@ inline std::string EncodeSparseInput(std::uint64_t holeLength, std::size_t holeA
         for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
     }
     return out.append(bytes);
+}
+
+namespace detail {
+
+inline void WriteAt(int fd, std::string_view bytes, std::uint64_t at) {
+    if (bytes.empty()) return;
+    const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(at));
+    if (written != static_cast<ssize_t>(bytes.size())) {
+        throw std::system_error(errno, std::generic_category(), "pwrite");
+    }
+}
+
+}  // namespace detail
+
+// The bytes before the hole, the hole as the file's grown size, then the
+// bytes after it: the hole takes no disk space.
+inline void WriteSparseFile(const std::string& path, const SparseInput& input) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) throw std::system_error(errno, std::generic_category(), "open " + path);
+    try {
+        detail::WriteAt(fd, input.bytes.substr(0, input.holeAt), 0);
+        if (::ftruncate(fd, static_cast<off_t>(input.FileSize())) != 0) {
+            throw std::system_error(errno, std::generic_category(), "ftruncate");
+        }
+        detail::WriteAt(fd, input.bytes.substr(input.holeAt), input.holeAt + input.holeLength);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0) throw std::system_error(errno, std::generic_category(), "close");
 }
 
 }  // namespace zelvo::fuzzing
