@@ -23,7 +23,7 @@ struct LargestInstrument {
     std::string soundFont;
     SoundFontModel model;
     int instrument = 0;
-    std::string nodeText;
+    std::string name;
     std::uint64_t bytes = 0;
 };
 
@@ -35,11 +35,10 @@ std::optional<LargestInstrument> LoadLargest() {
     OpenSoundFont(largest.model, largest.soundFont, tree);
     for (int i = 1; i <= largest.model.InstCount; ++i) {
         if (largest.model.InstZoneTable[i].zoneCount == 0) continue;
-        const std::string text = DisplayText(largest.model.InstHeaders[i].achInstName);
-        const std::uint64_t bytes = PlanWaveFile(largest.model, i, text).SampleDataBytes();
+        const std::uint64_t bytes = PlanWaveFile(largest.model, i).SampleDataBytes();
         if (bytes > largest.bytes) {
             largest.instrument = i;
-            largest.nodeText = text;
+            largest.name = InstrumentName(largest.model, i);
             largest.bytes = bytes;
         }
     }
@@ -63,11 +62,10 @@ void ExportLargestInstrument(benchmark::State& state) {
     if (!largest) return state.SkipWithError("FluidR3_GM.sf2 is not installed");
     const std::string out = OutputPath("export.s1m");
     for (auto _ : state) {
-        ExportInstrumentToWave(largest->model, largest->instrument, largest->nodeText,
-                               largest->soundFont, out);
+        ExportInstrumentToWave(largest->model, largest->instrument, largest->soundFont, out);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * largest->bytes));
-    state.SetLabel(largest->nodeText + ", " + std::to_string(largest->bytes) + " bytes");
+    state.SetLabel(largest->name + ", " + std::to_string(largest->bytes) + " bytes");
     fs::remove_all(fs::path(out).parent_path());
 }
 

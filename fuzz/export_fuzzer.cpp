@@ -26,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (int i = 1; i <= model.InstCount; ++i) {
         try {
-            zelvo::ExportInstrumentToWave(model, i, zelvo::DisplayText(model.InstHeaders[i].achInstName),
-                                          input, output);
+            zelvo::ExportInstrumentToWave(model, i, input, output);
             if (std::filesystem::file_size(output) < 69766) __builtin_trap();
         } catch (const zelvo::ExportError&) {
         }

@@ -65,7 +65,7 @@ void WriteWave(const fs::path& dir, const std::string& name, const std::string& 
     zelvo::SoundFontModel model;
     zelvo::MemoryTree tree;
     zelvo::OpenSoundFont(model, sf2.string(), tree);
-    zelvo::ExportInstrumentToWave(model, n, "Seed", sf2.string(), (dir / name).string());
+    zelvo::ExportInstrumentToWave(model, n, sf2.string(), (dir / name).string());
     fs::remove(sf2);
 }
 

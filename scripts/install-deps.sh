@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Zelvo needs for a build (and, with --test,
-# for its tests), skipping those already present.
+# for its tests; with --package, for building its Debian package), skipping
+# those already present.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev)
-if [[ "${1:-}" == "--test" ]]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-             timgm6mb-soundfont fluid-soundfont-gm fluid-soundfont-gs opl3-soundfont
-             csound-soundfont avldrums.lv2-soundfont)
-fi
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev scdoc libvorbis-dev)
+for option in "$@"; do
+  case $option in
+    --test)
+      packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+                 timgm6mb-soundfont fluid-soundfont-gm fluid-soundfont-gs opl3-soundfont
+                 csound-soundfont avldrums.lv2-soundfont
+                 desktop-file-utils appstream man-db shared-mime-info xdg-utils
+                 fluidr3mono-gm-soundfont musescore-general-soundfont-small) ;;
+    --package)
+      packages+=(dpkg-dev file) ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

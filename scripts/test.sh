@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Zelvo with its tests and runs every one of them: the normal build,
-# then (with clang) the whole suite under AddressSanitizer and UBSan, and a
-# short run of each fuzz target.
+# the Debian package installed and checked (as root), then (with clang) the
+# whole suite under AddressSanitizer and UBSan, and a short run of each fuzz
+# target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --test
@@ -12,6 +13,13 @@ echo "== Build and test"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_BUILD_TESTS=ON -DZELVO_BUILD_BENCH=ON
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs"
+
+echo "== Debian package: build, install, check, remove"
+if ((EUID != 0)); then
+  echo "not root: the package is not installed and checked"
+else
+  scripts/package-check.sh
+fi
 
 if ! command -v clang++ >/dev/null; then
   echo "clang++ not found: sanitizer build and fuzzing skipped"

@@ -4,9 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "allocation_limit.h"
+#include "export/unique_names.h"
 #include "load_helpers.h"
 #include "sf2_builder.h"
 
@@ -65,7 +76,9 @@ TEST(Cli, WrongCommandLinesAreUsageErrors) {
         {}, {"frobnicate"}, {"tree"}, {"info", "a", "b"}, {"export", "x.sf2"},
         {"export", "x", "1", "a", "b"}, {"export", "x", "x"}, {"export", "x", "-1"},
         {"export", "x", "1x"}, {"export", "x", ""}, {"details", "x"}, {"inspect"},
-        {"inspect", "a.s1m", "b"}};
+        {"inspect", "a.s1m", "b"}, {"export", "x", "1", "--all"}, {"export", "x", "--all"},
+        {"export", "--all", "x", "d"}, {"tree", "--all"}, {"info", "-v"},
+        {"details", "x", "--all"}, {"export", "x", "1", "-o"}, {"inspect", "-x"}};
     // clang-format on
     for (const std::vector<std::string>& args : lines) {
         const CliRun run = Cli(args);
@@ -73,6 +86,10 @@ TEST(Cli, WrongCommandLinesAreUsageErrors) {
         EXPECT_NE(run.err.find("usage: zelvo-cli"), std::string::npos);
     }
     EXPECT_EQ(Cli({"--help"}).status, 0);
+    const CliRun version = Cli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("zelvo-cli \\d+\\.\\d+\\.\\d+\n")))
+        << version.out;
 }
 
 TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {
@@ -83,7 +100,8 @@ TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {
     const TempFile truncated(cut, "cut.sf2"), notSf2(wave, "wave.sf2");
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"tree", "/nonexistent/x.sf2"}, "No such file or directory"},
-        {{"tree", somewhere.folder()}, "Is a directory"},
+        {{"tree", somewhere.folder()}, "it is a folder, not a regular file"},
+        {{"info", "/dev/null"}, "it is a character device, not a regular file"},
         {{"info", truncated.path()}, "Error in SoundFont File"},
         {{"tree", notSf2.path()}, "Error in SoundFont File"},
         {{"export", "/nonexistent/x.sf2", "1"}, "No such file or directory"},
@@ -104,7 +122,7 @@ TEST(ExportCli, ExportsOneInstrumentBesideTheSoundFontOrToOutOrRefusesWritingNot
     const std::string path = sf2.path().string(), out = (sf2.folder() / "chosen").string();
     const std::vector<std::pair<std::string, std::string>> failures = {
         {"0", "zelvo-cli: There is no instrument 0 in this SoundFont.\n"},
-        {"99999999999", "zelvo-cli: There is no instrument 2147483647 in this SoundFont.\n"},
+        {"099999999999", "zelvo-cli: There is no instrument 099999999999 in this SoundFont.\n"},
         {"5", "zelvo-cli: Instrument has no samples\n"},
         {"6", kRomRefusal}};
     for (const auto& [number, message] : failures) {
@@ -115,7 +133,7 @@ TEST(ExportCli, ExportsOneInstrumentBesideTheSoundFontOrToOutOrRefusesWritingNot
     EXPECT_EQ(std::distance(fs::directory_iterator(sf2.folder()), {}), 1);  // the SoundFont
 
     const CliRun beside = Cli({"export", path, "3"});
-    const std::string proposed = (sf2.folder() / "A_B:C?\xC3\xA9.s1m").string();
+    const std::string proposed = (sf2.folder() / "A_B_C_\xC3\xA9.s1m").string();
     EXPECT_EQ(std::make_tuple(beside.status, beside.out),
               std::make_tuple(0, "File  " + proposed + "  was saved\n"));
     EXPECT_EQ(ReadWholeFile(proposed).size(), 69766u + 200);
@@ -143,6 +161,168 @@ TEST(ExportCli, AllWritesEveryInstrumentWithZonesUnderSafeUniqueNames) {
     const CliRun all = Cli({"export", latin.path().string(), "--all", latin.folder().string()});
     EXPECT_EQ(std::make_tuple(all.status, all.err), std::make_tuple(0, ""));
     EXPECT_TRUE(fs::exists(latin.folder() / "Inst.s1m"));
+}
+
+// Names no terminal line or file name can take as they are.
+std::string StrangeNamesFile() {
+    Sf2Builder b;
+    b.Info("INAM", "Bank\tName").Info("ICMT", "One\r\nTwo\tThree\x1B[0m\x85");
+    b.Sample({.name = "Esc\x1B", .end = 10}).SamplePoints(std::vector<std::int16_t>(10, 1));
+    for (const char* name : {"Line\nBreak", "Tab\tName", "\x1B[31mRed", "A/B", "", ".", "..",
+                             " . ", "Caf\xC3\xA9", "Caf\xE9", "Next\x85Line"})
+        b.Instrument({name, {{{SampleId(0)}}}});
+    return b.Preset({"Pre\nset", 0, 0, {{{InstrumentId(0)}}}}).Build();
+}
+
+TEST(Cli, ControlCharactersArePrintedEscapedAndNeverReachAFileName) {
+    const TempFile sf2(StrangeNamesFile());
+    const std::string path = sf2.path().string();
+    const std::string tree = Cli({"tree", path}).out;
+    EXPECT_EQ(std::count(tree.begin(), tree.end(), '\n'), 1 + 3 + (1 + 2 * 11) + 2 + 1);
+    for (const char* line : {"\n    nodeP1\tPre\\x0Aset\n", "\n    nodeI1\tLine\\x0ABreak\n",
+                             "\n    nodeI2\tTab\\x09Name\n", "\n    nodeI3\t\\x1B[31mRed\n",
+                             "\n    nodeI9\tCaf\xC3\xA9\n", "\n    nodeI10\tCaf\xC3\xA9\n",
+                             "\n    nodeI11\tNext\\x85Line\n", "\n    nodeS1\tEsc\\x1B\n"}) {
+        EXPECT_NE(tree.find(line), std::string::npos) << line;
+    }
+    EXPECT_EQ(Cli({"details", path, "PGene1"}).out,
+              "Gen Nr\tGenerator\tAmount\n1\tinstrument\tLine\\x0ABreak\n");
+    const std::string info = Cli({"info", path}).out;
+    EXPECT_NE(info.find("\nBank Name: Bank\tName\n"), std::string::npos);
+    EXPECT_TRUE(info.ends_with("\nComments: One\r\nTwo\tThree\\x1B[0m\\x85\n"));
+
+    const CliRun dots = Cli({"export", path, "7"});
+    EXPECT_EQ(dots.out, "File  " + (sf2.folder() / "Instrument 7.s1m").string() + "  was saved\n");
+    const fs::path all = sf2.folder() / "all";
+    EXPECT_EQ(Cli({"export", path, "--all", all.string()}).status, 0);
+    std::vector<std::string> names;
+    for (const auto& file : fs::directory_iterator(all)) names.push_back(file.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "A_B.s1m", "Caf\xC3\xA9 (2).s1m", "Caf\xC3\xA9.s1m", "Instrument 5.s1m",
+                         "Instrument 6.s1m", "Instrument 7.s1m", "Instrument 8.s1m",
+                         "Line_Break.s1m", "Next_Line.s1m", "Tab_Name.s1m", "_[31mRed.s1m"}));
+}
+
+TEST(Cli, FailedWritesToStandardOutputExitWithOne) {
+    const TempFile sf2(LatinFile());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"tree", sf2.path()}, {"--help"}}) {
+        std::ofstream full("/dev/full");
+        std::ostringstream err;
+        EXPECT_EQ(cli::RunCli(args, full, err), 1);
+        EXPECT_EQ(err.str(), "zelvo-cli: cannot write the output: No space left on device\n");
+    }
+}
+
+// Memory runs out in the middle of a load of 40,000 samples.
+TEST(Cli, RunningOutOfMemoryWhileLoadingIsReported) {
+    Sf2Builder b;
+    for (int s = 0; s < 40000; ++s) b.Sample({.name = "S" + std::to_string(s)});
+    const TempFile sf2(b.Build());
+    CliRun run;
+    {
+        const AllocationLimit limit(512 * 1024);
+        run = Cli({"tree", sf2.path()});
+    }
+    EXPECT_EQ(std::make_tuple(run.status, run.out, run.err),
+              std::make_tuple(1, "", "zelvo-cli: not enough memory to load " +
+                                         sf2.path().string() + "\n"));
+    EXPECT_EQ(Cli({"tree", sf2.path()}).status, 0);
+}
+
+// 20,000 instruments of one name against 20,000 of different names: with
+// a search from " (2)" for each repeat, the first take thousands of times
+// longer.
+TEST(ExportCli, RepeatedNamesCostWhatDifferentNamesDo) {
+    const auto seconds = [](bool same) {
+        const auto start = std::chrono::steady_clock::now();
+        UniqueNames names;
+        for (int i = 0; i < 20000; ++i) {
+            const std::string name = same ? "Piano" : "Piano " + std::to_string(i);
+            names.Take(name, names.Propose(name));
+        }
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    // The best of a few runs, against a loaded machine; a run a hundred
+    // times too slow needs no second.
+    const double distinct = std::min({seconds(false), seconds(false), seconds(false)});
+    double same = seconds(true);
+    for (int run = 1; run < 3 && same > 10 * distinct && same < 100 * distinct; ++run)
+        same = std::min(same, seconds(true));
+    EXPECT_LT(same, 10 * distinct) << same << " s against " << distinct << " s";
+    UniqueNames names;
+    names.Take("Piano (3)", names.Propose("Piano (3)"));
+    std::vector<std::string> given;
+    for (int i = 0; i < 4; ++i) {
+        const NameChoice choice = names.Propose("Piano");
+        if (i != 1) names.Take("Piano", choice);  // the second export fails
+        given.push_back(choice.name);
+    }
+    EXPECT_EQ(given, (std::vector<std::string>{"Piano", "Piano (2)", "Piano (2)", "Piano (4)"}));
+}
+
+// zelvo-cli run as a program, its standard output sent to outPath.
+struct ProgramRun {
+    int status = -1;  // -1: killed after five seconds or by a signal
+    std::string err;
+    double seconds = 0;
+};
+
+ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& outPath,
+                      rlim_t fileSizeLimit = RLIM_INFINITY) {
+    const TempFile errFile("");
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errFile.path().c_str(), O_WRONLY | O_TRUNC);
+        const rlimit limit{fileSizeLimit, fileSizeLimit};
+        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+            ::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            ::_exit(126);
+        }
+        std::vector<char*> argv{const_cast<char*>(ZELVO_CLI_PATH)};
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execv(ZELVO_CLI_PATH, argv.data());
+        ::_exit(127);
+    }
+    ProgramRun run;
+    int status = 0;
+    for (int tries = 0; tries < 500 && ::waitpid(pid, &status, WNOHANG) != pid; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (tries == 499) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+        }
+    }
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    run.err = ReadWholeFile(errFile.path());
+    return run;
+}
+
+TEST(CliProgram, SpecialFilesAreRefusedAtOnceAndFullDisksAreErrors) {
+    const TempFile sf2(BankFile());
+    const fs::path fifo = sf2.folder() / "fifo.sf2", out = sf2.folder() / "out.s1m";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const ProgramRun piped = RunProgram({"tree", fifo}, "/dev/null");
+    EXPECT_EQ(std::make_tuple(piped.status, piped.err),
+              std::make_tuple(1, "zelvo-cli: cannot open " + fifo.string() +
+                                     ": it is a FIFO, not a regular file\n"));
+    EXPECT_LT(piped.seconds, 1.0);
+
+    const ProgramRun full = RunProgram({"tree", sf2.path()}, "/dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("zelvo-cli: cannot write the output"), std::string::npos) << full.err;
+
+    std::ofstream(out) << "old";
+    const ProgramRun limited = RunProgram({"export", sf2.path(), "1", out}, "/dev/null", 50000);
+    EXPECT_EQ(std::make_tuple(limited.status, limited.err),
+              std::make_tuple(1, "zelvo-cli: Cannot write " + out.string() + ": File too large\n"));
+    EXPECT_EQ(ReadWholeFile(out), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(sf2.folder()), {}), 3);
 }
 
 // Keys as note names and numbers, stored pan and tunes, loops in points.

@@ -9,6 +9,7 @@
 
 #include "export/write_stuff.h"
 #include "load_helpers.h"
+#include "ogg_streams.h"
 #include "sf2_builder.h"
 #include "soundfont/tree_keys.h"
 
@@ -177,8 +178,7 @@ protected:
     }
     std::string Out() const { return (sf2_->folder() / "out.s1m").string(); }
     std::string Run(int instrument = 1, const ExportProgress& progress = {}) {
-        ExportInstrumentToWave(model_, instrument, NodeTextOf(instrument), sf2_->path().string(),
-                               Out(), progress);
+        ExportInstrumentToWave(model_, instrument, sf2_->path().string(), Out(), progress);
         return ReadWholeFile(Out());
     }
     WaveFields Expected(int instrument = 1) const {
@@ -189,7 +189,7 @@ protected:
                       std::string soundFont = "", std::string out = "") {
         std::ofstream(Out()) << "old";
         try {
-            ExportInstrumentToWave(model_, instrument, NodeTextOf(instrument),
+            ExportInstrumentToWave(model_, instrument,
                                    soundFont.empty() ? sf2_->path().string() : soundFont,
                                    out.empty() ? Out() : out);
         } catch (const ExportError& e) {
@@ -342,7 +342,8 @@ TEST_F(Export, RefusesWhatTheFileCannotHoldBeforeWritingAnything) {
              .Instrument({"Fits", {{{SampleId(6)}}}}));
     EXPECT_EQ(Error(1), "Instrument has no samples");
     EXPECT_NE(Error(2).find("\"InRom\" of instrument \"Uses2\" lies in ROM"), std::string::npos);
-    EXPECT_NE(Error(3).find("\"Packed\" of instrument \"Uses3\" is compressed"), std::string::npos);
+    EXPECT_NE(Error(3).find("\"Packed\" of instrument \"Uses3\" is not an Ogg Vorbis stream"),
+              std::string::npos);
     EXPECT_NE(Error(4).find("\"Beyond\" of instrument \"Uses4\" reaches past the sample data"),
               std::string::npos);
     EXPECT_NE(Error(5).find("loop length (16777216)"), std::string::npos);
@@ -388,6 +389,56 @@ TEST_F(Export, CopiesInBlocksOverALongerFileAndReportsProgressPerBlock) {
     ExpectSameWave(ParseWave(file), Expected());
 }
 
+// Compressed samples: written as their decoded points, once each, with loop
+// points that count from the start of those points.
+TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
+    const std::vector<float> sine = TestSignal(20000), chord = TestSignal(9001, 22050);
+    Sf2Builder b;
+    b.Info("ifil", {"\x03\x00\x01\x00", 4})
+        .CompressedSample({.name = "Sine", .startLoop = 1000, .endLoop = 19000},
+                          EncodeVorbis(sine, 1))
+        .CompressedSample({.name = "Chord", .startLoop = 300, .endLoop = 8000, .rate = 22050},
+                          EncodeVorbis(chord, 1, 22050));
+    Load(b.Instrument({"Ogg",
+                       {{{KeyRange(0, 59), SampleId(0)}},
+                        {{KeyRange(60, 90), SampleId(1)}},
+                        {{KeyRange(91, 127), SampleId(0)}}}}));
+    const WaveFields w = ParseWave(Run());
+    ASSERT_EQ(w.samples.size(), 2u);
+    EXPECT_EQ(w.entries[2][0], 0x4000);  // the third zone plays the first sample again
+    // Loop position, flag, loop start, loop length, root key, start, points
+    // after the loop, slot, size; the second sample's loop lies 20000 points on.
+    EXPECT_EQ(w.samples[0].second,
+              (std::vector<std::int64_t>{0xFC0000 | 500, 0x40, 1000, 18000, 60, 0, 1000, 0, 40000}));
+    EXPECT_EQ(w.samples[1].second, (std::vector<std::int64_t>{0xFC0000 | 10150, 0x40, 300, 7700,
+                                                               60, 0, 1001, 1, 18002}));
+    std::vector<std::int16_t> points;
+    for (std::size_t i = 0; i + 1 < w.data.size(); i += 2)
+        points.push_back(static_cast<std::int16_t>(Be(w.data, i, 2)));
+    ASSERT_EQ(points.size(), 29001u);
+    EXPECT_GE(Correlation({points.begin(), points.begin() + 20000}, sine), 0.99);
+    EXPECT_GE(Correlation({points.begin() + 20000, points.end()}, chord), 0.99);
+}
+
+// Before anything is written; a good sample played first changes nothing.
+TEST_F(Export, CompressedSamplesThatDoNotDecodeRefuseTheInstrumentByName) {
+    const std::string mono = EncodeVorbis(TestSignal(5000), 1);
+    Sf2Builder b;
+    b.CompressedSample({.name = "Good"}, mono)
+        .CompressedSample({.name = "Stereo"}, EncodeVorbis(std::vector<float>(6000, 0.1f), 2))
+        .CompressedSample({.name = "Cut"}, mono.substr(0, mono.size() - 1))
+        .Sample({.name = "Past", .start = 100, .end = 1u << 20, .type = 0x11});
+    for (const int s : {1, 2, 3})
+        b.Instrument({"Uses" + std::to_string(s), {{{SampleId(0)}}, {{SampleId(s)}}}});
+    Load(b);
+    EXPECT_EQ(Error(1), "Sample \"Stereo\" of instrument \"Uses1\" has 2 channels; only "
+                        "one-channel samples can be exported.");
+    EXPECT_EQ(Error(2), "Sample \"Cut\" of instrument \"Uses2\" has a damaged or incomplete "
+                        "Ogg Vorbis stream.");
+    EXPECT_EQ(Error(3), "Sample \"Past\" of instrument \"Uses3\" reaches past the sample data: "
+                        "its stream ends at byte 1048576 of " + std::to_string(model_.SmplSize) + ".");
+}
+
 // Real instruments against expectations computed from their records.
 class RealExport : public Export, public ::testing::WithParamInterface<std::string> {};
 
@@ -399,7 +450,7 @@ TEST_P(RealExport, EveryInstrumentMatchesItsRecords) {
     sf2_ = std::make_unique<TempFile>("");
     for (int i = 1; i <= model_.InstCount; ++i) {
         SCOPED_TRACE("instrument " + std::to_string(i) + " " + NodeTextOf(i));
-        ExportInstrumentToWave(model_, i, NodeTextOf(i), path, Out());
+        ExportInstrumentToWave(model_, i, path, Out());
         ExpectSameWave(ParseWave(ReadWholeFile(Out())), Expected(i));
         if (HasFailure()) break;
     }

@@ -112,6 +112,15 @@ public:
         samples_.push_back(std::move(s));
         return *this;
     }
+    // A compressed sample: stream goes after the sample data so far, and
+    // start and end become its byte offsets there. Loop points stay as given.
+    Sf2Builder& CompressedSample(SampleDef s, std::string_view stream) {
+        s.start = static_cast<std::uint32_t>(smpl_.size());
+        s.end = static_cast<std::uint32_t>(smpl_.size() + stream.size());
+        s.type |= 0x0010;
+        smpl_ += stream;
+        return Sample(std::move(s));
+    }
     Sf2Builder& SampleBytes(std::string bytes) {
         smpl_ = std::move(bytes);
         return *this;

@@ -11,7 +11,6 @@
 #include "export/write_stuff.h"
 #include "load_helpers.h"
 #include "sf2_builder.h"
-#include "soundfont/tree_keys.h"
 
 namespace zelvo::testing {
 namespace {
@@ -46,8 +45,7 @@ protected:
         SoundFontModel model;
         MemoryTree tree;
         OpenSoundFont(model, sf2_->path().string(), tree);
-        ExportInstrumentToWave(model, n, NodeText(tree, NodeKey(kInstrumentsKey, n)),
-                               sf2_->path().string(), Out());
+        ExportInstrumentToWave(model, n, sf2_->path().string(), Out());
         return ReadWholeFile(Out());
     }
     std::string Out() const { return (sf2_->folder() / "out.s1m").string(); }
@@ -195,7 +193,7 @@ TEST_F(WaveReader, ReadsEveryInstrumentOfARealSoundFont) {
     OpenSoundFont(m, path, tree);
     sf2_ = std::make_unique<TempFile>("");
     for (int i = 1; i <= m.InstCount; ++i) {
-        ExportInstrumentToWave(m, i, NodeText(tree, NodeKey(kInstrumentsKey, i)), path, Out());
+        ExportInstrumentToWave(m, i, path, Out());
         const WaveFileContents w = ReadWaveFile(Out());
         const InstZoneInfo& info = m.InstZoneTable[static_cast<std::size_t>(i)];
         std::size_t k = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
 #include <system_error>
 
 #include <QApplication>
@@ -32,6 +33,8 @@
 #include "app/soundfont_text.h"
 #include "app/frm_info.h"
 #include "app/other.h"
+#include "app/recent_files.h"
+#include "app/soundfont_drop.h"
 #include "export/export_texts.h"
 #include "export/write_stuff.h"
 #include "soundfont/errors.h"
@@ -131,7 +134,8 @@ frmMain::frmMain(SoundFontModel& model, QWidget* parent)
     };
     OpenHelpFile = OpenWithDesktop;
     EndProgram = [](int status) { QCoreApplication::exit(status); };
-    HelpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Zelvo.chm");
+    HelpFile = ManualFile();
+    new SoundFontDrop(*this, [this](const QString& path) { OpenFile(path); });
 
     BuildMenus();
     BuildToolbar();
@@ -152,6 +156,11 @@ void frmMain::BuildMenus() {
     mnufile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFileOpen = item(mnufile, "&Open...", &frmMain::mnuFileOpen_Click, kImageOpen);
     mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFileRecent = new RecentFilesMenu(this);
+    mnufile->addMenu(mnuFileRecent);
+    mnuFileRecent->Fill();
+    connect(mnufile, &QMenu::aboutToShow, mnuFileRecent, &RecentFilesMenu::Fill);
+    connect(mnuFileRecent, &RecentFilesMenu::FileChosen, this, &frmMain::OpenFile);
     mnuFileBar5 = mnufile->addSeparator();
     mnuFileExit = item(mnufile, "E&xit", &frmMain::mnuFileExit_Click, kImageExit);
 
@@ -354,8 +363,15 @@ void frmMain::mnuFileOpen_Click() {
         SetStatusText(kReady);
         return;
     }
-    lastOpenFileName_ = path;
-    LoadChosenFile(path);
+    OpenFile(path);
+}
+
+void frmMain::OpenFile(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    lastOpenFileName_ = absolute;
+    ClearDetails();
+    LoadChosenFile(absolute);
+    if (!model_.FileName.empty()) RememberRecentFile(absolute);
 }
 
 void frmMain::LoadChosenFile(const QString& path) {
@@ -377,6 +393,10 @@ void frmMain::LoadChosenFile(const QString& path) {
     } catch (const FileAccessError& e) {
         busy.Release();
         ShowLoadFailure(QStringLiteral("Error in SoundFont File: ") + QFile::decodeName(e.what()));
+        return;
+    } catch (const std::bad_alloc&) {
+        busy.Release();
+        ShowLoadFailure(QStringLiteral("not enough memory to load ") + path);
         return;
     }
     browseTree_.Flush();
@@ -476,12 +496,12 @@ void frmMain::ExportInstrument(int instrument) {
                      QMessageBox::Critical});
         return;
     }
-    const std::optional<QString> path = AskExportFileName(*node);
+    const std::optional<QString> path = AskExportFileName(instrument);
     if (!path) return;
     BusyPointer busy;
     try {
-        ExportInstrumentToWave(model_, instrument, node->text(0).toLatin1().toStdString(),
-                               model_.FileFolder + model_.FileName, ToFileSystem(*path),
+        ExportInstrumentToWave(model_, instrument, model_.FileFolder + model_.FileName,
+                               ToFileSystem(*path),
                                [this](std::uint64_t written, std::uint64_t total) {
                                    ShowExportProgress(written, total);
                                });
@@ -497,12 +517,8 @@ void frmMain::ExportInstrument(int instrument) {
     SetStatusText(QString::fromStdString(SavedText(path->toStdString())));
 }
 
-std::optional<QString> frmMain::AskExportFileName(const QTreeWidgetItem& instrumentNode) {
-    const QString name = instrumentNode.text(0);
-    const QString folder = FromFileSystem(model_.FileFolder);
-    // A name the file system cannot hold leaves the name field empty.
-    const QString proposed =
-        name.contains(QLatin1Char('/')) ? folder : folder + name + QLatin1String(kWaveFileExtension);
+std::optional<QString> frmMain::AskExportFileName(int instrument) {
+    const QString proposed = FromFileSystem(ProposedExportPath(model_, instrument));
     const QString chosen = AskSaveFileName({QString::fromLatin1(kSaveDialogTitle),
                                             QString::fromLatin1(kSaveDialogFilter), proposed});
     if (chosen.isEmpty()) return std::nullopt;

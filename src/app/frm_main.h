@@ -27,6 +27,10 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace zelvo {
+class RecentFilesMenu;
+}
+
+namespace zelvo {
 
 struct FileDialogRequest {
     QString title;
@@ -58,7 +62,7 @@ public:
     std::function<std::optional<QString>(const QString& path)> OpenHelpFile;
     // Ends the program at once, without the closing sequence.
     std::function<void(int status)> EndProgram;
-    // The help-file setting: Zelvo.chm beside the program.
+    // The help-file setting: the installed manual, empty without one.
     QString HelpFile;
 
     // The status text (status bar panel 1).
@@ -76,6 +80,7 @@ public:
 
     QMenu* mnufile = nullptr;
     QAction* mnuFileOpen = nullptr;
+    RecentFilesMenu* mnuFileRecent = nullptr;
     QAction* mnuFileBar5 = nullptr;
     QAction* mnuFileExit = nullptr;
     QMenu* mnuView = nullptr;
@@ -92,6 +97,9 @@ public:
 
 public Q_SLOTS:
     void mnuFileOpen_Click();
+    // Opens path as File > Open does once a file is chosen: from the command
+    // line, a drop or File > Recent Files.
+    void OpenFile(const QString& path);
     void mnuFileExit_Click();
     // The View items flip their own check mark; these follow it.
     void mnuViewToolbar_Click();
@@ -121,7 +129,7 @@ protected:
 private:
     void Form_Load();
     void Form_Unload();
-    std::optional<QString> AskExportFileName(const QTreeWidgetItem& instrumentNode);
+    std::optional<QString> AskExportFileName(int instrument);
 
     void BuildMenus();
     void BuildToolbar();

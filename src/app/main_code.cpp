@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QTimer>
 
 #include "app/frm_main.h"
 #include "app/frm_splash.h"
@@ -21,7 +22,7 @@ void BusyCount() {
 
 }  // namespace
 
-int Main() {
+int Main(const QString& file) {
     auto splash = std::make_unique<frmSplash>();
     splash->show();
     splash->repaint();
@@ -31,6 +32,7 @@ int Main() {
     frmMain main(model);
     splash.reset();
     main.show();
+    if (!file.isEmpty()) QTimer::singleShot(0, &main, [&main, file] { main.OpenFile(file); });
     return QApplication::exec();
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <QApplication>
+#include <QDir>
 #include <QScreen>
 #include <QWidget>
 
@@ -45,6 +46,15 @@ QString VersionLine() {
         .arg(ZELVO_VERSION_MAJOR)
         .arg(ZELVO_VERSION_MINOR)
         .arg(ZELVO_VERSION_PATCH);
+}
+
+QString ManualFile() {
+#ifdef ZELVO_MANUAL_FROM_BINDIR
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                           QStringLiteral(ZELVO_MANUAL_FROM_BINDIR));
+#else
+    return {};
+#endif
 }
 
 BusyPointer::BusyPointer() {

@@ -27,6 +27,10 @@ QString SingleText(double value);
 // "Version 0.1.83"
 QString VersionLine();
 
+// The help-file setting: the HTML manual where it is installed beside the
+// program; empty for a build without a manual.
+QString ManualFile();
+
 // The application title: window captions, settings, message boxes.
 inline constexpr char kAppTitle[] = "Zelvo";
 

@@ -12,4 +12,16 @@ std::string Latin1ToUtf8(std::string_view text);
 
 bool IsValidUtf8(std::string_view text);
 
+// The characters of a SoundFont text, read by the same rule.
+std::u32string SoundFontCharacters(std::string_view text);
+std::string ToUtf8(std::u32string_view characters);
+
+// C0, DEL and C1: characters that move a terminal's cursor or start its
+// escape sequences.
+bool IsControlCharacter(char32_t c);
+
+// A SoundFont text in UTF-8 for one line of output: every control character
+// other than those in kept becomes \xNN (two upper-case hex digits).
+std::string EscapedText(std::string_view text, std::u32string_view kept = {});
+
 }  // namespace zelvo

@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <map>
 
@@ -10,6 +12,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: zelvo-cli COMMAND FILE ...\n"
+    "       zelvo-cli --help | --version\n"
     "\n"
     "  tree FILE    print the browse tree of a SoundFont 2 file\n"
     "  info FILE    print the file's information texts\n"
@@ -38,21 +41,62 @@ const std::map<std::string, Command>& Commands() {
     return commands;
 }
 
-}  // namespace
+bool IsOption(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-';
+}
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+// The one option has one place: "export FILE --all DIR". Anything else
+// that looks like an option is a mistake, never a file name.
+bool HasMisplacedOption(const std::string& command, const Args& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const bool allInPlace =
+            command == "export" && i == 1 && args.size() == 3 && args[i] == kAllOption;
+        if (IsOption(args[i]) && !allInPlace) return true;
+    }
+    return false;
+}
+
+// Output that did not reach its file, on a full disk for one, is a failure
+// like any other. The system's reason is known when the last flush fails;
+// an earlier failure's may have been overwritten since.
+bool OutputWritten(std::ostream& out, std::ostream& err) {
+    int error = 0;
+    if (out) {
+        errno = 0;
+        out.flush();
+        error = errno;
+    }
+    if (out) return true;
+    err << "zelvo-cli: cannot write the output";
+    if (error != 0) err << ": " << std::strerror(error);
+    err << '\n';
+    return false;
+}
+
+// The command's status; usage errors print the usage.
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (!args.empty() && (args[0] == "-h" || args[0] == "--help" || args[0] == "help")) {
         out << kUsage;
         return kExitOk;
     }
-    const auto command = args.empty() ? Commands().end() : Commands().find(args[0]);
-    if (command == Commands().end()) {
-        err << kUsage;
-        return kExitUsage;
+    if (!args.empty() && args[0] == "--version") {
+        out << "zelvo-cli " << ZELVO_VERSION << '\n';
+        return kExitOk;
     }
-    const int status = command->second(Args(args.begin() + 1, args.end()), out, err);
+    const auto command = args.empty() ? Commands().end() : Commands().find(args[0]);
+    const Args commandArgs(args.begin() + (args.empty() ? 0 : 1), args.end());
+    const int status = command == Commands().end() || HasMisplacedOption(args[0], commandArgs)
+                           ? kExitUsage
+                           : command->second(commandArgs, out, err);
     if (status == kExitUsage) err << kUsage;
     return status;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const int status = RunCommand(args, out, err);
+    return !OutputWritten(out, err) && status == kExitOk ? kExitFailure : status;
 }
 
 }  // namespace zelvo::cli

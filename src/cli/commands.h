@@ -3,6 +3,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "soundfont/browse_tree.h"
@@ -11,6 +12,8 @@
 namespace zelvo::cli {
 
 using Args = std::vector<std::string>;
+
+inline constexpr std::string_view kAllOption = "--all";
 
 int RunTree(const Args& args, std::ostream& out, std::ostream& err);
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err);

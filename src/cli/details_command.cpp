@@ -12,7 +12,7 @@ void PrintLine(std::ostream& out, const Items& items, Text text) {
     bool first = true;
     for (const auto& item : items) {
         if (!first) out << '\t';
-        out << Latin1ToUtf8(DisplayText(text(item)));
+        out << EscapedText(DisplayText(text(item)));
         first = false;
     }
     out << '\n';

@@ -1,67 +1,39 @@
 #include <charconv>
 #include <filesystem>
-#include <limits>
 #include <optional>
-#include <set>
 #include <string_view>
 #include <system_error>
 
-#include "browser/text_encoding.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "export/export_texts.h"
+#include "export/unique_names.h"
 #include "export/write_stuff.h"
 #include "soundfont/memory_tree.h"
-#include "soundfont/tree_keys.h"
 
 namespace zelvo::cli {
 namespace {
 
-constexpr std::string_view kAllOption = "--all";
+// An instrument number as its tree key writes it: decimal digits only.
+struct InstrumentNumber {
+    int value = 0;
+    bool fits = true;  // false: too large for any instrument, kept as typed
+};
 
-// An instrument number as its tree key writes it: decimal digits only. A
-// number too large for any instrument stays a number, one that names none.
-std::optional<int> ParseInstrumentNumber(std::string_view text) {
+std::optional<InstrumentNumber> ParseInstrumentNumber(std::string_view text) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
         return std::nullopt;
     }
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error == std::errc::result_out_of_range) return std::numeric_limits<int>::max();
-    return value;
+    InstrumentNumber number;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number.value);
+    number.fits = error != std::errc::result_out_of_range;
+    return number;
 }
 
-std::string InstrumentNodeText(const MemoryTree& tree, int instrument) {
-    const MemoryTree::Node* node = tree.Find(NodeKey(kInstrumentsKey, instrument));
-    return node ? node->text : std::string();
-}
-
-// A node text as a file name: the characters that file systems or shells
-// reject, and control characters (C1 included), become '_'.
-std::string SafeFileName(const std::string& nodeText) {
-    static constexpr std::string_view kRejected = "\\/:*?\"<>|";
-    std::string name = nodeText;
-    for (char& c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool control = byte < 0x20 || (byte >= 0x7F && byte <= 0x9F);
-        if (control || kRejected.find(c) != std::string_view::npos) c = '_';
-    }
-    return Latin1ToUtf8(name);
-}
-
-// name, or name (2), name (3)... whichever is not taken yet.
-std::string UniqueName(const std::string& name, const std::set<std::string>& taken) {
-    std::string candidate = name;
-    for (int n = 2; taken.contains(candidate); ++n)
-        candidate = name + " (" + std::to_string(n) + ")";
-    return candidate;
-}
-
-bool ExportOne(const SoundFontModel& model, int instrument, const std::string& nodeText,
-               const std::string& soundFontPath, const std::string& outputPath, std::ostream& out,
-               std::ostream& err) {
+bool ExportOne(const SoundFontModel& model, int instrument, const std::string& soundFontPath,
+               const std::string& outputPath, std::ostream& out, std::ostream& err) {
     try {
-        ExportInstrumentToWave(model, instrument, nodeText, soundFontPath, outputPath);
+        ExportInstrumentToWave(model, instrument, soundFontPath, outputPath);
     } catch (const ExportError& e) {
         err << "zelvo-cli: " << e.what() << '\n';
         return false;
@@ -73,7 +45,7 @@ bool ExportOne(const SoundFontModel& model, int instrument, const std::string& n
 int ExportInstrument(const std::string& path, const std::string& numberText,
                      const std::optional<std::string>& outputPath, std::ostream& out,
                      std::ostream& err) {
-    const std::optional<int> instrument = ParseInstrumentNumber(numberText);
+    const std::optional<InstrumentNumber> instrument = ParseInstrumentNumber(numberText);
     if (!instrument) {
         err << "zelvo-cli: the instrument number must be a whole number, not \"" << numberText
             << "\"\n";
@@ -82,9 +54,12 @@ int ExportInstrument(const std::string& path, const std::string& numberText,
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(path, model, tree, err)) return kExitFailure;
-    const std::string nodeText = InstrumentNodeText(tree, *instrument);
-    const std::string target = outputPath.value_or(ProposedExportPath(model, nodeText));
-    return ExportOne(model, *instrument, nodeText, path, target, out, err) ? kExitOk : kExitFailure;
+    if (!instrument->fits) {
+        err << "zelvo-cli: " << NoInstrumentText(numberText) << '\n';
+        return kExitFailure;
+    }
+    const std::string target = outputPath.value_or(ProposedExportPath(model, instrument->value));
+    return ExportOne(model, instrument->value, path, target, out, err) ? kExitOk : kExitFailure;
 }
 
 // Every instrument with zones; one that cannot be exported does not stop the others.
@@ -100,15 +75,15 @@ int ExportAll(const std::string& path, const std::string& folder, std::ostream& 
         return kExitFailure;
     }
     int status = kExitOk;
-    std::set<std::string> taken;
+    UniqueNames names;
     for (int i = 1; i <= model.InstCount; ++i) {
         if (model.InstZoneTable[i].zoneCount == 0) continue;
-        const std::string nodeText = InstrumentNodeText(tree, i);
-        const std::string name = UniqueName(SafeFileName(nodeText), taken);
+        const std::string stem = WaveFileStem(InstrumentName(model, i), i);
+        const NameChoice choice = names.Propose(stem);
         const std::string target =
-            (std::filesystem::path(folder) / (name + kWaveFileExtension)).string();
-        if (ExportOne(model, i, nodeText, path, target, out, err)) {
-            taken.insert(name);
+            (std::filesystem::path(folder) / (choice.name + kWaveFileExtension)).string();
+        if (ExportOne(model, i, path, target, out, err)) {
+            names.Take(stem, choice);
         } else {
             status = kExitFailure;
         }

@@ -11,7 +11,8 @@ int RunInfo(const Args& args, std::ostream& out, std::ostream& err) {
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;
-    for (const std::string& line : InfoTexts(model)) out << Latin1ToUtf8(line) << '\n';
+    // Comments may hold lines and columns of their own; nothing else reaches the terminal.
+    for (const std::string& line : InfoTexts(model)) out << EscapedText(line, U"\t\r\n") << '\n';
     return kExitOk;
 }
 

@@ -16,7 +16,7 @@ namespace {
 std::string NameText(const std::string& name) {
     std::string text = DisplayText(name);
     text.erase(text.find_last_not_of(' ') + 1);
-    return Latin1ToUtf8(text);
+    return EscapedText(text);
 }
 
 // Keys as the detail list shows them: "C3 / 60", "C-2 - G8 / 0 - 127".

@@ -1,3 +1,5 @@
+#include <new>
+
 #include "soundfont/errors.h"
 #include "soundfont/loader.h"
 #include "cli/commands.h"
@@ -13,6 +15,9 @@ bool LoadForCli(const std::string& path, SoundFontModel& model, BrowseTree& tree
         err << DescribeError(e) << ": " << path << "\n";
     } catch (const FileAccessError& e) {
         err << "zelvo-cli: cannot open " << e.what() << "\n";
+    } catch (const std::bad_alloc&) {
+        // The failed load has already given back what it held.
+        err << "zelvo-cli: not enough memory to load " << path << "\n";
     }
     return false;
 }

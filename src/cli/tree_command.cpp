@@ -13,7 +13,7 @@ int RunTree(const Args& args, std::ostream& out, std::ostream& err) {
     if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;
     tree.Walk([&](const MemoryTree::Node& node, int depth) {
         out << std::string(2 * static_cast<std::size_t>(depth), ' ') << node.key << '\t'
-            << Latin1ToUtf8(DisplayText(node.text)) << '\n';
+            << EscapedText(DisplayText(node.text)) << '\n';
     });
     out << CountText(model) << '\n';
     return kExitOk;

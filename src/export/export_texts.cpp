@@ -1,8 +1,7 @@
 #include "export/export_texts.h"
 
-#include <algorithm>
-
 #include "browser/text_encoding.h"
+#include "export/write_stuff.h"
 
 namespace zelvo {
 
@@ -14,10 +13,27 @@ std::string SavedText(const std::string& path) {
     return "File  " + path + "  was saved";
 }
 
-std::string ProposedExportPath(const SoundFontModel& model, const std::string& nodeText) {
-    std::string name = Latin1ToUtf8(nodeText);
-    std::replace(name.begin(), name.end(), '/', '_');
-    return model.FileFolder + name + kWaveFileExtension;
+std::string NoInstrumentText(std::string_view number) {
+    return "There is no instrument " + std::string(number) + " in this SoundFont.";
+}
+
+std::string WaveFileStem(std::string_view name, int instrument) {
+    static constexpr std::u32string_view kRejected = U"\\/:*?\"<>|";
+    std::u32string stem = SoundFontCharacters(name);
+    for (char32_t& c : stem) {
+        if (IsControlCharacter(c) || kRejected.find(c) != std::u32string_view::npos) c = U'_';
+    }
+    // "", "." and ".." name no new file, and a name of dots and spaces alone
+    // gives a hidden or invisible one.
+    if (stem.find_first_not_of(U". ") == std::u32string::npos) {
+        return "Instrument " + std::to_string(instrument);
+    }
+    return ToUtf8(stem);
+}
+
+std::string ProposedExportPath(const SoundFontModel& model, int instrument) {
+    return model.FileFolder + WaveFileStem(InstrumentName(model, instrument), instrument) +
+           kWaveFileExtension;
 }
 
 }  // namespace zelvo

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "soundfont/model.h"
 
@@ -23,9 +24,16 @@ std::string SavingText(const std::string& path);
 // "File  <path>  was saved" when it is done.
 std::string SavedText(const std::string& path);
 
-// The output the save dialog proposes: the SoundFont's folder, the
-// instrument's node text in UTF-8 and ".s1m". A '/' in the name, which
-// would make it a folder, becomes '_'.
-std::string ProposedExportPath(const SoundFontModel& model, const std::string& nodeText);
+// "There is no instrument N in this SoundFont.", N as typed.
+std::string NoInstrumentText(std::string_view number);
+
+// The one rule that turns an instrument's name into a file name (without
+// ".s1m"), in UTF-8: \ / : * ? " < > | and control characters become '_';
+// a name that is empty or only dots and spaces becomes "Instrument N".
+std::string WaveFileStem(std::string_view name, int instrument);
+
+// The output the save dialog proposes and the CLI writes by default: the
+// SoundFont's folder, the file name of the instrument's name and ".s1m".
+std::string ProposedExportPath(const SoundFontModel& model, int instrument);
 
 }  // namespace zelvo

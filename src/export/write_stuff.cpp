@@ -1,6 +1,7 @@
 #include "export/write_stuff.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "browser/text_encoding.h"
 #include "export/export_files.h"
@@ -16,7 +17,7 @@ constexpr int kSampleReferenceBase = 0x4000;
 }
 
 std::string Quoted(const std::string& text) {
-    return "\"" + Latin1ToUtf8(DisplayText(text)) + "\"";
+    return "\"" + EscapedText(DisplayText(text)) + "\"";
 }
 
 std::string SampleOf(const sfSample& sample, const std::string& instrumentName) {
@@ -35,12 +36,15 @@ void CheckZoneSamples(const SoundFontModel& model, const InstZoneInfo& info,
     }
 }
 
-// The file takes 16-bit points that lie inside this SoundFont's sample data.
-void CheckSampleData(const SoundFontModel& model, const sfSample& sample, const std::string& name) {
+// The file takes 16-bit points that lie inside this SoundFont's sample data,
+// or the points decoded from a compressed sample.
+void CheckSampleData(const SoundFontModel& model, const sfSample& sample, const std::string& name,
+                     bool decoded) {
     if (sample.sfSampleType & kSampleTypeRom) {
         Refuse(SampleOf(sample, name) +
                " lies in ROM, not in this file, so it cannot be exported.");
     }
+    if (decoded) return;
     if (sample.sfSampleType & kSampleTypeCompressed) {
         Refuse(SampleOf(sample, name) + " is compressed; only 16-bit PCM samples can be exported.");
     }
@@ -56,6 +60,50 @@ void CheckField(std::int64_t value, const char* field, const sfSample& sample,
     if (value <= kWaveMax24Bit) return;
     Refuse(SampleOf(sample, name) + " is too long for an EX5/7 wave: its " + field + " (" +
            std::to_string(value) + ") does not fit in 3 bytes.");
+}
+
+// A compressed sample as placed for the plan: its points are the decoded
+// ones, and its loop points already count from their start.
+sfSample DecodedPlacement(const sfSample& sample, const DecodedSample& decoded) {
+    sfSample placed = sample;
+    placed.dwStart = 0;
+    placed.dwEnd = static_cast<std::uint32_t>(
+        std::min<std::size_t>(decoded.points.size(), std::numeric_limits<std::uint32_t>::max()));
+    return placed;
+}
+
+DecodedSample DecodeCompressedSample(const SoundFontModel& model, const sfSample& sample,
+                                     const std::string& name, const InputFile& soundFont) {
+    // dwStart and dwEnd of a compressed sample are byte offsets of its stream.
+    if (sample.dwEnd > model.SmplSize) {
+        Refuse(SampleOf(sample, name) + " reaches past the sample data: its stream ends at byte " +
+               std::to_string(sample.dwEnd) + " of " + std::to_string(model.SmplSize) + ".");
+    }
+    std::string stream(sample.dwEnd > sample.dwStart ? sample.dwEnd - sample.dwStart : 0, '\0');
+    soundFont.ReadAt(model.SampleDataPos - 1 + sample.dwStart, stream.data(), stream.size());
+    try {
+        return DecodeVorbisSample(stream, DisplayText(sample.achSampleName));
+    } catch (const VorbisDecodeError& e) {
+        Refuse(SampleOf(sample, name) + " " + e.reason() + ".");
+    }
+}
+
+// Fills `size` bytes at `into` with big-endian points of one planned sample,
+// from byte `from` of its points on.
+void FillSamplePoints(const SampleDataRange& range, std::uint64_t from, char* into,
+                      std::size_t size, const InputFile& soundFont,
+                      std::uint64_t sampleDataOffset, const DecodedSamples& decoded) {
+    if (range.decodedSample == 0) {
+        soundFont.ReadAt(sampleDataOffset + range.offset + from, into, size);
+        SwapPointBytes(into, size);
+        return;
+    }
+    const std::vector<std::int16_t>& points = decoded.at(range.decodedSample).points;
+    for (std::size_t i = 0; i + 1 < size; i += 2) {
+        const auto point = static_cast<std::uint16_t>(points.at((from + i) / 2));
+        into[i] = static_cast<char>(point >> 8);
+        into[i + 1] = static_cast<char>(point & 0xFF);
+    }
 }
 
 std::int64_t PointCount(const sfSample& sample) {
@@ -129,13 +177,35 @@ std::uint64_t WavePlan::SampleDataBytes() const {
     return total;
 }
 
-WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::string& nodeText) {
+std::string InstrumentName(const SoundFontModel& model, int instrument) {
+    if (instrument < 1 || instrument > model.InstCount) return {};
+    return DisplayText(model.InstHeaders.at(static_cast<std::size_t>(instrument)).achInstName);
+}
+
+DecodedSamples DecodeCompressedSamples(const SoundFontModel& model, int instrument,
+                                       const InputFile& soundFont) {
+    DecodedSamples decoded;
+    if (instrument < 1 || instrument > model.InstCount) return decoded;
+    const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
+    const std::string name = InstrumentName(model, instrument);
+    for (const int z : NumberExportSamples(info).FirstUserZones()) {
+        const int s = info.zone(z).sampleNdx;
+        if (s < 1 || s > model.SampleCount) continue;
+        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(s));
+        if (!sample.IsCompressed()) continue;
+        decoded.emplace(s, DecodeCompressedSample(model, sample, name, soundFont));
+    }
+    return decoded;
+}
+
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const DecodedSamples& decoded) {
     if (instrument < 1 || instrument > model.InstCount) {
-        Refuse("There is no instrument " + std::to_string(instrument) + " in this SoundFont.");
+        Refuse(NoInstrumentText(std::to_string(instrument)));
     }
     const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
     if (info.zoneCount == 0) Refuse(kNoSamplesMessage);
-    CheckZoneSamples(model, info, nodeText);
+    const std::string name = InstrumentName(model, instrument);
+    CheckZoneSamples(model, info, name);
 
     const ExportNumbering numbering = NumberExportSamples(info);
     WavePlan plan;
@@ -147,32 +217,36 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::st
     }
     const auto entries = static_cast<std::int64_t>(plan.keyMapEntries.size());
     if (entries > kWaveMaxKeyMapEntries) {
-        Refuse("Instrument " + Quoted(nodeText) + " has " + std::to_string(entries) +
+        Refuse("Instrument " + Quoted(name) + " has " + std::to_string(entries) +
                " zones, more than the " + std::to_string(kWaveMaxKeyMapEntries) +
                " an EX5/7 key map holds.");
     }
     if (numbering.ExportSampleCount > kWaveSlotCount) {
-        Refuse("Instrument " + Quoted(nodeText) + " uses " +
+        Refuse("Instrument " + Quoted(name) + " uses " +
                std::to_string(numbering.ExportSampleCount) + " samples, more than the " +
                std::to_string(kWaveSlotCount) + " an EX5/7 wave holds.");
     }
     plan.counts = {.keyMapLength = static_cast<std::int64_t>(kWaveKeyMapHeaderSize) +
                                    static_cast<std::int64_t>(kWaveKeyMapEntrySize) * entries,
                    .sampleCount = numbering.ExportSampleCount};
-    plan.keyMapHeader = {.name = WaveName(nodeText), .entryCount = entries};
+    plan.keyMapHeader = {.name = WaveName(name), .entryCount = entries};
 
     std::int64_t dataBefore = 0;
     for (const int z : numbering.FirstUserZones()) {
         const InstZone& zone = info.zone(z);
         const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(zone.sampleNdx));
-        CheckSampleData(model, sample, nodeText);
+        const auto found = decoded.find(zone.sampleNdx);
+        const bool isDecoded = found != decoded.end();
+        CheckSampleData(model, sample, name, isDecoded);
+        const sfSample placed = isDecoded ? DecodedPlacement(sample, found->second) : sample;
         const auto slot = static_cast<int>(plan.sampleHeaders.size());
-        plan.sampleHeaders.push_back(MakeSampleHeader(sample, zone, slot, dataBefore));
-        CheckSampleHeader(plan.sampleHeaders.back(), sample, nodeText);
-        const std::int64_t points = PointCount(sample);
+        plan.sampleHeaders.push_back(MakeSampleHeader(placed, zone, slot, dataBefore));
+        CheckSampleHeader(plan.sampleHeaders.back(), sample, name);
+        const std::int64_t points = PointCount(placed);
         plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * points));
-        plan.sampleData.push_back({.offset = 2 * std::uint64_t{sample.dwStart},
-                                   .size = 2 * static_cast<std::uint64_t>(points)});
+        plan.sampleData.push_back({.offset = isDecoded ? 0 : 2 * std::uint64_t{sample.dwStart},
+                                   .size = 2 * static_cast<std::uint64_t>(points),
+                                   .decodedSample = isDecoded ? zone.sampleNdx : 0});
         dataBefore += points;
     }
     return plan;
@@ -211,8 +285,8 @@ void SwapPointBytes(char* data, std::size_t size) {
 }
 
 void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
-                         std::uint64_t sampleDataOffset, AtomicOutputFile& out,
-                         const ExportProgress& progress) {
+                         std::uint64_t sampleDataOffset, const DecodedSamples& decoded,
+                         AtomicOutputFile& out, const ExportProgress& progress) {
     const std::uint64_t total = plan.SampleDataBytes();
     std::uint64_t written = 0;
     if (progress) progress(written, total);
@@ -226,16 +300,13 @@ void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
         if (progress) progress(written, total);
     };
     for (const SampleDataRange& range : plan.sampleData) {
-        std::uint64_t at = sampleDataOffset + range.offset;
-        std::uint64_t left = range.size;
-        while (left > 0) {
-            const auto n =
-                static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size() - filled));
-            soundFont.ReadAt(at, block.data() + filled, n);
-            SwapPointBytes(block.data() + filled, n);
+        for (std::uint64_t done = 0; done < range.size;) {
+            const auto n = static_cast<std::size_t>(
+                std::min<std::uint64_t>(range.size - done, block.size() - filled));
+            FillSamplePoints(range, done, block.data() + filled, n, soundFont, sampleDataOffset,
+                             decoded);
             filled += n;
-            at += n;
-            left -= n;
+            done += n;
             if (filled == block.size()) flush();
         }
     }
@@ -243,11 +314,13 @@ void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
 }
 
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
-                            const std::string& nodeText, const std::string& soundFontPath,
-                            const std::string& outputPath, const ExportProgress& progress) {
-    const WavePlan plan = PlanWaveFile(model, instrument, nodeText);
+                            const std::string& soundFontPath, const std::string& outputPath,
+                            const ExportProgress& progress) {
     const InputFile soundFont(soundFontPath);
-    AtomicOutputFile out(outputPath);
+    // Decoding can refuse, so it is done before the output exists.
+    const DecodedSamples decoded = DecodeCompressedSamples(model, instrument, soundFont);
+    const WavePlan plan = PlanWaveFile(model, instrument, decoded);
+    AtomicOutputFile out(outputPath, soundFont.identity());
     std::string front;
     front.reserve(kWaveSampleDataOffset);
     WriteWaveFileHeader(front);
@@ -257,7 +330,7 @@ void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
     WriteWaveSampleHeaders(front, plan);
     WriteWaveSampleSizes(front, plan);
     out.Write(front);
-    WriteWaveSampleData(plan, soundFont, model.SampleDataPos - 1, out, progress);
+    WriteWaveSampleData(plan, soundFont, model.SampleDataPos - 1, decoded, out, progress);
     out.Commit();
 }
 

@@ -4,11 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "export/vorbis_decode.h"
 #include "export/wave_struct.h"
 #include "soundfont/model.h"
 
@@ -31,12 +33,16 @@ private:
 using ExportProgress = std::function<void(std::uint64_t written, std::uint64_t total)>;
 
 // Writes instrument `instrument` (1-based) of the loaded model to outputPath,
-// reading sample points from soundFontPath. nodeText is the instrument's tree
-// node text (its name cut at the first NUL). The file is written beside the
-// target and renamed over it only when complete. Throws ExportError.
+// reading sample points from soundFontPath. The file appears under its name
+// only when complete (AtomicOutputFile); an outputPath that is soundFontPath
+// itself, by any spelling or link, is refused. Throws ExportError.
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
-                            const std::string& nodeText, const std::string& soundFontPath,
-                            const std::string& outputPath, const ExportProgress& progress = {});
+                            const std::string& soundFontPath, const std::string& outputPath,
+                            const ExportProgress& progress = {});
+
+// The instrument's name as the model holds it, cut at its first NUL; empty
+// for a number that names no instrument.
+std::string InstrumentName(const SoundFontModel& model, int instrument);
 
 // The building blocks of an export, in the order it uses them.
 
@@ -54,11 +60,26 @@ struct ExportNumbering {
 
 ExportNumbering NumberExportSamples(const InstZoneInfo& instrument);
 
-// Where a sample's points lie in the "smpl" data, in bytes.
+// Where a sample's points lie in the "smpl" data, in bytes, or, for a
+// compressed sample, which decoded sample gives them.
 struct SampleDataRange {
     std::uint64_t offset = 0;
     std::uint64_t size = 0;
+    int decodedSample = 0;  // sampleNdx in DecodedSamples; 0: the bytes at offset
 };
+
+// The compressed samples of one export, decoded, by sampleNdx.
+using DecodedSamples = std::map<int, DecodedSample>;
+
+class InputFile;
+
+// Decodes, once each, the compressed samples that the zones of instrument
+// `instrument` play, reading their streams from soundFont. Samples the plan
+// refuses for other reasons (missing, in ROM) are left out. Throws
+// ExportError(Refused) naming the sample for a stream that cannot be
+// decoded, ExportError(Failed) when the file cannot be read.
+DecodedSamples DecodeCompressedSamples(const SoundFontModel& model, int instrument,
+                                       const InputFile& soundFont);
 
 // Every record of one export's file, derived from the model and checked
 // before the output is created.
@@ -73,8 +94,11 @@ struct WavePlan {
     std::uint64_t SampleDataBytes() const;
 };
 
-// Throws ExportError(Refused) for an instrument the file cannot hold.
-WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const std::string& nodeText);
+// Throws ExportError(Refused) for an instrument the file cannot hold. A
+// compressed sample is planned from its decoded points, with its loop points
+// counted from their start; one missing from decoded is refused.
+WavePlan PlanWaveFile(const SoundFontModel& model, int instrument,
+                      const DecodedSamples& decoded = {});
 
 // The front part's writers, in file order; each appends its block to out.
 void WriteWaveFileHeader(std::string& out);
@@ -84,7 +108,6 @@ void WriteWaveKeyMap(std::string& out, const WavePlan& plan);
 void WriteWaveSampleHeaders(std::string& out, const WavePlan& plan);
 void WriteWaveSampleSizes(std::string& out, const WavePlan& plan);
 
-class InputFile;
 class AtomicOutputFile;
 
 // The sample points are copied through a buffer of this size; progress is
@@ -95,9 +118,9 @@ inline constexpr std::size_t kSampleCopyBlockBytes = 256 * 1024;
 void SwapPointBytes(char* data, std::size_t size);
 
 // Copies the planned sample points, byte-swapped, from soundFont (whose
-// "smpl" data starts at byte sampleDataOffset) to out.
+// "smpl" data starts at byte sampleDataOffset) or from decoded to out.
 void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
-                         std::uint64_t sampleDataOffset, AtomicOutputFile& out,
-                         const ExportProgress& progress);
+                         std::uint64_t sampleDataOffset, const DecodedSamples& decoded,
+                         AtomicOutputFile& out, const ExportProgress& progress);
 
 }  // namespace zelvo

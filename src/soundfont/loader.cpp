@@ -8,6 +8,7 @@
 
 #include "soundfont/errors.h"
 #include "soundfont/reader.h"
+#include "soundfont/regular_file.h"
 #include "soundfont/tree_keys.h"
 #include "soundfont/zone_tables.h"
 
@@ -74,12 +75,9 @@ void OpenSoundFont(SoundFontModel& model, const std::string& path, BrowseTree& t
         tree.Clear();
         throw FileAccessError(path + ": " + reason);
     };
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) refuse(std::strerror(EISDIR));
-    std::ifstream file(path, std::ios::binary);
-    if (!file) refuse(std::strerror(errno));
     try {
-        const auto reader = std::make_unique<ByteReader>(file);
+        RegularFileStream file(path);
+        const auto reader = std::make_unique<ByteReader>(file.stream());
         LoadSoundFont(model, *reader, tree);
     } catch (const FileAccessError& e) {
         refuse(e.what());

@@ -4,7 +4,10 @@
 // windows, and Element > Save Instrument as EX5/7 Wave.
 #include "app/frm_main.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -20,14 +23,19 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "app/frm_about.h"
 #include "app/frm_info.h"
+#include "allocation_limit.h"
 #include "app/other.h"
+#include "load_helpers.h"
 #include "sf2_builder.h"
 
 namespace zelvo::testing {
@@ -179,7 +187,48 @@ TEST_F(MainWindowTest, MalformedOrUnreadableFilesAreReportedAndTheProgramGoesOn)
     ASSERT_EQ(messages_.size(), 4u);
     EXPECT_EQ(messages_[3].text, "Error in SoundFont File. Program will End");
     EXPECT_EQ(endStatus_, std::vector<int>{1});
-    EXPECT_TRUE(QSettings(kAppTitle, kAppTitle).allKeys().isEmpty());
+    EXPECT_TRUE(QSettings(kAppTitle, kAppTitle).allKeys().filter("Settings/").isEmpty());
+}
+
+TEST_F(MainWindowTest, FifosAndExhaustedMemoryAreReportedAtOnceAndTheProgramGoesOn) {
+    const TempFile good(SmallFile().Build(), "Good.sf2");
+    const std::filesystem::path fifo = good.folder() / "pipe.sf2";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // An open that waits for a writer gets one after two seconds, so no test hangs.
+    std::atomic<bool> opened{false};
+    std::thread rescue([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!opened) {
+            const int fd = std::chrono::steady_clock::now() < deadline
+                               ? -1
+                               : ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    Open(fifo.string());
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    opened = true;
+    rescue.join();
+    EXPECT_LT(took.count(), 1.0);
+
+    Sf2Builder many;
+    for (int s = 0; s < 40000; ++s) many.Sample({.name = "S" + std::to_string(s)});
+    const TempFile big(many.Build(), "Big.sf2");
+    {
+        const AllocationLimit limit(512 * 1024);
+        Open(big.path().string());
+    }
+    ASSERT_EQ(messages_.size(), 2u);
+    EXPECT_EQ(messages_[0].text, "Error in SoundFont File: " + QString::fromStdString(fifo.string()) +
+                                     ": it is a FIFO, not a regular file");
+    EXPECT_EQ(messages_[1].text, "not enough memory to load " + QString::fromStdString(big.path()));
+    EXPECT_EQ(w().windowTitle() + " | " + w().StatusText(), "Zelvo | Ready");
+    EXPECT_EQ(w().TreeView1->topLevelItemCount(), 0);
+    Open(good.path().string());
+    EXPECT_EQ(w().windowTitle(), "Zelvo - Good.sf2");
+    EXPECT_TRUE(endStatus_.empty());
 }
 
 TEST_F(MainWindowTest, ClicksAndListedKeyReleasesInTheTreeFillTheList) {
@@ -381,6 +430,24 @@ TEST_F(MainWindowTest, ExportSavesAnInstrumentOfARealFileThroughTheSaveDialog) {
     EXPECT_EQ(static_cast<std::uint64_t>(w().ProgressBar1->maximum()),
               size - kSampleDataOffset + 1);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, ExportProposesTheCoreFileNameAndNeverReplacesTheSoundFont) {
+    Sf2Builder b;
+    b.Sample({.name = "S", .end = 100}).SamplePoints(std::vector<std::int16_t>(100, 3));
+    const TempFile file(b.Instrument({"A/B:\x1B", {{{SampleId(0)}}}}).Build(), "Bank.sf2");
+    Open(file.path().string());
+    Select(w(), "nodeI1");
+    saveAnswers_ = {QString::fromStdString(file.path())};
+    w().mnuCopyInstr_Click();
+    ASSERT_EQ(saveRequests_.size(), 1u);
+    EXPECT_EQ(saveRequests_[0].fileName.toStdString(), (file.folder() / "A_B__.s1m").string());
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].text.toStdString(),
+              "Cannot write " + file.path().string() + ": it is the SoundFont being exported");
+    EXPECT_EQ(std::make_pair(messages_[0].title, messages_[0].icon),
+              std::make_pair(QString("Error"), QMessageBox::Critical));
+    EXPECT_TRUE(ReadWholeFile(file.path()) == b.Build());
 }
 
 }  // namespace

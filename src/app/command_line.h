@@ -1,0 +1,26 @@
+// The desktop program's command line: zelvo [FILE], --help, --version.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zelvo {
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, UsageError };
+    Action action = Action::Run;
+    std::string file;   // the SoundFont to open after start-up; empty for none
+    std::string error;  // what was wrong, for UsageError
+};
+
+// args excludes the program name. --help and --version win wherever they
+// stand, so they answer before the windowing system is asked for a display.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The text of --help.
+std::string UsageText();
+
+// "zelvo 0.1.83", the text of --version.
+std::string VersionText();
+
+}  // namespace zelvo
