@@ -12,6 +12,7 @@
 
 #include "export/write_stuff.h"
 #include "load_helpers.h"
+#include "ogg_streams.h"
 #include "seed_files.h"
 #include "sf2_builder.h"
 #include "soundfont/errors.h"
@@ -56,6 +57,17 @@ bool Loads(const std::string& name, const std::string& bytes) {
         std::cerr << "make_seeds: seed " << name << " does not load: " << e.what() << "\n";
         return false;
     }
+}
+
+// A SoundFont 3 instrument over a short Ogg Vorbis sample: the compressed
+// sample path from reader to decoder.
+std::string CompressedInstrumentFile() {
+    return Sf2Builder()
+        .Info("ifil", {"\x03\x00\x01\x00", 4})
+        .CompressedSample({.name = "Ogg", .startLoop = 100, .endLoop = 900}, EncodeVorbis(TestSignal(1000), 1))
+        .Instrument({"Ogg", {{{KeyRange(0, 127), SampleId(0)}}}})
+        .Preset({"Ogg", 0, 0, {{{InstrumentId(0)}}}})
+        .Build();
 }
 
 // Instrument n of a built SoundFont, exported to dir/name.
@@ -128,6 +140,7 @@ int main(int argc, char** argv) {
         writeLoading("empty.sf2", Sf2Builder().Build());
         writeLoading("instrument.sf2", instrument);
         writeLoading("sm24.sf2", Sf2Builder().Sm24("abcd").Sample({.name = "S", .end = 2}).Build());
+        writeLoading("compressed.sf3", CompressedInstrumentFile());
     }
     for (int i = sparse ? 3 : 2; i < argc; ++i) {
         if (!fs::exists(argv[i])) continue;
