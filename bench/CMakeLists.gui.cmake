@@ -9,3 +9,7 @@ add_executable(gui_open_bench ${CMAKE_CURRENT_LIST_DIR}/gui_open_bench.cpp)
 target_include_directories(gui_open_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(gui_open_bench PRIVATE zelvo_app benchmark::benchmark)
 target_compile_definitions(gui_open_bench PRIVATE ZELVO_SOUNDFONT_DIR="${ZELVO_SOUNDFONT_DIR}")
+
+add_executable(preview_bench ${CMAKE_CURRENT_LIST_DIR}/preview_bench.cpp)
+target_link_libraries(preview_bench PRIVATE zelvo_app benchmark::benchmark)
+target_compile_definitions(preview_bench PRIVATE ZELVO_SOUNDFONT_DIR="${ZELVO_SOUNDFONT_DIR}")

@@ -4,7 +4,7 @@
 # those already present.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev scdoc libvorbis-dev)
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgl-dev scdoc libvorbis-dev)
 for option in "$@"; do
   case $option in
     --test)

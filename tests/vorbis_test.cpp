@@ -2,6 +2,8 @@
 // on streams encoded here and on the streams of real SoundFont 3 files.
 #include <gtest/gtest.h>
 
+#include "browser/node_details.h"
+
 #include <bit>
 #include <filesystem>
 #include <sstream>
@@ -46,13 +48,17 @@ TEST(OggLength, TheLastPageGivesTheLength) {
     const auto monoAt = static_cast<std::uint32_t>(longer.size());
     b.Sample({.name = "Pcm", .start = monoAt, .end = monoAt + static_cast<std::uint32_t>(stream.size())});
     const std::string bytes = b.Build();
+    // The load reads each length; the sample view shows it with the codec.
     Loaded loaded = LoadBytes(bytes);
-    std::istringstream in(bytes);
-    in.seekg(2);
-    ReadDecodedLengths(in, loaded.model);
     std::vector<std::uint32_t> lengths;
     for (int s = 1; s <= 4; ++s) lengths.push_back(loaded.model.SampleHeaders.at(s).decodedLength);
     EXPECT_EQ(lengths, (std::vector<std::uint32_t>{200000, kPoints, 0, 0}));
+    const NodeDetails mono = BuildNodeDetails("nodeS2", loaded.model);
+    ASSERT_EQ(mono.rows.size(), 1u);
+    EXPECT_EQ(mono.rows[0].cells[0] + " " + mono.rows[0].cells[1],
+              "mono (Ogg Vorbis) " + std::to_string(kPoints));
+    std::istringstream in(bytes);
+    in.seekg(2);
     sfSample past = loaded.model.SampleHeaders.at(2);
     past.dwEnd = loaded.model.SmplSize + 1;
     EXPECT_EQ(ReadCompressedSampleLength(in, loaded.model, past), std::nullopt);

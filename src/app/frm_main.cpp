@@ -30,11 +30,15 @@
 #include <QVBoxLayout>
 
 #include "app/frm_about.h"
+#include "app/frm_export_summary.h"
 #include "app/soundfont_text.h"
 #include "app/frm_info.h"
 #include "app/other.h"
+#include "app/preview_pane.h"
 #include "app/recent_files.h"
+#include "app/save_places.h"
 #include "app/soundfont_drop.h"
+#include "browser/preset_view.h"
 #include "export/export_texts.h"
 #include "export/write_stuff.h"
 #include "soundfont/errors.h"
@@ -59,6 +63,8 @@ constexpr int kProgressLeft = 5760;
 constexpr int kProgressWidth = 2295;
 constexpr int kProgressHeight = 255;
 constexpr int kDateTimeMinWidth = 2540;
+// The preview pane needs more room than the design size gives.
+constexpr QSize kPreviewWindowSize(1200, 800);
 
 const QString kReady = QStringLiteral("Ready");
 
@@ -133,6 +139,15 @@ frmMain::frmMain(SoundFontModel& model, QWidget* parent)
         box.exec();
     };
     OpenHelpFile = OpenWithDesktop;
+    OpenFolder = OpenWithDesktop;
+    AskFolder = [this](const FileDialogRequest& r) {
+        return QFileDialog::getExistingDirectory(this, r.title, r.fileName);
+    };
+    ShowExportSummary = [this](const ExportManySummary& summary) {
+        frmExportSummary box(summary, this);
+        connect(&box, &frmExportSummary::ShowFolderRequested, this, &frmMain::mnuShowInFolder_Click);
+        box.exec();
+    };
     EndProgram = [](int status) { QCoreApplication::exit(status); };
     HelpFile = ManualFile();
     new SoundFontDrop(*this, [this](const QString& path) { OpenFile(path); });
@@ -178,6 +193,12 @@ void frmMain::BuildMenus() {
     mnuCopyInstr = item(mnuElement, "Save &Instrument as EX5/7 Wave", &frmMain::mnuCopyInstr_Click,
                         kImageSaveWave);
     mnuCopyInstr->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    mnuSaveAllInstr = item(mnuElement, "Save &All Instruments as EX5/7 Waves...",
+                           &frmMain::mnuSaveAllInstr_Click);
+    mnuSaveAllInstr->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
+    mnuElement->addSeparator();
+    mnuShowInFolder = item(mnuElement, "Show in folder", &frmMain::mnuShowInFolder_Click, kImageOpen);
+    mnuShowInFolder->setEnabled(false);
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelpContents = item(mnuHelp, "&Contents", &frmMain::mnuHelpContents_Click, kImageHelp);
@@ -229,7 +250,22 @@ void frmMain::BuildTreeAndList() {
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(TreeView1);
-    splitter->addWidget(ListView1);
+    // The preview pane below the detail list, sized by the user.
+    Preview = new PreviewPane(model_);
+    auto* right = new QSplitter(Qt::Vertical);
+    right->setChildrenCollapsible(false);
+    right->addWidget(ListView1);
+    right->addWidget(Preview);
+    right->setStretchFactor(1, 1);
+    right->setSizes({140, 560});
+    splitter->addWidget(right);
+    connect(TreeView1, &QTreeWidget::itemSelectionChanged, this,
+            [this] { Preview->ShowNode(TreeWidgetBrowseTree::KeyOf(SelectedNode())); });
+    connect(Preview, &PreviewPane::NodeChosen, this, &frmMain::SelectNode);
+    connect(TreeView1, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        const std::optional<std::string> key = TreeWidgetBrowseTree::KeyOf(item);
+        if (const auto linked = LinkedNodeKey(model_, key.value_or(""))) SelectNode(QString::fromStdString(*linked));
+    });
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     const int gap = TwipsToPixels(kListLeft - kTreeLeft - kTreeWidth);
@@ -270,15 +306,17 @@ void frmMain::BuildStatusBar() {
 }
 
 void frmMain::Form_Load() {
-    resize(TwipsToPixels(kClientWidth),
-           TwipsToPixels(kClientHeight) + menuBar()->sizeHint().height());
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QSize design(TwipsToPixels(kClientWidth),
+                       TwipsToPixels(kClientHeight) + menuBar()->sizeHint().height());
+    resize(design.expandedTo(kPreviewWindowSize).boundedTo(screen.size() * 0.95));
     move(screen.x() + (screen.width() - width()) / 2,
          screen.y() + (screen.height() - height()) / 2);
     model_.FileName.clear();
     ProgressBar1->hide();
     PlaceProgressBar();
     SetStatusText(kReady);
+    UpdateCommands();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -312,6 +350,11 @@ QMenu* frmMain::createPopupMenu() {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TreeView1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        Preview->TogglePlay();
+        return true;
+    }
     if (watched == TreeView1 && event->type() == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
         Treeview1_KeyUp(VirtualKeyCode(key->key()), key->modifiers());
@@ -406,6 +449,7 @@ void frmMain::LoadChosenFile(const QString& path) {
     RepaintNow();
     busy.Release();
     SetStatusText(FromSoundFontText(CountText(model_)));
+    UpdateCommands();
     RepaintNow();
 }
 
@@ -413,6 +457,7 @@ void frmMain::LoadChosenFile(const QString& path) {
 void frmMain::ShowLoadFailure(const QString& message) {
     setWindowTitle(QString::fromLatin1(kAppTitle));
     SetStatusText(kReady);
+    UpdateCommands();
     ShowMessage({message, QString::fromLatin1(kAppTitle), QMessageBox::Critical});
 }
 
@@ -515,10 +560,13 @@ void frmMain::ExportInstrument(int instrument) {
     }
     ProgressBar1->hide();
     SetStatusText(QString::fromStdString(SavedText(path->toStdString())));
+    SavedTo(*path, false);
 }
 
 std::optional<QString> frmMain::AskExportFileName(int instrument) {
-    const QString proposed = FromFileSystem(ProposedExportPath(model_, instrument));
+    // The file name of the one rule, in the folder last saved to.
+    const QString proposed = LastSaveFolder() + QLatin1Char('/') +
+                             QFileInfo(FromFileSystem(ProposedExportPath(model_, instrument))).fileName();
     const QString chosen = AskSaveFileName({QString::fromLatin1(kSaveDialogTitle),
                                             QString::fromLatin1(kSaveDialogFilter), proposed});
     if (chosen.isEmpty()) return std::nullopt;
@@ -539,6 +587,51 @@ void frmMain::ShowExportProgress(std::uint64_t written, std::uint64_t total) {
     }
     // setValue repaints at once when the bar's drawing changes.
     ProgressBar1->setValue(static_cast<int>(std::min(written, total) / progressScale_));
+}
+
+// --- Element > Save All Instruments as EX5/7 Waves... ---
+
+void frmMain::mnuSaveAllInstr_Click() {
+    if (model_.FileName.empty()) return;
+    const QString folder = AskFolder({QStringLiteral("Save All Instruments as EX5/7 Waves"), {}, LastSaveFolder()});
+    if (folder.isEmpty()) return;
+    SetStatusText(QString::fromStdString(SavingText(folder.toStdString())));
+    const ExportManySummary summary =
+        ExportManyWithProgress(this, model_, model_.FileFolder + model_.FileName, ToFileSystem(folder));
+    SetStatusText(QString::fromStdString(summary.Headline()));
+    if (!summary.written.empty()) SavedTo(folder, true);
+    ShowExportSummary(summary);
+}
+
+void frmMain::SavedTo(const QString& path, bool isFolder) {
+    RememberSaveFolder(path, isFolder);
+    lastSaveFolder_ = isFolder ? path : QFileInfo(path).absolutePath();
+    mnuShowInFolder->setEnabled(true);
+}
+
+void frmMain::mnuShowInFolder_Click() {
+    if (lastSaveFolder_.isEmpty()) return;
+    if (const std::optional<QString> reason = OpenFolder(lastSaveFolder_)) {
+        ShowMessage({*reason, QString::fromLatin1(kAppTitle), QMessageBox::Warning});
+    }
+}
+
+void frmMain::UpdateCommands() {
+    const bool loaded = !model_.FileName.empty();
+    mnuCopyInstr->setEnabled(loaded);
+    mnuSaveAllInstr->setEnabled(loaded);
+    for (QAction* button : tbToolBar->actions()) {
+        if (button->data().toString() == QLatin1String("Copy")) button->setEnabled(loaded);
+    }
+    Preview->ShowNode(TreeWidgetBrowseTree::KeyOf(SelectedNode()));
+}
+
+void frmMain::SelectNode(const QString& key) {
+    QTreeWidgetItem* item = browseTree_.Find(key.toStdString());
+    if (!item) return;
+    TreeView1->setCurrentItem(item);
+    TreeView1->scrollToItem(item);
+    TreeView1_Click();
 }
 
 // --- View, Help, Exit and the toolbar ---

@@ -14,6 +14,7 @@
 #include "app/image_list.h"
 #include "app/tree_widget_browse_tree.h"
 #include "browser/node_details.h"
+#include "export/export_many.h"
 #include "soundfont/model.h"
 
 class QAction;
@@ -31,6 +32,8 @@ class RecentFilesMenu;
 }
 
 namespace zelvo {
+
+class PreviewPane;
 
 struct FileDialogRequest {
     QString title;
@@ -60,6 +63,12 @@ public:
     std::function<void(const MessageBoxRequest&)> ShowMessage;
     // Opens the help file with the desktop's handler; the reason when it cannot.
     std::function<std::optional<QString>(const QString& path)> OpenHelpFile;
+    // Asks for a folder to save into; empty when cancelled.
+    std::function<QString(const FileDialogRequest&)> AskFolder;
+    // Shows the summary of a run of Save All Instruments.
+    std::function<void(const ExportManySummary&)> ShowExportSummary;
+    // Opens a folder in the desktop's file manager; the reason when it cannot.
+    std::function<std::optional<QString>(const QString& path)> OpenFolder;
     // Ends the program at once, without the closing sequence.
     std::function<void(int status)> EndProgram;
     // The help-file setting: the installed manual, empty without one.
@@ -76,6 +85,7 @@ public:
     QStatusBar* sbStatusBar = nullptr;
     std::array<QLabel*, 3> sbPanels{};  // text, date, time
     QProgressBar* ProgressBar1 = nullptr;
+    PreviewPane* Preview = nullptr;
     const ImageList imlToolbarIcons;
 
     QMenu* mnufile = nullptr;
@@ -90,6 +100,8 @@ public:
     QAction* mnuInfoSF = nullptr;
     QMenu* mnuElement = nullptr;
     QAction* mnuCopyInstr = nullptr;
+    QAction* mnuSaveAllInstr = nullptr;
+    QAction* mnuShowInFolder = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpBar0 = nullptr;
@@ -108,6 +120,8 @@ public Q_SLOTS:
     void mnuCopyInstr_Click();
     // Exports instrument (1-based) once the command has checked the selection.
     void ExportInstrument(int instrument);
+    void mnuSaveAllInstr_Click();
+    void mnuShowInFolder_Click();
     void mnuHelpContents_Click();
     void mnuHelpAbout_Click();
     // Runs the handler of the button's key ("Open", "Exit", "InfoSF", "Copy").
@@ -145,12 +159,17 @@ private:
     void LoadChosenFile(const QString& path);
     void ShowLoadFailure(const QString& message);
     QTreeWidgetItem* SelectedNode() const;
+    void SelectNode(const QString& key);
+    // Commands that need a file are off without one; no error box for them.
+    void UpdateCommands();
+    void SavedTo(const QString& path, bool isFolder);
 
     SoundFontModel& model_;
     TreeWidgetBrowseTree browseTree_;
     QTimer* clock_ = nullptr;
     std::uint64_t progressScale_ = 1;
     QString lastOpenFileName_;
+    QString lastSaveFolder_;  // for Show in folder
 };
 
 }  // namespace zelvo

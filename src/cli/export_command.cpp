@@ -6,8 +6,8 @@
 
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "export/export_many.h"
 #include "export/export_texts.h"
-#include "export/unique_names.h"
 #include "export/write_stuff.h"
 #include "soundfont/memory_tree.h"
 
@@ -74,21 +74,10 @@ int ExportAll(const std::string& path, const std::string& folder, std::ostream& 
         err << "zelvo-cli: cannot create " << folder << ": " << error.message() << '\n';
         return kExitFailure;
     }
-    int status = kExitOk;
-    UniqueNames names;
-    for (int i = 1; i <= model.InstCount; ++i) {
-        if (model.InstZoneTable[i].zoneCount == 0) continue;
-        const std::string stem = WaveFileStem(InstrumentName(model, i), i);
-        const NameChoice choice = names.Propose(stem);
-        const std::string target =
-            (std::filesystem::path(folder) / (choice.name + kWaveFileExtension)).string();
-        if (ExportOne(model, i, path, target, out, err)) {
-            names.Take(stem, choice);
-        } else {
-            status = kExitFailure;
-        }
-    }
-    return status;
+    const ExportManySummary summary = ExportManyInstruments(model, path, folder);
+    for (const std::string& written : summary.written) out << SavedText(written) << '\n';
+    for (const ExportRefusal& refusal : summary.refused) err << "zelvo-cli: " << refusal.reason << '\n';
+    return summary.refused.empty() ? kExitOk : kExitFailure;
 }
 
 }  // namespace

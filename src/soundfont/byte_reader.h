@@ -32,6 +32,9 @@ public:
     void SetChunk(std::string_view id) { chunk_ = id; }
     const std::string& Chunk() const { return chunk_; }
 
+    // The stream read from, for the few reads by position after a load.
+    std::istream& Stream() { return in_; }
+
     std::uint64_t Offset() const { return offset_; }  // 0-based
     std::uint64_t Size() const { return size_; }
     std::uint64_t Remaining() const { return size_ - offset_; }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "soundfont/errors.h"
+#include "soundfont/ogg_length.h"
 #include "soundfont/reader.h"
 #include "soundfont/regular_file.h"
 #include "soundfont/tree_keys.h"
@@ -55,6 +56,7 @@ void LoadSoundFont(SoundFontModel& model, ByteReader& in, BrowseTree& tree) {
         ReadInstGens(cx);
         ReadSampleHeaders(cx);
         in.SetChunk("");
+        ReadDecodedLengths(in.Stream(), model);
         ResolveReferences(model);
         LabelPresetZones(model, tree);
         BuildInstZoneTable(model, tree);

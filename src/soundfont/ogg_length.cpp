@@ -87,16 +87,23 @@ std::optional<std::uint64_t> OggStreamLength(std::string_view tail) {
 std::optional<std::uint64_t> ReadOggStreamLength(std::istream& file, std::uint64_t start,
                                                  std::uint64_t end) {
     if (end <= start) return std::nullopt;
-    const std::uint64_t size = std::min<std::uint64_t>(end - start, kOggTailBytes);
-    std::string tail(static_cast<std::size_t>(size), '\0');
-    const std::istream::pos_type kept = file.tellg();
-    file.clear();
-    file.seekg(static_cast<std::streamoff>(end - size));
-    file.read(tail.data(), static_cast<std::streamsize>(size));
-    const bool read = file.gcount() == static_cast<std::streamsize>(size);
-    file.clear();
-    file.seekg(kept);
-    return read ? OggStreamLength(tail) : std::nullopt;
+    // The last page is nearly always a few KiB: read that much first, and the
+    // most a page can take only when it does not hold the whole page.
+    for (const std::uint64_t wanted : {std::uint64_t{8192}, std::uint64_t{kOggTailBytes}}) {
+        const std::uint64_t size = std::min<std::uint64_t>(end - start, wanted);
+        std::string tail(static_cast<std::size_t>(size), '\0');
+        const std::istream::pos_type kept = file.tellg();
+        file.clear();
+        file.seekg(static_cast<std::streamoff>(end - size));
+        file.read(tail.data(), static_cast<std::streamsize>(size));
+        const bool read = file.gcount() == static_cast<std::streamsize>(size);
+        file.clear();
+        file.seekg(kept);
+        if (!read) return std::nullopt;
+        if (const auto length = OggStreamLength(tail)) return length;
+        if (size == end - start) break;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::uint64_t> ReadCompressedSampleLength(std::istream& file,

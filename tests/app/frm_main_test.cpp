@@ -11,6 +11,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -419,8 +420,8 @@ TEST_F(MainWindowTest, ExportSavesAnInstrumentOfARealFileThroughTheSaveDialog) {
 
     w().mnuCopyInstr_Click();
     ASSERT_EQ(messages_.size(), 1u) << messages_.back().text.toStdString();
-    EXPECT_EQ(saveRequests_[1].fileName.toStdString(),
-              std::string(ZELVO_SOUNDFONT_DIR) + "/Flute TB.s1m");
+    // Nothing saved yet: the home folder (no documents folder here), never the SoundFont's.
+    EXPECT_EQ(saveRequests_[1].fileName, QDir::homePath() + "/Flute TB.s1m");
     const std::uint64_t size = std::filesystem::file_size(target.toStdString());
     EXPECT_GT(size, kSampleDataOffset);
     EXPECT_EQ(w().StatusText(), "File  " + target + "  was saved");
@@ -441,7 +442,8 @@ TEST_F(MainWindowTest, ExportProposesTheCoreFileNameAndNeverReplacesTheSoundFont
     saveAnswers_ = {QString::fromStdString(file.path())};
     w().mnuCopyInstr_Click();
     ASSERT_EQ(saveRequests_.size(), 1u);
-    EXPECT_EQ(saveRequests_[0].fileName.toStdString(), (file.folder() / "A_B__.s1m").string());
+    // The core's file name, in the folder last saved to: none yet, so the home folder.
+    EXPECT_EQ(saveRequests_[0].fileName, QDir::homePath() + "/A_B__.s1m");
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0].text.toStdString(),
               "Cannot write " + file.path().string() + ": it is the SoundFont being exported");

@@ -1,0 +1,56 @@
+#include "browser/audition.h"
+
+#include <cmath>
+
+namespace zelvo {
+
+double AuditionStep(std::uint32_t sampleRate, const AuditionVoice& voice, int key,
+                    std::uint32_t outputRate) {
+    if (outputRate == 0) return 0;
+    const double cents = (key - voice.rootKey) * 100.0 + voice.tuneCents;
+    return sampleRate * std::exp2(cents / 1200.0) / outputRate;
+}
+
+AuditionGenerator::AuditionGenerator(std::shared_ptr<const SampleSound> sound,
+                                     const AuditionVoice& voice, int key,
+                                     std::uint32_t outputRate)
+    : sound_(std::move(sound)),
+      step_(sound_ ? AuditionStep(sound_->rate, voice, key, outputRate) : 0),
+      loops_(voice.loops && sound_ && sound_->HasLoop()) {}
+
+bool AuditionGenerator::Finished() const {
+    return !sound_ || step_ <= 0 || position_ >= static_cast<double>(sound_->points.size());
+}
+
+std::int16_t AuditionGenerator::PointAfter(std::size_t index) const {
+    const std::size_t next = index + 1;
+    if (loops_ && next == sound_->loopEnd) return sound_->points[sound_->loopStart];
+    return next < sound_->points.size() ? sound_->points[next] : std::int16_t{0};
+}
+
+std::size_t AuditionGenerator::Generate(std::int16_t* out, std::size_t count) {
+    std::size_t written = 0;
+    while (written < count && !Finished()) {
+        const auto index = static_cast<std::size_t>(position_);
+        const double fraction = position_ - static_cast<double>(index);
+        const double a = sound_->points[index], b = PointAfter(index);
+        out[written++] = static_cast<std::int16_t>(std::lround(a + (b - a) * fraction));
+        position_ += step_;
+        if (loops_) {
+            const double loopLength = sound_->loopEnd - sound_->loopStart;
+            while (position_ >= sound_->loopEnd) position_ -= loopLength;
+        }
+    }
+    return written;
+}
+
+std::vector<std::int16_t> AuditionPoints(std::shared_ptr<const SampleSound> sound,
+                                         const AuditionVoice& voice, int key,
+                                         std::uint32_t outputRate, std::size_t count) {
+    AuditionGenerator generator(std::move(sound), voice, key, outputRate);
+    std::vector<std::int16_t> points(count);
+    points.resize(generator.Generate(points.data(), count));
+    return points;
+}
+
+}  // namespace zelvo

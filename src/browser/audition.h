@@ -1,0 +1,50 @@
+// The points an audition plays for one key: the sample resampled to the
+// output rate at that key's pitch, looping while its loop mode asks for it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "browser/sample_view.h"
+
+namespace zelvo {
+
+struct AuditionVoice {
+    int rootKey = 60;
+    int tuneCents = 0;  // coarse tune x 100 + fine tune
+    bool loops = false;
+};
+
+// Source points per output point: rate x 2^((key - root) / 12 + cents / 1200) / outputRate.
+double AuditionStep(std::uint32_t sampleRate, const AuditionVoice& voice, int key,
+                    std::uint32_t outputRate);
+
+// Reads a sample at a fixed step with linear interpolation. Inside a loop
+// the point after the loop's last one is its first, so the seam plays as
+// the loop joins it.
+class AuditionGenerator {
+public:
+    AuditionGenerator(std::shared_ptr<const SampleSound> sound, const AuditionVoice& voice, int key,
+                      std::uint32_t outputRate);
+
+    // Writes up to count points; fewer only once the sample has ended.
+    std::size_t Generate(std::int16_t* out, std::size_t count);
+    bool Finished() const;
+
+private:
+    std::int16_t PointAfter(std::size_t index) const;
+
+    std::shared_ptr<const SampleSound> sound_;
+    double step_ = 0;
+    double position_ = 0;
+    bool loops_ = false;
+};
+
+// The first count points of an audition, or fewer when the sample ends first.
+std::vector<std::int16_t> AuditionPoints(std::shared_ptr<const SampleSound> sound,
+                                         const AuditionVoice& voice, int key,
+                                         std::uint32_t outputRate, std::size_t count);
+
+}  // namespace zelvo

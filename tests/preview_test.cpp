@@ -1,0 +1,327 @@
+// The models behind the preview pane, on SoundFonts built in memory: the key
+// map and zone table, the waveform's columns, the loop seam, the preset
+// layers, the audition's points, the output size and the export of every
+// instrument.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <random>
+
+#include "browser/audition.h"
+#include "browser/instrument_view.h"
+#include "browser/preset_view.h"
+#include "browser/sample_view.h"
+#include "export/export_many.h"
+#include "export/output_size.h"
+#include "export/sample_source.h"
+#include "export/write_stuff.h"
+#include "load_helpers.h"
+#include "ogg_streams.h"
+#include "sf2_builder.h"
+#include "soundfont/loader.h"
+#include "soundfont/ogg_length.h"
+
+namespace zelvo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const auto RootKey = [](int key) { return Gen(58, key); };
+const auto CoarseTune = [](int semitones) { return Gen(51, semitones); };
+const auto FineTune = [](int cents) { return Gen(52, cents); };
+const auto Pan = [](int tenths) { return Gen(17, tenths); };
+const auto SampleModes = [](int modes) { return Gen(54, modes); };
+
+// "Lead": a global zone (keys 36-72, velocities 20-100, pan -25 %), a zone
+// that takes all of it, and one with its own keys and root. "Plain": one zone
+// without any range. "Rom": its sample lies in ROM.
+Sf2Builder Bank() {
+    Sf2Builder b;
+    b.Sample({.name = "Lead C3", .end = 1000, .startLoop = 100, .endLoop = 900, .rate = 22050});
+    b.Sample({.name = "Lead G4", .start = 1046, .end = 1546, .pitch = 70, .type = 4});
+    b.Sample({.name = "In ROM", .end = 10, .type = 0x8001});
+    b.Instrument({"Lead",
+                  {{{KeyRange(36, 72), VelRange(20, 100), Pan(-250)}},
+                   {{CoarseTune(-1), FineTune(50), SampleModes(1), SampleId(0)}},
+                   {{KeyRange(96, 73), RootKey(67), Pan(5), SampleId(1)}}}});
+    b.Instrument({"Plain", {{{SampleId(0)}}}});
+    b.Instrument({"Rom", {{{SampleId(2)}}}});
+    b.Instrument({"Empty", {}});
+    b.Instrument({"Lead", {{{SampleId(1)}}}});
+    b.Preset({"Stack", 0, 0, {{{KeyRange(0, 59)}}, {{InstrumentId(1)}}, {{KeyRange(60, 127), VelRange(64, 127), InstrumentId(0)}}}});
+    std::vector<std::int16_t> points(1600);
+    for (std::size_t i = 0; i < points.size(); ++i) points[i] = static_cast<std::int16_t>(i);
+    return b.SamplePoints(points);
+}
+
+TEST(KeyMapAndZoneTable, ZonesTakeTheGlobalZoneAndTheDefaults) {
+    const Loaded bank = LoadBytes(Bank().Build());
+    const std::vector<KeyMapZone> lead = BuildKeyMap(bank.model, 1);
+    ASSERT_EQ(lead.size(), 2u);  // the global zone draws nothing
+    // Zones 2 and 3 of instrument 1 are bags 2 and 3; 16 pixels per key, a pixel per velocity.
+    const auto rect = [](const KeyMapZone& z) {
+        const KeyMapRect r = ZoneRect(z, 128 * 16, 127);
+        return std::vector<int>{z.zone, z.bag, z.rootKey, r.left, r.top, r.width, r.height};
+    };
+    EXPECT_EQ(rect(lead[0]), (std::vector<int>{2, 2, 60, 36 * 16, 27, 37 * 16, 81}));
+    EXPECT_EQ(rect(lead[1]), (std::vector<int>{3, 3, 67, 73 * 16, 27, 24 * 16, 81}));
+    EXPECT_EQ(lead[1].sampleName, "Lead G4");
+    const std::vector<KeyMapZone> plain = BuildKeyMap(bank.model, 2);
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_EQ(rect(plain[0]), (std::vector<int>{1, 4, 60, 0, 0, 128 * 16, 127}));
+
+    // Hit tests invert the rectangles.
+    EXPECT_EQ(KeyAt(73 * 16, 128 * 16), 73);
+    EXPECT_EQ(KeyAt(73 * 16 - 1, 128 * 16), 72);
+    EXPECT_EQ(VelocityAt(27, 127), 100);
+    EXPECT_EQ(ZoneAt(lead, 72, 20), std::optional<std::size_t>(0));
+    EXPECT_EQ(ZoneAt(lead, 73, 100), std::optional<std::size_t>(1));
+    EXPECT_EQ(ZoneAt(lead, 50, 101), std::nullopt);
+    EXPECT_EQ(ZoneForKey(lead, 35), std::nullopt);
+    EXPECT_EQ(ZoneForKey(lead, 96), std::optional<std::size_t>(1));
+
+    const std::vector<ZoneTableRow> rows = BuildZoneTable(bank.model, 1);
+    ASSERT_EQ(rows.size(), 2u);
+    const auto cells = [](const ZoneTableRow& r) {
+        return std::vector<std::string>{r.sample, r.keys, r.velocities, r.root, r.tune,
+                                        r.pan,    r.loop, r.rate,       r.length, r.side};
+    };
+    EXPECT_EQ(cells(rows[0]), (std::vector<std::string>{"Lead C3", "C1 - C4", "20 - 100", "C3",
+                                                        "-50 ct", "-25 %", "loop", "22050 Hz",
+                                                        "0.05 s", "mono"}));
+    EXPECT_EQ(cells(rows[1]), (std::vector<std::string>{"Lead G4", "C#4 - C6", "20 - 100", "G3",
+                                                        "0 ct", "+0.5 %", "none", "44100 Hz",
+                                                        "0.01 s", "left"}));
+    EXPECT_EQ(LoopModeText(3) + "|" + LoopModeText(2), "loop, release|none");
+}
+
+TEST(SampleView, ColumnsHoldTheLowestAndHighestPointOfTheirPixels) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> value(-32768, 32767);
+    for (const auto& [count, width] : {std::pair{100003, 640}, {640, 640}, {5, 12}}) {
+        std::vector<std::int16_t> points(static_cast<std::size_t>(count));
+        for (std::int16_t& p : points) p = static_cast<std::int16_t>(value(random));
+        // Point i belongs to pixel i * width / count; a pixel without one shows its left neighbour.
+        std::vector<std::optional<WaveColumn>> expected(static_cast<std::size_t>(width));
+        for (int i = 0; i < count; ++i) {
+            auto& c = expected[static_cast<std::size_t>(std::int64_t{i} * width / count)];
+            const std::int16_t p = points[static_cast<std::size_t>(i)];
+            c = c ? WaveColumn{std::min(c->min, p), std::max(c->max, p)} : WaveColumn{p, p};
+        }
+        for (std::size_t c = 1; c < expected.size(); ++c)
+            if (!expected[c]) expected[c] = expected[c - 1];
+        const std::vector<WaveColumn> columns = WaveColumns(points, width);
+        ASSERT_EQ(columns.size(), expected.size());
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            ASSERT_EQ(std::make_pair(columns[c].min, columns[c].max),
+                      std::make_pair(expected[c]->min, expected[c]->max))
+                << count << " points, column " << c;
+        }
+    }
+    EXPECT_EQ(ColumnOfPoint(900, 1000, 500), 450);
+}
+
+TEST(SampleView, TheSeamJoinsTheLoopEndToTheLoopStart) {
+    SampleSound sound;
+    for (int i = 0; i < 1000; ++i) sound.points.push_back(static_cast<std::int16_t>(i));
+    const auto seam = [&](std::uint32_t start, std::uint32_t end) {
+        sound.loopStart = start;
+        sound.loopEnd = end;
+        const std::optional<SeamPoints> s = BuildSeam(sound);
+        if (!s) return std::make_tuple(-1, -1, -1, -1, std::size_t{0});
+        return std::make_tuple<int, int, int, int, std::size_t>(
+            s->points.front(), s->points[s->joinAt - 1], s->points[s->joinAt], s->points.back(),
+            s->points.size());
+    };
+    using T = std::tuple<int, int, int, int, std::size_t>;
+    EXPECT_EQ(seam(100, 900), T(836, 899, 100, 163, 128));
+    EXPECT_EQ(seam(10, 40), T(0, 39, 10, 73, 104));     // a short loop near the start
+    EXPECT_EQ(seam(960, 1000), T(936, 999, 960, 999, 104));  // a loop to the last point
+    EXPECT_EQ(seam(0, 0), T(-1, -1, -1, -1, 0));
+    EXPECT_EQ(seam(500, 1001), T(-1, -1, -1, -1, 0));  // past the points
+}
+
+TEST(SampleView, PointsComeFromTheFileWithTheLoopCountedFromTheStart) {
+    const std::string bytes = Bank().Build();
+    const TempFile file(bytes);
+    const Loaded bank = LoadBytes(bytes);
+    const SampleSound lead = ReadSampleSound(bank.model, 2, file.path().string());
+    ASSERT_EQ(lead.points.size(), 500u);
+    EXPECT_EQ(std::make_tuple(lead.points.front(), lead.points.back(), lead.rate, lead.loopStart,
+                              lead.loopEnd),
+              std::make_tuple(1046, 1545, 44100u, 0u, 0u));
+    const SampleSound looped = ReadSampleSound(bank.model, 1, file.path().string());
+    EXPECT_EQ(std::make_pair(looped.loopStart, looped.loopEnd), std::make_pair(100u, 900u));
+    EXPECT_THROW(ReadSampleSound(bank.model, 3, file.path().string()), ExportError);
+
+    const std::optional<SampleFacts> facts = ZoneFactsOf(bank.model, 3);
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(std::vector<std::string>({facts->name, facts->length, facts->rate, facts->root,
+                                        facts->loop, facts->keys, facts->velocities}),
+              (std::vector<std::string>{"Lead G4", "500 points, 0.01 s", "44100 Hz", "G3 (67)",
+                                        "no loop", "C#4 - C6", "20 - 100"}));
+    EXPECT_EQ(SampleFactsOf(bank.model, 1)->loop, "loop 100 - 900");
+}
+
+// The points and the file size against an independent walk over a real file's chunks.
+TEST(RealSoundFont, SamplePointsAndWaveFileSize) {
+    const std::string path = std::string(ZELVO_SOUNDFONT_DIR) + "/TimGM6mb.sf2";
+    if (!fs::exists(path)) GTEST_SKIP() << path << " is not installed";
+    SoundFontModel model;
+    MemoryTree tree;
+    OpenSoundFont(model, path, tree);
+    const std::uint64_t smpl = WalkRiff(path).chunks.at("smpl").dataOffset;
+    const std::string file = ReadWholeFile(path);
+    for (const int s : {1, model.SampleCount / 2, model.SampleCount}) {
+        const sfSample& h = model.SampleHeaders[static_cast<std::size_t>(s)];
+        const SampleSound sound = ReadSampleSound(model, s, path);
+        ASSERT_EQ(sound.points.size(), h.dwEnd - h.dwStart) << s;
+        for (const std::size_t i : {std::size_t{0}, sound.points.size() / 3, sound.points.size() - 1}) {
+            const std::size_t at = smpl + 2 * (h.dwStart + i);
+            const auto expected = static_cast<std::int16_t>(static_cast<unsigned char>(file[at]) |
+                                                            static_cast<unsigned char>(file[at + 1]) << 8);
+            EXPECT_EQ(sound.points[i], expected) << "sample " << s << " point " << i;
+        }
+    }
+    const TempFile out("", "flute.s1m");
+    ExportInstrumentToWave(model, 1, path, out.path().string());
+    EXPECT_EQ(BuildOutputSizeReport(model, 1, path).bytes, fs::file_size(out.path()));
+}
+
+// A compressed sample is drawn and played from its decoded points, its loop
+// counted from them, and its wave size counts them too.
+TEST(SampleView, CompressedSamplesAreDecodedForTheViewAndTheSize) {
+    const std::vector<float> signal = TestSignal(20000);
+    Sf2Builder b;
+    b.Info("ifil", {"\x03\x00\x01\x00", 4})
+        .CompressedSample({.name = "Ogg", .startLoop = 1000, .endLoop = 19000}, EncodeVorbis(signal, 1));
+    const std::string bytes = b.Instrument({"Ogg", {{{SampleId(0)}}}}).Build();
+    const TempFile file(bytes, "test.sf3");
+    Loaded bank = LoadBytes(bytes);
+    std::istringstream in(bytes);
+    ReadDecodedLengths(in, bank.model);  // as an open does
+    const SampleSound sound = ReadSampleSound(bank.model, 1, file.path().string());
+    EXPECT_EQ(std::make_tuple(sound.points.size(), sound.rate, sound.loopStart, sound.loopEnd),
+              std::make_tuple(std::size_t{20000}, 44100u, 1000u, 19000u));
+    EXPECT_GT(Correlation(sound.points, signal), 0.99);
+    EXPECT_EQ(SampleFactsOf(bank.model, 1)->length, "20000 points, 0.45 s");
+    EXPECT_EQ(BuildOutputSizeReport(bank.model, 1, file.path().string()).bytes, 69766u + 2 * 20000);
+}
+
+TEST(PresetView, LayersTakeTheirRangesFromTheirZoneOrTheGlobalZone) {
+    const Loaded bank = LoadBytes(Bank().Build());
+    const std::vector<PresetLayer> layers = BuildPresetLayers(bank.model, 1);
+    ASSERT_EQ(layers.size(), 2u);
+    const auto fields = [](const PresetLayer& l) {
+        return std::make_tuple(l.bag, l.instrument, l.instrumentName, l.keyLo, l.keyHi, l.velLo,
+                               l.velHi);
+    };
+    EXPECT_EQ(fields(layers[0]), std::make_tuple(2, 2, std::string("Plain"), 0, 59, 1, 127));
+    EXPECT_EQ(fields(layers[1]), std::make_tuple(3, 1, std::string("Lead"), 60, 127, 64, 127));
+    EXPECT_EQ(PresetOfZone(bank.model, 3), std::optional<int>(1));
+    EXPECT_EQ(PresetOfZone(bank.model, 4), std::nullopt);
+}
+
+// A sine of 441 Hz at 22050 Hz: 50 points a period, and a loop of exactly 20
+// periods, so that a looped sine goes on without a break. Silence follows the
+// loop, so a player that read on past the loop's end would be heard.
+constexpr double kPhase = 0.7;
+std::shared_ptr<SampleSound> Sine(bool loop) {
+    auto sound = std::make_shared<SampleSound>();
+    sound->rate = 22050;
+    for (int i = 0; i < 2000; ++i)
+        sound->points.push_back(static_cast<std::int16_t>(
+            i < 1500 ? std::lround(10000 * std::sin(2 * std::numbers::pi * i / 50.0 + kPhase)) : 0));
+    if (loop) sound->loopStart = 500, sound->loopEnd = 1500;
+    return sound;
+}
+
+TEST(Audition, PointsForAKeyAreTheSampleAtThatPitchLoopingOnWithoutABreak) {
+    // Key 67 on root 60 with -1 semitone + 50 cents plays 6.5 semitones up.
+    const AuditionVoice voice{.rootKey = 60, .tuneCents = -50, .loops = true};
+    const double frequency = 441.0 * std::pow(2.0, 6.5 / 12);
+    const std::vector<std::int16_t> played = AuditionPoints(Sine(true), voice, 67, 44100, 44100);
+    ASSERT_EQ(played.size(), 44100u);  // a whole second of a sample of 0.09 s
+    double worst = 0;
+    for (std::size_t i = 0; i < played.size(); ++i) {
+        const double t = static_cast<double>(i) / 44100;
+        worst = std::max(worst, std::abs(played[i] - 10000 * std::sin(2 * std::numbers::pi * frequency * t + kPhase)));
+    }
+    EXPECT_LT(worst, 60);  // linear interpolation of 50 points a period: under 0.5 %
+
+    // Without a loop the sample ends: 2000 points read 1.4142... at a time.
+    const AuditionVoice once{.rootKey = 72, .tuneCents = 0, .loops = false};
+    const std::size_t expected = static_cast<std::size_t>(std::ceil(2000 / (22050.0 * std::sqrt(2.0) / 44100)));
+    const std::vector<std::int16_t> ended = AuditionPoints(Sine(true), once, 78, 44100, 100000);
+    EXPECT_EQ(ended.size(), expected);
+    // A loop mode asks for a loop, but a sample without one plays once.
+    const AuditionVoice looping{.rootKey = 60, .tuneCents = 0, .loops = true};
+    EXPECT_EQ(AuditionPoints(Sine(false), looping, 72, 44100, 100000).size(), 2000u);
+}
+
+TEST(OutputSize, TheFileAgainstTheMemoriesAndTheRefusalBeforeIt) {
+    const Loaded bank = LoadBytes(Bank().Build());
+    const OutputSizeReport lead = BuildOutputSizeReport(bank.model, 1, "");
+    EXPECT_EQ(lead.bytes, 69766u + 2 * (1000 + 500));
+    EXPECT_EQ(lead.SizeText(), "72,766 bytes (0.1 MB)");
+    EXPECT_EQ(std::string(lead.SmallestFit()->name), "1 MB");
+    OutputSizeReport big;
+    big.bytes = 1457665;
+    EXPECT_EQ(std::string(big.SmallestFit()->name), "9 MB");
+    big.bytes = 1457664;
+    EXPECT_EQ(std::string(big.SmallestFit()->name), "Floppy 1.44 MB");
+    big.bytes = 65 * kMegabyte + 1;
+    EXPECT_FALSE(big.SmallestFit());
+    const OutputSizeReport rom = BuildOutputSizeReport(bank.model, 3, "");
+    ASSERT_TRUE(rom.refusal);
+    EXPECT_NE(rom.refusal->find("lies in ROM"), std::string::npos);
+}
+
+std::vector<std::string> FilesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(ExportMany, EveryInstrumentWithZonesIsWrittenOrRefusedWithItsReason) {
+    const std::string bytes = Bank().Build();
+    const TempFile file(bytes);
+    const Loaded bank = LoadBytes(bytes);
+    const fs::path folder = file.folder() / "waves";
+    fs::create_directory(folder);
+    std::vector<int> done;
+    const ExportManySummary all = ExportManyInstruments(
+        bank.model, file.path().string(), folder.string(), [&](const ExportManyStep& s) {
+            if (done.empty() || done.back() != s.done) done.push_back(s.done);
+            return s.total == 4;
+        });
+    EXPECT_EQ(done, (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"Lead (2).s1m", "Lead.s1m", "Plain.s1m"}));
+    EXPECT_EQ(all.written.back(), (folder / "Lead (2).s1m").string());
+    ASSERT_EQ(all.refused.size(), 1u);
+    EXPECT_EQ(all.refused[0].instrument, "Rom");
+    EXPECT_NE(all.refused[0].reason.find("lies in ROM"), std::string::npos);
+    EXPECT_EQ(all.Headline(), "Saved 3 of 4 instruments to " + folder.string() + ".");
+    EXPECT_EQ(ReadWholeFile((folder / "Plain.s1m").string()).size(), 69766u + 2000);
+
+    // Cancelled while the fourth instrument's points are copied: the three
+    // before it stay, the fourth leaves no file, not even a temporary one.
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    const ExportManySummary cancelled = ExportManyInstruments(
+        bank.model, file.path().string(), folder.string(),
+        [](const ExportManyStep& s) { return s.done < 3 || s.bytesTotal == 0; });
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"Lead.s1m", "Plain.s1m"}));
+    EXPECT_EQ(std::make_pair(cancelled.written.size(), cancelled.refused.size()),
+              std::make_pair(std::size_t{2}, std::size_t{1}));
+    EXPECT_EQ(cancelled.Headline(), "Saved 2 of 4 instruments to " + folder.string() +
+                                        ". Cancelled with 1 instrument left.");
+}
+
+}  // namespace
+}  // namespace zelvo::testing
