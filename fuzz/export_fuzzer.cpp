@@ -1,8 +1,6 @@
 // A fuzzed file is loaded and each of its instruments exported: every export
 // completes or is refused with its message; nothing crashes or reads outside
 // the file.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -12,23 +10,11 @@
 #include "soundfont/errors.h"
 #include "soundfont/loader.h"
 #include "soundfont/memory_tree.h"
-
-namespace {
-
-const std::filesystem::path& WorkFolder() {
-    static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() / ("zelvo-fuzz-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
-}
-
-}  // namespace
+#include "work_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string input = (WorkFolder() / "input.sf2").string();
-    const std::string output = (WorkFolder() / "out.s1m").string();
+    const std::string input = zelvo::fuzzing::ProcessFolder().File("input.sf2");
+    const std::string output = zelvo::fuzzing::ProcessFolder().File("out.s1m");
     std::ofstream(input, std::ios::binary).write(reinterpret_cast<const char*>(data),
                                                  static_cast<std::streamsize>(size));
     zelvo::SoundFontModel model;

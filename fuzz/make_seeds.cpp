@@ -1,16 +1,26 @@
 // Writes the seed corpus: small files from the test builder and real
-// SoundFonts with their sample data cut away; with --waves, exported waves.
+// SoundFonts with their sample data cut away, each checked to load; with
+// --sparse, the same files with their sample data as a hole, a built file
+// with each chunk grown by a hole, and files that declare gigabytes they do
+// not hold; with --waves, exported waves.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <utility>
+#include <vector>
 
 #include "export/write_stuff.h"
 #include "load_helpers.h"
+#include "ogg_streams.h"
+#include "seed_files.h"
 #include "sf2_builder.h"
+#include "soundfont/errors.h"
+#include "sparse_file.h"
 
 namespace fs = std::filesystem;
 using namespace zelvo::testing;
+using namespace zelvo::fuzzing;
 
 namespace {
 
@@ -31,14 +41,33 @@ std::string SmallInstrumentFile() {
     return b.Build();
 }
 
-// A real file's header chunks with an empty "smpl" chunk.
-std::string WithoutSampleData(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+// The smpl chunk of a real file, which comes first in its sdta list.
+SampleData SampleDataOf(const std::string& path) {
     const ChunkInfo smpl = WalkRiff(path).chunks.at("smpl");
-    std::string out = file.substr(0, smpl.dataOffset) + file.substr(smpl.dataOffset + smpl.size);
-    PutLe(out, smpl.dataOffset - 4, 0, 4);
-    return out;
+    return {static_cast<std::size_t>(smpl.dataOffset), smpl.size};
+}
+
+// Checks that a seed loads: seeds the reader refuses leave the fuzzer
+// little to mutate into a well-formed file.
+bool Loads(const std::string& name, const std::string& bytes) {
+    try {
+        LoadBytes(bytes);
+        return true;
+    } catch (const zelvo::SoundFontError& e) {
+        std::cerr << "make_seeds: seed " << name << " does not load: " << e.what() << "\n";
+        return false;
+    }
+}
+
+// A SoundFont 3 instrument over a short Ogg Vorbis sample: the compressed
+// sample path from reader to decoder.
+std::string CompressedInstrumentFile() {
+    return Sf2Builder()
+        .Info("ifil", {"\x03\x00\x01\x00", 4})
+        .CompressedSample({.name = "Ogg", .startLoop = 100, .endLoop = 900}, EncodeVorbis(TestSignal(1000), 1))
+        .Instrument({"Ogg", {{{KeyRange(0, 127), SampleId(0)}}}})
+        .Preset({"Ogg", 0, 0, {{{InstrumentId(0)}}}})
+        .Build();
 }
 
 // Instrument n of a built SoundFont, exported to dir/name.
@@ -57,26 +86,72 @@ void WriteWaveSeeds(const fs::path& dir) {
     WriteWave(dir, "empty.s1m", Sf2Builder().Instrument({"Globals", {{{Gen(17, 5)}}}}).Build(), 1);
 }
 
+// Files that declare gigabytes they do not hold, in a file of 5 GiB.
+std::vector<std::pair<std::string, std::string>> HugeDeclarations() {
+    constexpr std::uint64_t kFileSize = std::uint64_t{5} << 30;
+    const std::string riff = "RIFF" + Le32Text(0xFFFFFFF0) + "sfbk";
+    const std::string info = "LIST" + Le32Text(16) + "INFO" + "ifil" + Le32Text(4) + Le32Text(0x00010002);
+    const std::string sdta = "LIST" + Le32Text(12) + "sdta" + "smpl" + Le32Text(0);
+    const std::uint32_t comment = 0xF0000000;
+    const std::uint32_t phdr = 38u * 110'000'000u;
+    const std::vector<std::pair<std::string, std::string>> heads = {
+        {"empty-info.sparse", riff + "LIST" + Le32Text(0xFFFFFF00) + "INFO"},
+        {"huge-comment.sparse", riff + "LIST" + Le32Text(comment + 12) + "INFO" + "ICMT" + Le32Text(comment)},
+        {"many-presets.sparse", riff + info + sdta + "LIST" + Le32Text(phdr + 12) + "pdta" + "phdr" + Le32Text(phdr)},
+    };
+    std::vector<std::pair<std::string, std::string>> seeds;
+    for (const auto& [name, head] : heads) {
+        seeds.emplace_back(name, EncodeSparseInput(kFileSize - head.size(), head.size(), head));
+    }
+    return seeds;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || (std::string(argv[1]) == "--waves" && argc != 3)) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (argc < 2 || (mode == "--waves" && argc != 3) || (mode == "--sparse" && argc < 3)) {
         std::cerr << "usage: make_seeds DIR [REAL.sf2 ...]\n"
+                     "       make_seeds --sparse DIR [REAL.sf2 ...]\n"
                      "       make_seeds --waves DIR\n";
         return 2;
     }
-    if (std::string(argv[1]) == "--waves") {
+    if (mode == "--waves") {
         fs::create_directories(argv[2]);
         WriteWaveSeeds(argv[2]);
         return 0;
     }
-    const fs::path dir = argv[1];
+    const bool sparse = mode == "--sparse";
+    const fs::path dir = argv[sparse ? 2 : 1];
     fs::create_directories(dir);
-    Write(dir, "empty.sf2", Sf2Builder().Build());
-    Write(dir, "instrument.sf2", SmallInstrumentFile());
-    Write(dir, "sm24.sf2", Sf2Builder().Sm24("abcd").Sample({.name = "S", .end = 2}).Build());
-    for (int i = 2; i < argc; ++i) {
-        if (fs::exists(argv[i])) Write(dir, fs::path(argv[i]).filename().string(), WithoutSampleData(argv[i]));
+    const std::string instrument = SmallInstrumentFile();
+    bool allLoad = true;
+    const auto writeLoading = [&](const std::string& name, const std::string& bytes) {
+        allLoad = Loads(name, bytes) && allLoad;
+        Write(dir, name, bytes);
+    };
+    if (sparse) {
+        Write(dir, "instrument.sparse", SampleDataAsHole(instrument, BuiltSampleData(instrument)));
+        for (const auto& [name, bytes] : HugeDeclarations()) Write(dir, name, bytes);
+        for (const ChunkKind& chunk : kGrownChunks) {
+            Write(dir, std::string("grown-") + chunk.id + ".sparse", ChunkGrownByHole(instrument, chunk));
+        }
+    } else {
+        writeLoading("empty.sf2", Sf2Builder().Build());
+        writeLoading("instrument.sf2", instrument);
+        writeLoading("sm24.sf2", Sf2Builder().Sm24("abcd").Sample({.name = "S", .end = 2}).Build());
+        writeLoading("compressed.sf3", CompressedInstrumentFile());
     }
-    return 0;
+    for (int i = sparse ? 3 : 2; i < argc; ++i) {
+        if (!fs::exists(argv[i])) continue;
+        const std::string name = fs::path(argv[i]).filename().string();
+        const std::string file = ReadWholeFile(argv[i]);
+        const SampleData smpl = SampleDataOf(argv[i]);
+        if (sparse) {
+            Write(dir, name + ".sparse", SampleDataAsHole(file, smpl));
+        } else {
+            writeLoading(name, WithoutSampleData(file, smpl));
+        }
+    }
+    return allLoad ? 0 : 1;
 }

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for SECONDS (default
 # 60) on a seed corpus of built and real SoundFonts (exported waves for the
-# wave reader). Longer runs:
+# wave reader), with a dictionary of SoundFont chunk ids for the SoundFont
+# targets. The sparse-load target opens files of up to 8 GiB that are mostly
+# a hole: a load slower than its -timeout or greedier than its memory limits
+# is a finding. Longer runs:
 #   scripts/fuzz.sh 600
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,13 +14,18 @@ CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo 
   -DZELVO_BUILD_FUZZ=ON -DZELVO_BUILD_GUI=OFF -DZELVO_BUILD_TESTS=OFF >/dev/null
 cmake --build build-fuzz -j "$(nproc)"
 
+real=(/usr/share/sounds/sf2/FluidR3_GS.sf2 /usr/share/sounds/sf2/TimGM6mb.sf2
+  /usr/share/sounds/sf2/sf_GMbank.sf2)
 seeds=build-fuzz/seeds
 rm -rf "$seeds"
-build-fuzz/fuzz/make_seeds "$seeds" /usr/share/sounds/sf2/FluidR3_GS.sf2 \
-  /usr/share/sounds/sf2/TimGM6mb.sf2 /usr/share/sounds/sf2/sf_GMbank.sf2
+build-fuzz/fuzz/make_seeds "$seeds" "${real[@]}"
+sparse_seeds=build-fuzz/sparse-seeds
+rm -rf "$sparse_seeds"
+build-fuzz/fuzz/make_seeds --sparse "$sparse_seeds" /usr/share/sounds/sf2/FluidR3_GS.sf2
 wave_seeds=build-fuzz/wave-seeds
 rm -rf "$wave_seeds"
 build-fuzz/fuzz/make_seeds --waves "$wave_seeds"
+dict=-dict=../fuzz/soundfont.dict
 
 status=0
 for target in build-fuzz/fuzz/*_fuzzer; do
@@ -25,11 +33,21 @@ for target in build-fuzz/fuzz/*_fuzzer; do
   corpus=build-fuzz/corpus/$name
   mkdir -p "$corpus"
   log=build-fuzz/$name.log
-  target_seeds=$seeds
-  if [[ $name == wave_reader_fuzzer ]]; then target_seeds=$wave_seeds; fi
-  if (cd build-fuzz && "../$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
-        -max_len=300000 -print_final_stats=1 "../$corpus" "../$target_seeds") >"$log" 2>&1; then
-    echo "$name: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs, nothing found"
+  args=(-max_total_time="$seconds" -print_final_stats=1)
+  case $name in
+    wave_reader_fuzzer)
+      args+=(-timeout=10 -rss_limit_mb=4096 -max_len=300000 "../$corpus" "../$wave_seeds") ;;
+    sparse_load_fuzzer)
+      # Small inputs keep it fast; the holes make the files large.
+      args+=(-timeout=5 -rss_limit_mb=1024 -malloc_limit_mb=128 -max_len=16384 "$dict"
+        "../$corpus" "../$sparse_seeds") ;;
+    *)
+      args+=(-timeout=10 -rss_limit_mb=4096 -max_len=300000 "$dict" "../$corpus" "../$seeds") ;;
+  esac
+  if (cd build-fuzz && "../$target" "${args[@]}") >"$log" 2>&1; then
+    runs=$(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
+    coverage=$(grep -o 'DONE *cov: [0-9]* ft: [0-9]*' "$log" | grep -o 'cov.*')
+    echo "$name: $runs runs, $coverage, nothing found"
   else
     echo "$name: FAILED, see $log"; tail -40 "$log"; status=1
   fi

@@ -1,0 +1,98 @@
+// The fuzzers' seed and sparse files: a hole lands where the input says and
+// takes no disk space, and each seed has sizes that agree with its chunks.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "load_helpers.h"
+#include "seed_files.h"
+#include "soundfont/errors.h"
+#include "sparse_file.h"
+
+namespace zelvo::fuzzing {
+namespace {
+
+using testing::Sf2Builder;
+using testing::TempFile;
+
+constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
+
+std::string SmallFile() {
+    return Sf2Builder()
+        .Info("ICMT", "odd")
+        .Sample({.name = "Saw", .end = 16, .startLoop = 4, .endLoop = 12})
+        .Instrument({"Lead", {{{testing::SampleId(0)}}}})
+        .Preset({"Lead", 0, 0, {{{testing::InstrumentId(0)}}}})
+        .SamplePoints(std::vector<std::int16_t>(16, 0x1234))
+        .Build();
+}
+
+// Writes an encoded input as its sparse file and opens it as the program does.
+SoundFontModel OpenSparse(const std::string& encoded, std::uint64_t* fileSize = nullptr) {
+    const TempFile folder("");
+    const std::string path = (folder.folder() / "sparse.sf2").string();
+    WriteSparseFile(path, *ParseSparseInput(encoded));
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_LT(st.st_blocks * 512, 1 << 20) << "the hole takes disk space";
+    if (fileSize) *fileSize = static_cast<std::uint64_t>(st.st_size);
+    SoundFontModel model;
+    MemoryTree tree;
+    OpenSoundFont(model, path, tree);
+    return model;
+}
+
+TEST(FuzzSparseFile, HoleLandsWhereTheInputSaysAndReadsAsZeros) {
+    const TempFile folder("");
+    const std::string path = (folder.folder() / "f").string();
+    WriteSparseFile(path, *ParseSparseInput(EncodeSparseInput(2 * kGiB, 3, "abcdef")));
+    std::ifstream in(path, std::ios::binary);
+    std::string head(4, ' '), middle(4, ' '), tail(4, ' ');
+    in.read(head.data(), 4).seekg(kGiB).read(middle.data(), 4);
+    in.seekg(static_cast<std::streamoff>(2 * kGiB + 2)).read(tail.data(), 4);
+    EXPECT_EQ(head, std::string("abc\0", 4));
+    EXPECT_EQ(middle, std::string(4, '\0'));
+    EXPECT_EQ(tail, std::string("\0def", 4));
+    EXPECT_EQ(in.seekg(0, std::ios::end).tellg(), static_cast<std::streamoff>(2 * kGiB + 6));
+    // A start past the bytes puts the hole at their end; too short an input says nothing.
+    EXPECT_EQ(ParseSparseInput(EncodeSparseInput(4, 1000, "abc"))->holeAt, 3u);
+    EXPECT_FALSE(ParseSparseInput("1234567"));
+}
+
+TEST(FuzzSeeds, SampleDataCutOrAsAHoleLeavesAFileThatLoads) {
+    const std::string file = SmallFile();
+    const SoundFontModel full = testing::LoadBytes(file).model;
+    const SoundFontModel cut = testing::LoadBytes(WithoutSampleData(file, BuiltSampleData(file))).model;
+    EXPECT_EQ(cut.SmplSize, 0u);
+    EXPECT_EQ(cut.InstCount, full.InstCount);
+    EXPECT_EQ(cut.SampleCount, full.SampleCount);
+    std::uint64_t size = 0;
+    const SoundFontModel holed = OpenSparse(SampleDataAsHole(file, BuiltSampleData(file)), &size);
+    EXPECT_EQ(size, file.size());
+    EXPECT_EQ(holed.SmplSize, full.SmplSize);
+    EXPECT_EQ(holed.PresetCount, full.PresetCount);
+}
+
+TEST(FuzzSeeds, ChunksGrownByAHoleKeepTheirSizesInAgreement) {
+    const std::string file = SmallFile();
+    const SoundFontModel comment = OpenSparse(ChunkGrownByHole(file, {"ICMT", "INFO", 2}));
+    EXPECT_EQ(comment.InfoComments.size(), 65536u);
+    EXPECT_EQ(comment.InfoComments.substr(0, 4), std::string("odd\0", 4));
+    const SoundFontModel samples = OpenSparse(ChunkGrownByHole(file, {"smpl", "sdta", 2}));
+    EXPECT_EQ(samples.SmplSize, 32 + kGiB);
+    EXPECT_EQ(samples.SampleCount, 1);
+    // A header chunk of millions of whole records is refused for its count.
+    try {
+        OpenSparse(ChunkGrownByHole(file, {"shdr", "pdta", 46}));
+        ADD_FAILURE() << "a grown shdr chunk loaded";
+    } catch (const MalformedFileError& e) {
+        const std::string records = std::to_string(2 + kGiB / 46) + " records";
+        EXPECT_NE(std::string(e.what()).find("the shdr chunk holds " + records), std::string::npos)
+            << e.what();
+    }
+}
+
+}  // namespace
+}  // namespace zelvo::fuzzing
