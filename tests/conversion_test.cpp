@@ -285,6 +285,14 @@ TEST_F(Conversion, LoopsAreClampedIntoTheSampleAndReported) {
         EXPECT_EQ(report.Status(), "changed");
         EXPECT_GE(report.Warnings(), 6);
     }
+    // The preview lists the warnings first, then what the conversion changes.
+    const std::vector<ReportNote> notes = ReportNotes(Report(1));
+    const auto firstNote = std::find_if(notes.begin(), notes.end(), [](const ReportNote& n) { return !n.warning; });
+    EXPECT_EQ(firstNote - notes.begin(), 6);
+    EXPECT_EQ(notes.front().text, "Sample \"Before\": loop start -50 -> 0");
+    ASSERT_NE(firstNote, notes.end());
+    EXPECT_EQ(firstNote->text, "Sample \"Halved\" (PCM 16-bit): 22050 -> 44100 Hz");
+    EXPECT_TRUE(std::all_of(firstNote, notes.end(), [](const ReportNote& n) { return !n.warning; }));
 }
 
 std::vector<std::string> Lines(const std::string& text) {

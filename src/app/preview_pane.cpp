@@ -4,8 +4,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -17,6 +19,7 @@
 #include "browser/instrument_view.h"
 #include "browser/preset_view.h"
 #include "browser/text_encoding.h"
+#include "export/conversion_report.h"
 #include "export/output_size.h"
 #include "export/sample_source.h"
 #include "soundfont/tree_keys.h"
@@ -133,6 +136,9 @@ QWidget* PreviewPane::BuildInstrumentPage() {
         Q_EMIT NodeChosen(item->data(0, Qt::UserRole).toString());
     });
     conversionReport = new ConversionReportWidget;
+    reportNotes = new QListWidget;
+    reportNotes->setObjectName(QStringLiteral("reportNotes"));
+    reportNotes->setWordWrap(true);
 
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
@@ -142,6 +148,7 @@ QWidget* PreviewPane::BuildInstrumentPage() {
     upper->addWidget(conversionReport);
     layout->addLayout(upper, 1);
     layout->addWidget(zoneTable, 1);
+    layout->addWidget(reportNotes);
     return page;
 }
 
@@ -244,7 +251,26 @@ void PreviewPane::ShowInstrument(int instrument) {
     FitColumns(zoneTable);
     conversionReport->SetReport(
         BuildOutputSizeReport(model_, instrument, model_.FileFolder + model_.FileName));
+    ShowReportNotes(instrument);
     pages->setCurrentIndex(kInstrumentPage);
+}
+
+// What the export changes, warnings first with a warning sign.
+void PreviewPane::ShowReportNotes(int instrument) {
+    reportNotes->clear();
+    std::vector<ReportNote> notes;
+    try {
+        notes = ReportNotes(ReportInstrumentExport(model_, instrument, model_.FileFolder + model_.FileName));
+    } catch (const ExportError& e) {
+        notes.push_back({true, e.what()});
+    }
+    if (notes.empty()) notes.push_back({false, "Converts as it is: nothing changed, nothing left out."});
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (const ReportNote& n : notes) {
+        auto* item = new QListWidgetItem(QString::fromStdString(n.text), reportNotes);
+        if (n.warning) item->setIcon(warning);
+    }
+    reportNotes->setMaximumHeight(reportNotes->sizeHintForRow(0) * 6 + 2 * reportNotes->frameWidth());
 }
 
 void PreviewPane::ShowSample(int sampleNdx) {

@@ -20,6 +20,7 @@
 class QLabel;
 class QPushButton;
 class QStackedWidget;
+class QListWidget;
 class QTreeWidget;
 
 namespace zelvo {
@@ -59,6 +60,7 @@ public:
     KeyMapWidget* keyMap = nullptr;
     QTreeWidget* zoneTable = nullptr;
     ConversionReportWidget* conversionReport = nullptr;
+    QListWidget* reportNotes = nullptr;
     WaveformWidget* waveform = nullptr;
     SeamWidget* seam = nullptr;
     KeyMapWidget* layerMap = nullptr;
@@ -82,6 +84,7 @@ private:
     QWidget* BuildPresetPage();
     void ShowHint(const QString& hint);
     void ShowInstrument(int instrument);
+    void ShowReportNotes(int instrument);
     void ShowSample(int sampleNdx);
     void ShowZone(int bag);
     void ShowPreset(int preset);

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <set>
 
 #include "browser/names.h"
+#include "browser/text_encoding.h"
 #include "export/export_files.h"
 #include "export/sample_source.h"
 
@@ -283,6 +285,76 @@ InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrum
     report.presetGenerators = PresetGenerators(model, instrument);
     report.stereoPairs = StereoPairs(model, plan.sampleIndexes);
     return report;
+}
+
+namespace {
+
+std::string Cents(double cents) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%+.1f ct", cents);
+    return text;
+}
+
+std::string ClampText(const ValueClamp& c) {
+    return c.field + " " + std::to_string(c.from) + " -> " + std::to_string(c.to);
+}
+
+}  // namespace
+
+std::vector<ReportNote> ReportNotes(const InstrumentReport& r) {
+    std::vector<ReportNote> warnings, notes;
+    const auto warn = [&](std::string text) { warnings.push_back({true, std::move(text)}); };
+    const auto note = [&](std::string text) { notes.push_back({false, std::move(text)}); };
+    if (r.refusal) warn(*r.refusal);
+    std::vector<std::string> dropped;
+    int modulators = 0;
+    for (const SampleReport& s : r.sampleReports) {
+        const std::string name = "Sample \"" + SoundFontTextToUtf8(DisplayText(s.name)) + "\"";
+        if (s.clippedPoints > 0) warn(name + ": " + std::to_string(s.clippedPoints) + " points clipped");
+        if (!s.emptySourceLoop) {
+            for (const ValueClamp& c : s.clamps) warn(name + ": " + ClampText(c));
+        }
+        if (std::abs(s.loopPitchErrorCents) > kAudiblePitchErrorCents) {
+            warn(name + ": loop detuned by " + Cents(s.loopPitchErrorCents));
+        }
+        std::string change;
+        if (s.fromRate != s.toRate) {
+            change += std::to_string(s.fromRate) + " -> " + std::to_string(s.toRate) + " Hz";
+        }
+        if (s.loopTuneCents != 0.0) change += (change.empty() ? "" : ", ") + ("loop tune " + Cents(s.loopTuneCents));
+        if (s.pitchCorrectionCents != 0) {
+            change += (change.empty() ? "" : ", ") +
+                      ("pitch correction " + Cents(s.pitchCorrectionCents) + " in the fine tune");
+        }
+        if (!change.empty()) note(name + " (" + s.codec + "): " + change);
+    }
+    for (const ZoneReport& z : r.zoneReports) {
+        const std::string zone = "Zone " + std::to_string(z.zone);
+        for (const ValueClamp& c : z.clamps) warn(zone + ": " + ClampText(c));
+        if (z.rootKeySource == "fallback") warn(zone + ": no root key, 60 used");
+        modulators += z.modulators;
+        for (const std::string& g : z.droppedGenerators) {
+            if (std::find(dropped.begin(), dropped.end(), g) == dropped.end()) dropped.push_back(g);
+        }
+    }
+    for (const StereoPairReport& p : r.stereoPairs) {
+        note("Stereo pair \"" + SoundFontTextToUtf8(DisplayText(p.left)) + "\" / \"" +
+             SoundFontTextToUtf8(DisplayText(p.right)) + "\" written as two mono samples");
+    }
+    for (const PresetLevelReport& p : r.presetGenerators) {
+        std::string list;
+        for (const std::string& g : p.generators) list += (list.empty() ? "" : ", ") + g;
+        note("Preset \"" + SoundFontTextToUtf8(DisplayText(p.preset)) + "\" adds " + list +
+             " at preset level, not in the wave");
+    }
+    if (!dropped.empty()) {
+        std::string list;
+        for (const std::string& g : dropped) list += (list.empty() ? "" : ", ") + g;
+        note("Not in the wave: " + list);
+    }
+    if (modulators > 0) note(std::to_string(modulators) + " modulators, not in the wave");
+    warnings.insert(warnings.end(), notes.begin(), notes.end());
+    return warnings;
 }
 
 }  // namespace zelvo

@@ -89,6 +89,17 @@ struct InstrumentReport {
     std::string Status() const;
 };
 
+// One line of the report as the preview lists it; warnings come first.
+struct ReportNote {
+    bool warning = false;
+    std::string text;  // UTF-8
+};
+
+// The report's warnings (the refusal, clipped points, clamped values, an
+// audible loop detune, a fallback root key), then what the export changes
+// and what does not reach the wave. Names are the SoundFont's bytes as UTF-8.
+std::vector<ReportNote> ReportNotes(const InstrumentReport& report);
+
 // Plans the export and converts the samples as the export would, writing
 // nothing; a refusal is reported in the result. Throws ExportError(Failed)
 // when the SoundFont cannot be read.
