@@ -215,7 +215,7 @@ std::string InstrumentReport::Status() const {
 
 InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
                                         const std::string& soundFontPath,
-                                        const ExportOptions& options) {
+                                        const ExportOptions& options, bool countClipped) {
     InstrumentReport report;
     report.instrument = instrument;
     report.name = InstrumentName(model, instrument);
@@ -246,7 +246,8 @@ InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrum
     report.fitsFloppy = report.outputBytes <= kFloppyBytes;
 
     const std::vector<ConvertedPoints> converted =
-        ConvertPlannedSamples(plan, model, soundFont, decoded);
+        countClipped ? ConvertPlannedSamples(plan, model, soundFont, decoded)
+                     : std::vector<ConvertedPoints>(plan.conversions.size());
     for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
         const sfSample& sample = model.SampleHeaders[static_cast<std::size_t>(plan.sampleIndexes[c])];
         report.sampleReports.push_back(

@@ -103,8 +103,11 @@ std::vector<ReportNote> ReportNotes(const InstrumentReport& report);
 // Plans the export and converts the samples as the export would, writing
 // nothing; a refusal is reported in the result. Throws ExportError(Failed)
 // when the SoundFont cannot be read.
+// countClipped false skips the resampling, which only the clipped points
+// need, for a quick look; they are then reported as 0.
 InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
                                         const std::string& soundFontPath,
-                                        const ExportOptions& options = {});
+                                        const ExportOptions& options = {},
+                                        bool countClipped = true);
 
 }  // namespace zelvo
