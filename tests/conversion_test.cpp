@@ -211,6 +211,24 @@ TEST_F(Conversion, LengthsLoopsAndTuningFollowTheRatio) {
     EXPECT_EQ(Report(1, false).sampleReports[1].toRate, 32000u);
 }
 
+// Rates far outside what samples are recorded at are kept, not stretched a
+// thousandfold; the lowest the SoundFont standard allows is converted.
+TEST(ConversionPlan, ImplausibleRatesAreKept) {
+    const auto plan = [](std::uint32_t rate) {
+        sfSample s;
+        s.dwEnd = 16;
+        s.dwStartloop = 4;
+        s.dwEndloop = 14;
+        s.dwSampleRate = rate;
+        return PlanSampleConversion(s, true);
+    };
+    EXPECT_EQ(plan(6).outPoints, 16);
+    EXPECT_FALSE(plan(6).Resampled());
+    EXPECT_FALSE(plan(1'000'000).Resampled());
+    EXPECT_TRUE(plan(400).Resampled());
+    EXPECT_EQ(plan(400).outLoopEnd - plan(400).outLoopStart, 1103);  // 10 x 110.25, rounded
+}
+
 TEST_F(Conversion, PointsFollowTheSignalAndLoopsRepeatSeamlessly) {
     // Ten periods of 100 points at 48 kHz loop from 1000; silence follows the
     // loop, which a converter that saw it would smear into the loop's end.

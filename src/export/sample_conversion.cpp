@@ -96,6 +96,11 @@ std::vector<float> ResampleLooped(const std::vector<std::int16_t>& source,
 
 }  // namespace
 
+// The SoundFont standard's lowest sample rate, and four times the highest
+// common studio rate.
+constexpr std::uint32_t kLowestConvertedRate = 400;
+constexpr std::uint32_t kHighestConvertedRate = 4 * 192000;
+
 SampleConversion PlanSampleConversion(const sfSample& sample, bool convert) {
     SampleConversion c;
     c.fromRate = c.toRate = sample.dwSampleRate;
@@ -112,8 +117,13 @@ SampleConversion PlanSampleConversion(const sfSample& sample, bool convert) {
     if (!convert) return c;
 
     c.pitchCorrectionCents = static_cast<std::int8_t>(sample.chPitchCorrection);
-    // A rate of 0 says nothing about the points: they are kept as they are.
-    if (sample.dwSampleRate == kWaveSampleRate || sample.dwSampleRate == 0) return c;
+    // A rate of 0, or one far outside what samples are recorded at, says
+    // nothing sound about the points: they are kept as they are, rather
+    // than stretched a thousandfold.
+    if (sample.dwSampleRate == kWaveSampleRate || sample.dwSampleRate < kLowestConvertedRate ||
+        sample.dwSampleRate > kHighestConvertedRate) {
+        return c;
+    }
     c.toRate = kWaveSampleRate;
     const double plain = static_cast<double>(kWaveSampleRate) / sample.dwSampleRate;
     c.ratio = plain;
