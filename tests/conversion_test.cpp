@@ -18,6 +18,7 @@
 #include "load_helpers.h"
 #include "sf2_builder.h"
 #include "soundfont/tree_keys.h"
+#include "wave_offsets.h"
 
 namespace zelvo::testing {
 namespace {
@@ -25,15 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kCoarseTune = 51, kFineTune = 52, kSampleModes = 54, kRootKey = 58, kReverb = 16;
-constexpr std::size_t kCounts = 128, kKeyMapArea = 4230, kSampleHeaders = 34950,
-                      kSampleSizes = 65670, kSampleData = 69766;
-
-std::int64_t Be(const std::string& file, std::size_t offset, int width) {
-    std::int64_t value = 0;
-    for (int i = 0; i < width; ++i)
-        value = value * 256 + static_cast<unsigned char>(file.at(offset + i));
-    return value;
-}
 
 // What a wave file says of its samples and key-map entries, read by offsets.
 struct WaveSample {

@@ -11,23 +11,13 @@
 #include "load_helpers.h"
 #include "ogg_streams.h"
 #include "sf2_builder.h"
+#include "wave_offsets.h"
 #include "soundfont/tree_keys.h"
 
 namespace zelvo::testing {
 namespace {
 
-// Reading an exported .s1m by the offsets of its format, and what a model's
-// instrument should give, computed without the writer's code.
-constexpr std::size_t kCounts = 128, kKeyMapArea = 4230, kSampleHeaders = 34950,
-                      kSampleSizes = 65670, kSampleData = 69766;
-
-// Big-endian unsigned number of width bytes at offset.
-std::int64_t Be(const std::string& file, std::size_t offset, int width) {
-    std::int64_t value = 0;
-    for (int i = 0; i < width; ++i)
-        value = value * 256 + static_cast<unsigned char>(file.at(offset + i));
-    return value;
-}
+// What a model's instrument should give, computed without the writer's code.
 
 // A key-map entry: sample reference, key and velocity ranges (low, high), pan,
 // coarse tune, fine tune and the first-entry flag.
