@@ -58,7 +58,7 @@ std::optional<std::vector<ResampleJob>> LoadJobs() {
     SoundFontModel model;
     MemoryTree tree;
     OpenSoundFont(model, kFluidR3Gm, tree);
-    const InputFile soundFont(kFluidR3Gm);
+    SampleSource source(model, kFluidR3Gm);
     std::vector<ResampleJob> jobs;
     for (int i = 1; i <= model.InstCount; ++i) {
         if (model.InstZoneTable[i].zoneCount == 0) continue;
@@ -66,10 +66,8 @@ std::optional<std::vector<ResampleJob>> LoadJobs() {
         for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
             const SampleConversion& conversion = plan.conversions[c];
             if (!conversion.Resampled()) continue;
-            jobs.push_back({ReadSourceSamplePoints(
-                                model,
-                                model.SampleHeaders[static_cast<std::size_t>(plan.sampleIndexes[c])],
-                                soundFont),
+            jobs.push_back({source.ReadPoints(plan.sampleIndexes[c], 0,
+                                              static_cast<std::uint64_t>(conversion.points)),
                             conversion.ratio,
                             static_cast<std::size_t>(conversion.outPoints)});
         }

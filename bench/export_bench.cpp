@@ -38,7 +38,7 @@ std::optional<LargestInstrument> LoadLargest() {
     OpenSoundFont(largest.model, largest.soundFont, tree);
     for (int i = 1; i <= largest.model.InstCount; ++i) {
         if (largest.model.InstZoneTable[i].zoneCount == 0) continue;
-        const std::uint64_t bytes = PlanWaveFile(largest.model, i, {}, kAsStored).SampleDataBytes();
+        const std::uint64_t bytes = PlanWaveFile(largest.model, i, kAsStored).SampleDataBytes();
         if (bytes > largest.bytes) {
             largest.instrument = i;
             largest.name = InstrumentName(largest.model, i);

@@ -329,13 +329,13 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
     b.Instrument({"Loud", {{{KeyRange(0, 200), SampleId(2)}}}});
     b.Instrument({"Broken", {{{SampleId(9)}}}});
     b.Preset({"Piano", 1, 3, {ZoneDef({Gen(kCoarseTune, 2)}),
-                              ZoneDef({InstrumentId(0), Gen(kFineTune, 5)})}});
+                              ZoneDef({Gen(kFineTune, 5), InstrumentId(0)})}});
     Load(b);
 
     const InstrumentReport r = Report(1);
-    EXPECT_EQ(r.outputBytes, kSampleData + 400);
-    EXPECT_EQ(r.fitsWaveMemories, (std::vector<int>{1, 9, 17, 33, 65}));
-    EXPECT_TRUE(r.fitsFloppy);
+    EXPECT_EQ(r.output.bytes, kSampleData + 400);
+    EXPECT_EQ(r.output.FittingWaveMemories().size(), 5u);
+    EXPECT_TRUE(r.output.FitsFloppy());
     ASSERT_EQ(r.sampleReports.size(), 2u);
     EXPECT_EQ(r.sampleReports[0].codec, "PCM 16-bit");
     EXPECT_EQ(r.sampleReports[0].loopPoints, 80);

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "export/export_files.h"
+#include "export/sample_source.h"
 #include "export/write_stuff.h"
 #include "load_helpers.h"
 #include "sf2_builder.h"
@@ -151,10 +152,10 @@ std::vector<std::string> ExportAndStop(const Source& source, const fs::path& tar
         if (stop.signal == 0) ::setrlimit(RLIMIT_FSIZE, &limit);
         try {
             const WavePlan plan = PlanWaveFile(source.model, source.instrument);
-            const InputFile in(source.path);
+            SampleSource in(source.model, source.path);
             AtomicOutputFile out(target.string(), in.identity(), stop.temporary);
             out.Write(std::string(69766, '\0'));
-            WriteWaveSampleData(plan, in, source.model.SampleDataPos - 1, {}, out,
+            WriteWaveSampleData(plan, in, "", out,
                                 [&](std::uint64_t written, std::uint64_t) {
                                     if (written == 0 || stop.signal == 0) return;
                                     if (::write(ready[1], "w", 1) != 1) ::_exit(5);

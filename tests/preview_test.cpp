@@ -207,7 +207,7 @@ TEST(RealSoundFont, SamplePointsAndWaveFileSize) {
     }
     const TempFile out("", "flute.s1m");
     ExportInstrumentToWave(model, 1, path, out.path().string());
-    EXPECT_EQ(BuildOutputSizeReport(model, 1, path).bytes, fs::file_size(out.path()));
+    EXPECT_EQ(BuildOutputSizeReport(model, 1).size.bytes, fs::file_size(out.path()));
 }
 
 // A compressed sample is drawn and played from its decoded points, its loop
@@ -227,7 +227,7 @@ TEST(SampleView, CompressedSamplesAreDecodedForTheViewAndTheSize) {
               std::make_tuple(std::size_t{20000}, 44100u, 1000u, 19000u));
     EXPECT_GT(Correlation(sound.points, signal), 0.99);
     EXPECT_EQ(SampleFactsOf(bank.model, 1)->length, "20000 points, 0.45 s");
-    EXPECT_EQ(BuildOutputSizeReport(bank.model, 1, file.path().string()).bytes, 69766u + 2 * 20000);
+    EXPECT_EQ(BuildOutputSizeReport(bank.model, 1).size.bytes, 69766u + 2 * 20000);
 }
 
 TEST(PresetView, LayersTakeTheirRangesFromTheirZoneOrTheGlobalZone) {
@@ -283,19 +283,19 @@ TEST(Audition, PointsForAKeyAreTheSampleAtThatPitchLoopingOnWithoutABreak) {
 
 TEST(OutputSize, TheFileAgainstTheMemoriesAndTheRefusalBeforeIt) {
     const Loaded bank = LoadBytes(Bank().Build());
-    const OutputSizeReport lead = BuildOutputSizeReport(bank.model, 1, "");
+    const OutputSizeReport lead = BuildOutputSizeReport(bank.model, 1);
     // The 22,050 Hz sample doubles its 1000 points at 44.1 kHz.
-    EXPECT_EQ(lead.bytes, 69766u + 2 * (2000 + 500));
-    EXPECT_EQ(lead.SizeText(), "74,766 bytes (0.1 MB)");
-    EXPECT_EQ(std::string(lead.SmallestFit()->name), "1 MB");
-    OutputSizeReport big;
+    EXPECT_EQ(lead.size.bytes, 69766u + 2 * (2000 + 500));
+    EXPECT_EQ(lead.size.SizeText(), "74,766 bytes (0.1 MB)");
+    EXPECT_EQ(std::string(lead.size.SmallestFit()->name), "1 MB");
+    OutputSize big;
     big.bytes = 1457665;
     EXPECT_EQ(std::string(big.SmallestFit()->name), "9 MB");
     big.bytes = 1457664;
     EXPECT_EQ(std::string(big.SmallestFit()->name), "Floppy 1.44 MB");
     big.bytes = 65 * kMegabyte + 1;
     EXPECT_FALSE(big.SmallestFit());
-    const OutputSizeReport rom = BuildOutputSizeReport(bank.model, 3, "");
+    const OutputSizeReport rom = BuildOutputSizeReport(bank.model, 3);
     ASSERT_TRUE(rom.refusal);
     EXPECT_NE(rom.refusal->find("lies in ROM"), std::string::npos);
 }

@@ -50,16 +50,16 @@ void ConversionReportWidget::paintEvent(QPaintEvent*) {
         return;
     }
     p.drawText(row, Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Wave file: %1").arg(QString::fromStdString(report_.SizeText())));
+               QStringLiteral("Wave file: %1").arg(QString::fromStdString(report_.size.SizeText())));
     row.translate(0, line + 4);
     for (const WaveMemory& memory : kWaveMemories) {
-        const bool fits = report_.bytes <= memory.bytes;
+        const bool fits = report_.size.bytes <= memory.bytes;
         p.setPen(palette().text().color());
         p.drawText(QRect(row.left(), row.top(), kNameWidth, line), Qt::AlignLeft | Qt::AlignVCenter,
                    QString::fromLatin1(memory.name));
         const QRect bar(row.left() + kNameWidth, row.top() + (line - kBarHeight) / 2,
                         row.width() - kNameWidth - 44, kBarHeight);
-        const double share = static_cast<double>(report_.bytes) / static_cast<double>(memory.bytes);
+        const double share = static_cast<double>(report_.size.bytes) / static_cast<double>(memory.bytes);
         p.fillRect(bar, palette().alternateBase());
         p.fillRect(QRect(bar.left(), bar.top(),
                          static_cast<int>(bar.width() * std::min(share, 1.0)), bar.height()),

@@ -249,23 +249,27 @@ void PreviewPane::ShowInstrument(int instrument) {
     }
     zoneTable->addTopLevelItems(items);
     FitColumns(zoneTable);
-    conversionReport->SetReport(
-        BuildOutputSizeReport(model_, instrument, model_.FileFolder + model_.FileName));
-    ShowReportNotes(instrument);
+    ShowReport(instrument);
     pages->setCurrentIndex(kInstrumentPage);
 }
 
-// What the export changes, warnings first with a warning sign.
-void PreviewPane::ShowReportNotes(int instrument) {
+// The size against the wave memories, then what the export changes,
+// warnings first with a warning sign: both from one report.
+void PreviewPane::ShowReport(int instrument) {
     reportNotes->clear();
     std::vector<ReportNote> notes;
+    OutputSizeReport size;
     try {
         // Without the resampling that only counts clipped points: selecting stays quick.
-        notes = ReportNotes(
-            ReportInstrumentExport(model_, instrument, model_.FileFolder + model_.FileName, {}, false));
+        const InstrumentReport report =
+            ReportInstrumentExport(model_, instrument, model_.FileFolder + model_.FileName, {}, false);
+        size = {report.output, report.refusal};
+        notes = ReportNotes(report);
     } catch (const ExportError& e) {
+        size.refusal = e.what();
         notes.push_back({true, e.what()});
     }
+    conversionReport->SetReport(size);
     if (notes.empty()) notes.push_back({false, "Converts as it is: nothing changed, nothing left out."});
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (const ReportNote& n : notes) {

@@ -84,7 +84,7 @@ private:
     QWidget* BuildPresetPage();
     void ShowHint(const QString& hint);
     void ShowInstrument(int instrument);
-    void ShowReportNotes(int instrument);
+    void ShowReport(int instrument);
     void ShowSample(int sampleNdx);
     void ShowZone(int bag);
     void ShowPreset(int preset);

@@ -54,10 +54,12 @@ nlohmann::json ReportJson(const InstrumentReport& r) {
                            {"warnings", r.Warnings()},
                            {"refusal", r.refusal ? nlohmann::json(*r.refusal) : nlohmann::json()}};
     if (r.refusal) return json;
-    json["output"] = {{"bytes", r.outputBytes},
-                      {"megabytes", r.OutputMegabytes()},
-                      {"fits_wave_memories_mb", r.fitsWaveMemories},
-                      {"fits_floppy", r.fitsFloppy}};
+    std::vector<std::uint64_t> memories;
+    for (const WaveMemory& m : r.output.FittingWaveMemories()) memories.push_back(m.bytes / kMegabyte);
+    json["output"] = {{"bytes", r.output.bytes},
+                      {"megabytes", r.output.Megabytes()},
+                      {"fits_wave_memories_mb", memories},
+                      {"fits_floppy", r.output.FitsFloppy()}};
     for (const SampleReport& s : r.sampleReports) {
         json["sample_reports"].push_back(
             {{"number", s.number}, {"name", Shown(s.name)}, {"codec", s.codec},
@@ -126,10 +128,10 @@ void PrintReport(std::ostream& out, const InstrumentReport& r) {
         return;
     }
     std::vector<std::string> memories;
-    for (const int mb : r.fitsWaveMemories) memories.push_back(std::to_string(mb) + " MB");
-    out << "Output: " << r.outputBytes << " bytes (" << Fixed(r.OutputMegabytes(), "%.2f")
+    for (const WaveMemory& m : r.output.FittingWaveMemories()) memories.push_back(m.name);
+    out << "Output: " << r.output.bytes << " bytes (" << Fixed(r.output.Megabytes(), "%.2f")
         << " MB); fits wave memory: " << (memories.empty() ? "none" : Joined(memories))
-        << "; 1.44 MB floppy: " << (r.fitsFloppy ? "fits" : "does not fit") << '\n';
+        << "; 1.44 MB floppy: " << (r.output.FitsFloppy() ? "fits" : "does not fit") << '\n';
     for (const SampleReport& s : r.sampleReports) PrintSample(out, s);
     for (const ZoneReport& z : r.zoneReports) PrintZone(out, z);
     for (const PresetLevelReport& p : r.presetGenerators) {
@@ -181,11 +183,11 @@ int RunReport(const Args& given, std::ostream& out, std::ostream& err) {
             const InstrumentReport r = ReportInstrumentExport(model, i, args[0], options);
             if (json) {
                 all.push_back({{"instrument", i}, {"name", Shown(r.name)}, {"zones", r.zones},
-                               {"samples", r.samples}, {"output_bytes", r.outputBytes},
+                               {"samples", r.samples}, {"output_bytes", r.output.bytes},
                                {"warnings", r.Warnings()}, {"status", r.Status()}});
             } else {
                 out << i << '\t' << Shown(r.name) << '\t' << r.zones << '\t' << r.samples << '\t'
-                    << r.outputBytes << '\t' << r.Warnings() << '\t' << r.Status() << '\n';
+                    << r.output.bytes << '\t' << r.Warnings() << '\t' << r.Status() << '\n';
             }
         }
         if (json) out << all.dump(2) << '\n';

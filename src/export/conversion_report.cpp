@@ -4,11 +4,12 @@
 #include <cmath>
 #include <cstdio>
 #include <set>
+#include <span>
 
 #include "browser/names.h"
 #include "browser/text_encoding.h"
-#include "export/export_files.h"
 #include "export/sample_source.h"
+#include "export/vorbis_decode.h"
 
 namespace zelvo {
 namespace {
@@ -37,22 +38,7 @@ std::string GeneratorText(int gen) {
     return name ? std::string(*name) : "generator " + std::to_string(gen);
 }
 
-// The generator records of every bag, found by walking the bags in order as
-// the loader does.
-template <typename Bag, typename Gen>
-std::vector<std::vector<Gen>> GeneratorsByBag(const std::vector<Bag>& bags, int bagCount,
-                                              const std::vector<Gen>& gens) {
-    std::vector<std::vector<Gen>> byBag(static_cast<std::size_t>(bagCount) + 1);
-    std::size_t g = 1;
-    for (int k = 1; k <= bagCount && k < static_cast<int>(bags.size()); ++k) {
-        for (int j = 0; j < bags[k].genCount && g < gens.size(); ++j, ++g) {
-            byBag[static_cast<std::size_t>(k)].push_back(gens[g]);
-        }
-    }
-    return byBag;
-}
-
-std::optional<int> FindGen(const std::vector<sfGenList>& gens, int oper) {
+std::optional<int> FindGen(std::span<const sfGenList> gens, int oper) {
     for (const sfGenList& gen : gens) {
         if (gen.sfGenOper == oper) return gen.genAmount;
     }
@@ -95,8 +81,7 @@ double LoopPitchError(const sfSample& sample, const SampleConversion& c, const I
     return played - intended;
 }
 
-SampleReport MakeSampleReport(int number, const sfSample& sample, const SampleConversion& c,
-                              const ConvertedPoints& converted) {
+SampleReport MakeSampleReport(int number, const sfSample& sample, const SampleConversion& c) {
     return {.number = number,
             .name = DisplayText(sample.achSampleName),
             .codec = SourceCodecName(sample),
@@ -108,13 +93,12 @@ SampleReport MakeSampleReport(int number, const sfSample& sample, const SampleCo
             .outLoopPoints = c.outLoopEnd - c.outLoopStart,
             .loopTuneCents = c.loopTuneCents,
             .pitchCorrectionCents = c.pitchCorrectionCents,
-            .clippedPoints = converted.clipped,
             .clamps = c.clamps,
             .emptySourceLoop = sample.dwStartloop == sample.dwEndloop};
 }
 
-ZoneReport MakeZoneReport(int z, const InstZone& zone, const std::vector<sfGenList>& gens,
-                          const std::vector<sfGenList>& globalGens, const sfSample* sample) {
+ZoneReport MakeZoneReport(int z, const InstZone& zone, std::span<const sfGenList> gens,
+                          std::span<const sfGenList> globalGens, const sfSample* sample) {
     ZoneReport report;
     report.zone = z;
     report.global = zone.isGlobal;
@@ -139,30 +123,36 @@ ZoneReport MakeZoneReport(int z, const InstZone& zone, const std::vector<sfGenLi
     return report;
 }
 
+// The generators of the preset zones that play the instrument, then those of
+// their presets' global zones, one report per preset.
 std::vector<PresetLevelReport> PresetGenerators(const SoundFontModel& model, int instrument) {
-    const auto byBag = GeneratorsByBag(model.PresetBags, model.PresetZoneCount, model.PresetGens);
     std::vector<PresetLevelReport> reports;
-    for (int p = 1; p <= model.PresetCount; ++p) {
+    int lastPreset = 0;
+    std::vector<std::string> global;
+    const auto finish = [&] {
+        if (lastPreset == 0) return;
+        PresetLevelReport& r = reports.back();
+        r.generators.insert(r.generators.end(), global.begin(), global.end());
+        if (r.generators.empty()) reports.pop_back();
+    };
+    for (const int bag : model.InstPresetZones.at(static_cast<std::size_t>(instrument))) {
+        const int p = model.PresetBags[static_cast<std::size_t>(bag)].ownerNdx;
         const sfPresetHeader& preset = model.PresetHeaders[static_cast<std::size_t>(p)];
-        std::vector<std::string> added;
-        std::vector<std::string> global;
-        bool plays = false;
-        for (int z = 0; z < preset.zoneCount; ++z) {
-            const auto bag = static_cast<std::size_t>(preset.firstZoneNdx + z);
-            if (bag >= byBag.size()) break;
-            const std::optional<int> target = FindGen(byBag[bag], kGenInstrument);
-            std::vector<std::string>& into = !target ? global : added;
-            if (target && *target != instrument - 1) continue;
-            plays = plays || target.has_value();
-            for (const sfGenList& gen : byBag[bag]) {
-                if (gen.sfGenOper != kGenInstrument) into.push_back(GeneratorText(gen.sfGenOper));
+        if (p != lastPreset) {
+            finish();
+            lastPreset = p;
+            reports.push_back({DisplayText(preset.achPresetName), preset.wBank, preset.wPreset, {}});
+            global.clear();
+            const auto first = ZoneGenerators(model.PresetBags, model.PresetGens, preset.firstZoneNdx);
+            if (preset.zoneCount > 0 && !FindGen(first, kGenInstrument)) {
+                for (const sfGenList& gen : first) global.push_back(GeneratorText(gen.sfGenOper));
             }
         }
-        if (!plays) continue;
-        added.insert(added.end(), global.begin(), global.end());
-        if (added.empty()) continue;
-        reports.push_back({DisplayText(preset.achPresetName), preset.wBank, preset.wPreset, added});
+        for (const sfGenList& gen : ZoneGenerators(model.PresetBags, model.PresetGens, bag)) {
+            if (gen.sfGenOper != kGenInstrument) reports.back().generators.push_back(GeneratorText(gen.sfGenOper));
+        }
     }
+    finish();
     return reports;
 }
 
@@ -213,6 +203,25 @@ std::string InstrumentReport::Status() const {
     return changed ? "changed" : "ok";
 }
 
+// The points of every planned sample converted as the export converts them,
+// for the points they clip. A stream that does not decode refuses the
+// instrument as the export does.
+void CountClippedPoints(const WavePlan& plan, SampleSource& source, InstrumentReport& report) {
+    for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
+        const SampleConversion& conversion = plan.conversions[c];
+        if (!conversion.Resampled()) continue;
+        const int sampleNdx = plan.sampleIndexes[c];
+        try {
+            report.sampleReports[c].clippedPoints =
+                ConvertSamplePoints(source.ReadPoints(sampleNdx, 0, conversion.points), conversion).clipped;
+        } catch (const VorbisDecodeError& e) {
+            const sfSample& sample = source.model().SampleHeaders.at(static_cast<std::size_t>(sampleNdx));
+            report.refusal = SampleOfInstrument(sample, report.name) + " " + e.reason() + ".";
+            return;
+        }
+    }
+}
+
 InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
                                         const std::string& soundFontPath,
                                         const ExportOptions& options, bool countClipped) {
@@ -220,14 +229,10 @@ InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrum
     report.instrument = instrument;
     report.name = InstrumentName(model, instrument);
     report.convert = options.convertSamples;
-    const InputFile soundFont(soundFontPath);
     WavePlan plan;
-    DecodedSamples decoded;
     try {
-        decoded = DecodeCompressedSamples(model, instrument, soundFont);
-        plan = PlanWaveFile(model, instrument, decoded, options);
+        plan = PlanWaveFile(model, instrument, options);
     } catch (const ExportError& e) {
-        if (e.kind() != ExportError::Kind::Refused) throw;
         report.refusal = e.what();
     }
     if (instrument >= 1 && instrument <= model.InstCount) {
@@ -237,32 +242,23 @@ InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrum
 
     const InstZoneInfo& info = model.InstZoneTable[static_cast<std::size_t>(instrument)];
     report.samples = static_cast<int>(plan.conversions.size());
-    report.outputBytes = kWaveSampleDataOffset + plan.SampleDataBytes();
-    for (const int mb : kWaveMemoryMegabytes) {
-        if (report.outputBytes <= static_cast<std::uint64_t>(mb) * 1048576) {
-            report.fitsWaveMemories.push_back(mb);
-        }
-    }
-    report.fitsFloppy = report.outputBytes <= kFloppyBytes;
-
-    const std::vector<ConvertedPoints> converted =
-        countClipped ? ConvertPlannedSamples(plan, model, soundFont, decoded)
-                     : std::vector<ConvertedPoints>(plan.conversions.size());
+    report.output = WaveFileSize(plan);
     for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
         const sfSample& sample = model.SampleHeaders[static_cast<std::size_t>(plan.sampleIndexes[c])];
-        report.sampleReports.push_back(
-            MakeSampleReport(static_cast<int>(c) + 1, sample, plan.conversions[c], converted[c]));
+        report.sampleReports.push_back(MakeSampleReport(static_cast<int>(c) + 1, sample, plan.conversions[c]));
+    }
+    if (countClipped && plan.ResamplesPoints()) {
+        SampleSource source(model, soundFontPath);
+        CountClippedPoints(plan, source, report);
+        if (report.refusal) return report;
     }
 
-    const auto byBag = GeneratorsByBag(model.InstBags, model.InstZoneCount, model.InstGens);
     const int firstBag = model.InstHeaders[static_cast<std::size_t>(instrument)].firstZoneNdx;
-    const auto gensOf = [&](int z) -> const std::vector<sfGenList>& {
-        static const std::vector<sfGenList> none;
-        const auto bag = static_cast<std::size_t>(firstBag + z - 1);
-        return bag < byBag.size() ? byBag[bag] : none;
+    const auto gensOf = [&](int z) {
+        return ZoneGenerators(model.InstBags, model.InstGens, firstBag + z - 1);
     };
-    const std::vector<sfGenList>& globalGens =
-        info.zoneCount >= 1 && info.zone(1).isGlobal ? gensOf(1) : gensOf(0);
+    const std::span<const sfGenList> globalGens =
+        info.zoneCount >= 1 && info.zone(1).isGlobal ? gensOf(1) : std::span<const sfGenList>();
     std::size_t entry = 0;
     for (int z = 1; z <= info.zoneCount; ++z) {
         const InstZone& zone = info.zone(z);

@@ -8,15 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "export/export_plan.h"
+#include "export/output_size.h"
 #include "export/sample_conversion.h"
-#include "export/write_stuff.h"
 #include "soundfont/model.h"
 
 namespace zelvo {
-
-inline constexpr std::uint64_t kFloppyBytes = 1457664;
-// The EX5/7's wave memory sizes, in MB of 1,048,576 bytes.
-inline constexpr int kWaveMemoryMegabytes[] = {1, 9, 17, 33, 65};
 
 struct SampleReport {
     int number = 0;  // 1..N in the file
@@ -72,16 +69,13 @@ struct InstrumentReport {
     bool convert = true;
     int zones = 0;
     int samples = 0;
-    std::uint64_t outputBytes = 0;
-    std::vector<int> fitsWaveMemories;  // MB
-    bool fitsFloppy = false;
+    OutputSize output;
     std::vector<SampleReport> sampleReports;
     std::vector<ZoneReport> zoneReports;
     std::vector<PresetLevelReport> presetGenerators;
     std::vector<StereoPairReport> stereoPairs;
     std::optional<std::string> refusal;
 
-    double OutputMegabytes() const { return static_cast<double>(outputBytes) / 1048576.0; }
     // Clipped samples, clamped values and root keys that fell back to 60.
     int Warnings() const;
     // "refused", "changed" when the wave differs from the points and

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <random>
 
-#include "export/write_stuff.h"
+#include "export/export_error.h"
 #include "soundfont/errors.h"
 
 namespace zelvo {

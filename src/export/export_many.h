@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "export/write_stuff.h"
+#include "export/export_error.h"
 #include "soundfont/model.h"
 
 namespace zelvo {

@@ -1,7 +1,6 @@
 #include "export/export_texts.h"
 
 #include "browser/text_encoding.h"
-#include "export/write_stuff.h"
 
 namespace zelvo {
 

@@ -2,10 +2,6 @@
 
 #include <cstdio>
 
-#include "export/export_files.h"
-#include "export/wave_struct.h"
-#include "export/write_stuff.h"
-
 namespace zelvo {
 namespace {
 
@@ -16,26 +12,15 @@ std::string Grouped(std::uint64_t n) {
     return digits;
 }
 
-bool HasCompressedSamples(const SoundFontModel& model, int instrument) {
-    if (instrument < 1 || instrument > model.InstCount) return false;
-    const InstZoneInfo& info = model.InstZoneTable[static_cast<std::size_t>(instrument)];
-    for (int z = 1; z <= info.zoneCount; ++z) {
-        const int s = info.zone(z).sampleNdx;
-        if (s >= 1 && s <= model.SampleCount && model.SampleHeaders[static_cast<std::size_t>(s)].IsCompressed())
-            return true;
-    }
-    return false;
-}
-
 }  // namespace
 
-std::string OutputSizeReport::SizeText() const {
+std::string OutputSize::SizeText() const {
     char megabytes[32];
-    std::snprintf(megabytes, sizeof megabytes, "%.1f MB", static_cast<double>(bytes) / kMegabyte);
+    std::snprintf(megabytes, sizeof megabytes, "%.1f MB", Megabytes());
     return Grouped(bytes) + " bytes (" + megabytes + ")";
 }
 
-std::optional<WaveMemory> OutputSizeReport::SmallestFit() const {
+std::optional<WaveMemory> OutputSize::SmallestFit() const {
     std::optional<WaveMemory> best;
     for (const WaveMemory& m : kWaveMemories) {
         if (bytes <= m.bytes && (!best || m.bytes < best->bytes)) best = m;
@@ -43,16 +28,30 @@ std::optional<WaveMemory> OutputSizeReport::SmallestFit() const {
     return best;
 }
 
+std::vector<WaveMemory> OutputSize::FittingWaveMemories() const {
+    std::vector<WaveMemory> fits;
+    for (const WaveMemory& m : kWaveMemories) {
+        if (!m.floppy && bytes <= m.bytes) fits.push_back(m);
+    }
+    return fits;
+}
+
+bool OutputSize::FitsFloppy() const {
+    for (const WaveMemory& m : kWaveMemories) {
+        if (m.floppy) return bytes <= m.bytes;
+    }
+    return false;
+}
+
+OutputSize WaveFileSize(const WavePlan& plan) {
+    return {kWaveSampleDataOffset + plan.SampleDataBytes()};
+}
+
 OutputSizeReport BuildOutputSizeReport(const SoundFontModel& model, int instrument,
-                                       const std::string& soundFontPath) {
+                                       const ExportOptions& options) {
     OutputSizeReport report;
     try {
-        // Compressed samples are counted by their decoded points, as the export writes them.
-        const DecodedSamples decoded =
-            HasCompressedSamples(model, instrument)
-                ? DecodeCompressedSamples(model, instrument, InputFile(soundFontPath))
-                : DecodedSamples{};
-        report.bytes = kWaveSampleDataOffset + PlanWaveFile(model, instrument, decoded).SampleDataBytes();
+        report.size = WaveFileSize(PlanWaveFile(model, instrument, options));
     } catch (const ExportError& e) {
         report.refusal = e.what();
     }

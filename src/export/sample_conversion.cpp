@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "export/write_stuff.h"
+#include "export/export_error.h"
 
 namespace zelvo {
 namespace {

@@ -1,14 +1,11 @@
 #include "export/sample_source.h"
 
 #include <algorithm>
-#include <bit>
 
 #include "browser/text_encoding.h"
-
-#include "export/export_files.h"
+#include "export/export_error.h"
 #include "export/sample_conversion.h"
 #include "export/vorbis_decode.h"
-#include "export/write_stuff.h"
 
 namespace zelvo {
 namespace {
@@ -18,58 +15,101 @@ namespace {
                       "Sample \"" + SoundFontTextToUtf8(DisplayText(sample.achSampleName)) + "\" " + why);
 }
 
-// A compressed sample's dwStart and dwEnd are byte offsets of its stream; its
-// loop counts points from its first decoded one.
-SampleSound DecodeSampleSound(const SoundFontModel& model, const sfSample& sample,
-                              const std::string& soundFontPath) {
-    if (sample.dwEnd > model.SmplSize) Refuse(sample, "reaches past the sample data.");
-    std::string stream(sample.dwEnd > sample.dwStart ? sample.dwEnd - sample.dwStart : 0, '\0');
-    InputFile(soundFontPath).ReadAt(model.SampleDataPos - 1 + sample.dwStart, stream.data(), stream.size());
-    DecodedSample decoded;
+}  // namespace
+
+SampleSource::SampleSource(const SoundFontModel& model, const std::string& soundFontPath)
+    : model_(model), file_(soundFontPath) {}
+
+SampleSource::~SampleSource() = default;
+
+const sfSample& SampleSource::Sample(int sampleNdx) const {
+    if (sampleNdx < 1 || sampleNdx > model_.SampleCount) {
+        throw ExportError(ExportError::Kind::Refused,
+                          "There is no sample " + std::to_string(sampleNdx) + " in this SoundFont.");
+    }
+    return model_.SampleHeaders[static_cast<std::size_t>(sampleNdx)];
+}
+
+std::uint64_t SampleSource::PointCount(int sampleNdx) const {
+    const sfSample& s = Sample(sampleNdx);
+    if (s.IsCompressed()) return s.decodedLength;
+    return s.dwEnd > s.dwStart ? s.dwEnd - s.dwStart : 0;
+}
+
+void SampleSource::ReadStored(const sfSample& sample, std::uint64_t first,
+                              std::span<std::int16_t> into) const {
+    if (sample.dwEnd > model_.SmplSize / 2 && !into.empty()) Refuse(sample, "reaches past the sample data.");
+    std::vector<unsigned char> bytes(2 * into.size());
+    file_.ReadAt(model_.SampleDataPos - 1 + 2 * (std::uint64_t{sample.dwStart} + first),
+                 reinterpret_cast<char*>(bytes.data()), bytes.size());
+    // The SoundFont stores points low byte first.
+    for (std::size_t i = 0; i < into.size(); ++i) {
+        into[i] = static_cast<std::int16_t>(
+            static_cast<std::uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8));
+    }
+}
+
+// The decoder of a compressed sample, at point `first` or before it. A stream
+// is decoded front to back; reading before its position starts it again.
+VorbisStream& SampleSource::StreamAt(int sampleNdx, std::uint64_t first) {
+    if (stream_ && streamSample_ == sampleNdx && stream_->position() <= first) return *stream_;
+    stream_.reset();
+    const sfSample& sample = Sample(sampleNdx);
+    // dwStart and dwEnd of a compressed sample are byte offsets of its stream.
+    if (sample.dwEnd > model_.SmplSize) Refuse(sample, "reaches past the sample data.");
+    const std::uint64_t at = model_.SampleDataPos - 1 + sample.dwStart;
+    StreamBytes bytes{sample.dwEnd > sample.dwStart ? sample.dwEnd - sample.dwStart : 0u,
+                      [this, at](std::uint64_t offset, char* into, std::size_t size) {
+                          file_.ReadAt(at + offset, into, size);
+                      }};
+    stream_ = std::make_unique<VorbisStream>(std::move(bytes), sample.decodedLength,
+                                             DisplayText(sample.achSampleName));
+    streamSample_ = sampleNdx;
+    return *stream_;
+}
+
+void SampleSource::Read(int sampleNdx, std::uint64_t first, std::span<std::int16_t> into) {
+    const sfSample& sample = Sample(sampleNdx);
+    if (sample.sfSampleType & kSampleTypeRom) Refuse(sample, "lies in ROM, not in this file.");
+    if (first + into.size() > PointCount(sampleNdx)) {
+        if (!sample.IsCompressed()) Refuse(sample, "reaches past the sample data.");
+        throw VorbisDecodeError(DisplayText(sample.achSampleName),
+                                "has a damaged or incomplete Ogg Vorbis stream");
+    }
+    if (!sample.IsCompressed()) return ReadStored(sample, first, into);
+    VorbisStream& stream = StreamAt(sampleNdx, first);
+    stream.SkipTo(first);
+    stream.Read(into);
+}
+
+std::vector<std::int16_t> SampleSource::ReadPoints(int sampleNdx, std::uint64_t first,
+                                                   std::uint64_t count) {
+    std::vector<std::int16_t> points(static_cast<std::size_t>(count));
+    Read(sampleNdx, first, points);
+    return points;
+}
+
+SampleSound ReadSampleSound(const SoundFontModel& model, int sampleNdx,
+                            const std::string& soundFontPath) {
+    SampleSource source(model, soundFontPath);
+    SampleSound sound;
     try {
-        decoded = DecodeVorbisSample(stream, DisplayText(sample.achSampleName));
+        sound.points = source.ReadPoints(sampleNdx, 0, source.PointCount(sampleNdx));
     } catch (const VorbisDecodeError& e) {
         throw ExportError(ExportError::Kind::Refused, e.what());
     }
-    SampleSound sound{.points = std::move(decoded.points), .rate = decoded.rate};
+    const sfSample& sample = model.SampleHeaders[static_cast<std::size_t>(sampleNdx)];
+    sound.rate = sample.dwSampleRate;
+    if (!sample.IsCompressed()) {
+        SetLoopFromHeader(sound, sample);
+        return sound;
+    }
+    // A compressed sample's loop counts from its first decoded point.
     const auto clamp = [&](std::uint32_t at) {
         return static_cast<std::uint32_t>(std::min<std::uint64_t>(at, sound.points.size()));
     };
     sound.loopStart = clamp(sample.dwStartloop);
     sound.loopEnd = clamp(sample.dwEndloop);
-    return sound;
-}
-
-}  // namespace
-
-SampleSound ReadSampleSound(const SoundFontModel& model, int sampleNdx,
-                            const std::string& soundFontPath) {
-    if (sampleNdx < 1 || sampleNdx > model.SampleCount) {
-        throw ExportError(ExportError::Kind::Refused,
-                          "There is no sample " + std::to_string(sampleNdx) + " in this SoundFont.");
-    }
-    const sfSample& sample = model.SampleHeaders[static_cast<std::size_t>(sampleNdx)];
-    if (sample.sfSampleType & kSampleTypeRom) Refuse(sample, "lies in ROM, not in this file.");
-    if (sample.IsCompressed()) return DecodeSampleSound(model, sample, soundFontPath);
-    const std::uint64_t available = model.SmplSize / 2;
-    if (sample.dwEnd > available) Refuse(sample, "reaches past the sample data.");
-
-    SampleSound sound;
-    sound.rate = sample.dwSampleRate;
-    const std::uint64_t count = sample.dwEnd > sample.dwStart ? sample.dwEnd - sample.dwStart : 0;
-    std::string bytes(2 * count, '\0');
-    if (count > 0) {
-        const InputFile file(soundFontPath);
-        file.ReadAt(model.SampleDataPos - 1 + 2 * std::uint64_t{sample.dwStart}, bytes.data(),
-                    bytes.size());
-    }
-    sound.points.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto low = static_cast<unsigned char>(bytes[2 * i]);
-        const auto high = static_cast<unsigned char>(bytes[2 * i + 1]);
-        sound.points[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(low | high << 8));
-    }
-    SetLoopFromHeader(sound, sample);
     return sound;
 }
 
@@ -94,24 +134,6 @@ SampleSound ReadConvertedSampleSound(const SoundFontModel& model, int sampleNdx,
 
 std::string SourceCodecName(const sfSample& sample) {
     return sample.IsCompressed() ? "Ogg Vorbis" : "PCM 16-bit";
-}
-
-std::vector<std::int16_t> ReadSourceSamplePoints(const SoundFontModel& model,
-                                                 const sfSample& sample,
-                                                 const InputFile& soundFont) {
-    const std::int64_t count =
-        std::max<std::int64_t>(0, std::int64_t{sample.dwEnd} - std::int64_t{sample.dwStart});
-    std::vector<std::int16_t> points(static_cast<std::size_t>(count));
-    soundFont.ReadAt(model.SampleDataPos - 1 + 2 * std::uint64_t{sample.dwStart},
-                     reinterpret_cast<char*>(points.data()), 2 * points.size());
-    // The SoundFont stores points low byte first.
-    if constexpr (std::endian::native == std::endian::big) {
-        for (std::int16_t& point : points) {
-            const auto bits = static_cast<std::uint16_t>(point);
-            point = static_cast<std::int16_t>(static_cast<std::uint16_t>(bits << 8 | bits >> 8));
-        }
-    }
-    return points;
 }
 
 }  // namespace zelvo

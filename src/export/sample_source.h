@@ -1,20 +1,60 @@
-// Where a sample's points come from: the export reads every sample through
-// ReadSourceSamplePoints, so another source codec plugs in there; the preview
-// draws and plays what ReadSampleSound gives.
+// Where every sample point that Zelvo writes, converts, draws or plays is
+// read: a sample's stored 16-bit points, or a compressed sample decoded.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "browser/sample_view.h"
+#include "export/export_files.h"
 #include "soundfont/model.h"
 
 namespace zelvo {
 
-// The points of sample sampleNdx (1-based) of the SoundFont at soundFontPath,
-// with its rate and loop; a compressed sample decoded. Throws ExportError: Refused for a sample that
-// cannot be read as 16-bit points, Failed when the file cannot be read.
+class VorbisStream;
+
+class SampleSource {
+public:
+    // Opens the SoundFont that model was loaded from. Throws ExportError(Failed).
+    SampleSource(const SoundFontModel& model, const std::string& soundFontPath);
+    ~SampleSource();
+    SampleSource(const SampleSource&) = delete;
+    SampleSource& operator=(const SampleSource&) = delete;
+
+    const SoundFontModel& model() const { return model_; }
+    FileIdentity identity() const { return file_.identity(); }
+
+    // The points sample sampleNdx (1-based) holds: from dwStart up to dwEnd,
+    // or a compressed sample's decoded length.
+    std::uint64_t PointCount(int sampleNdx) const;
+
+    // Reads the sample's points [first, first + into.size()), counted from
+    // its first point. Reading a compressed sample front to back decodes it
+    // once. Throws ExportError: Refused for a sample that cannot be read as
+    // 16-bit points (one in ROM, or past the sample data), Failed when the
+    // file cannot give them; VorbisDecodeError for a stream that does not
+    // decode.
+    void Read(int sampleNdx, std::uint64_t first, std::span<std::int16_t> into);
+    std::vector<std::int16_t> ReadPoints(int sampleNdx, std::uint64_t first, std::uint64_t count);
+
+private:
+    const sfSample& Sample(int sampleNdx) const;
+    void ReadStored(const sfSample& sample, std::uint64_t first, std::span<std::int16_t> into) const;
+    VorbisStream& StreamAt(int sampleNdx, std::uint64_t first);
+
+    const SoundFontModel& model_;
+    InputFile file_;
+    int streamSample_ = 0;  // the compressed sample stream_ decodes
+    std::unique_ptr<VorbisStream> stream_;
+};
+
+// The points of sample sampleNdx of the SoundFont at soundFontPath, with its
+// rate (a compressed sample's stream rate) and loop, as the preview draws and
+// plays them. Throws ExportError: Refused for a sample that cannot be read
+// as 16-bit points or decoded, Failed when the file cannot be read.
 SampleSound ReadSampleSound(const SoundFontModel& model, int sampleNdx,
                             const std::string& soundFontPath);
 
@@ -24,15 +64,7 @@ SampleSound ReadSampleSound(const SoundFontModel& model, int sampleNdx,
 SampleSound ReadConvertedSampleSound(const SoundFontModel& model, int sampleNdx,
                                      const std::string& soundFontPath);
 
-class InputFile;
-
 // How a sample's points are stored in the SoundFont, as the report names it.
 std::string SourceCodecName(const sfSample& sample);
-
-// The sample's points from dwStart up to dwEnd, at its own rate.
-// Throws ExportError(Failed) when the file cannot give them.
-std::vector<std::int16_t> ReadSourceSamplePoints(const SoundFontModel& model,
-                                                 const sfSample& sample,
-                                                 const InputFile& soundFont);
 
 }  // namespace zelvo

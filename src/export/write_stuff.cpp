@@ -1,279 +1,71 @@
 #include "export/write_stuff.h"
 
 #include <algorithm>
-#include <limits>
+#include <span>
+#include <vector>
 
-#include "browser/text_encoding.h"
 #include "export/export_files.h"
-#include "export/export_texts.h"
 #include "export/sample_source.h"
+#include "export/vorbis_decode.h"
 
 namespace zelvo {
 namespace {
 
-constexpr int kSampleReferenceBase = 0x4000;
-
-[[noreturn]] void Refuse(const std::string& message) {
-    throw ExportError(ExportError::Kind::Refused, message);
-}
-
-std::string Quoted(const std::string& text) {
-    return "\"" + EscapedText(DisplayText(text)) + "\"";
-}
-
-std::string SampleOf(const sfSample& sample, const std::string& instrumentName) {
-    return "Sample " + Quoted(sample.achSampleName) + " of instrument " + Quoted(instrumentName);
-}
-
-// Every non-global zone must name a sample the file has.
-void CheckZoneSamples(const SoundFontModel& model, const InstZoneInfo& info,
-                      const std::string& name) {
-    for (int z = 1; z <= info.zoneCount; ++z) {
-        const InstZone& zone = info.zone(z);
-        if (zone.isGlobal || zone.sampleNdx >= 1) continue;
-        Refuse("Zone " + std::to_string(z) + " of instrument " + Quoted(name) +
-               " refers to sample " + std::to_string(zone.sampleId + 1) + ", but this SoundFont has " +
-               std::to_string(model.SampleCount) + " samples.");
+// Points out to the file high byte first, in whole blocks, with progress
+// after each block.
+class PointWriter {
+public:
+    PointWriter(AtomicOutputFile& out, std::uint64_t total, const ExportProgress& progress)
+        : out_(out), total_(total), progress_(progress), block_(kSampleCopyBlockBytes) {
+        if (progress_) progress_(0, total_);
     }
-}
 
-// The file takes 16-bit points that lie inside this SoundFont's sample data,
-// or the points decoded from a compressed sample.
-void CheckSampleData(const SoundFontModel& model, const sfSample& sample, const std::string& name,
-                     bool decoded) {
-    if (sample.sfSampleType & kSampleTypeRom) {
-        Refuse(SampleOf(sample, name) +
-               " lies in ROM, not in this file, so it cannot be exported.");
+    void Write(std::span<const std::int16_t> points) {
+        for (const std::int16_t value : points) {
+            const auto point = static_cast<std::uint16_t>(value);
+            block_[filled_++] = static_cast<char>(point >> 8);
+            block_[filled_++] = static_cast<char>(point & 0xFF);
+            if (filled_ == block_.size()) Flush();
+        }
     }
-    if (decoded) return;
-    if (sample.sfSampleType & kSampleTypeCompressed) {
-        Refuse(SampleOf(sample, name) + " is compressed; only 16-bit PCM samples can be exported.");
-    }
-    const std::uint64_t points = model.SmplSize / 2;
-    if (sample.dwEnd > sample.dwStart && sample.dwEnd > points) {
-        Refuse(SampleOf(sample, name) + " reaches past the sample data: it ends at point " +
-               std::to_string(sample.dwEnd) + " of " + std::to_string(points) + ".");
-    }
-}
 
-void CheckField(std::int64_t value, const char* field, const sfSample& sample,
-                const std::string& name) {
-    if (value <= kWaveMax24Bit) return;
-    Refuse(SampleOf(sample, name) + " is too long for an EX5/7 wave: its " + field + " (" +
-           std::to_string(value) + ") does not fit in 3 bytes.");
-}
-
-// A compressed sample as placed for the plan: its points are the decoded
-// ones, and its loop points already count from their start.
-sfSample DecodedPlacement(const sfSample& sample, const DecodedSample& decoded) {
-    sfSample placed = sample;
-    placed.dwStart = 0;
-    placed.dwEnd = static_cast<std::uint32_t>(
-        std::min<std::size_t>(decoded.points.size(), std::numeric_limits<std::uint32_t>::max()));
-    return placed;
-}
-
-DecodedSample DecodeCompressedSample(const SoundFontModel& model, const sfSample& sample,
-                                     const std::string& name, const InputFile& soundFont) {
-    // dwStart and dwEnd of a compressed sample are byte offsets of its stream.
-    if (sample.dwEnd > model.SmplSize) {
-        Refuse(SampleOf(sample, name) + " reaches past the sample data: its stream ends at byte " +
-               std::to_string(sample.dwEnd) + " of " + std::to_string(model.SmplSize) + ".");
+    void Flush() {
+        if (filled_ == 0) return;
+        out_.Write(block_.data(), filled_);
+        written_ += filled_;
+        filled_ = 0;
+        if (progress_) progress_(written_, total_);
     }
-    std::string stream(sample.dwEnd > sample.dwStart ? sample.dwEnd - sample.dwStart : 0, '\0');
-    soundFont.ReadAt(model.SampleDataPos - 1 + sample.dwStart, stream.data(), stream.size());
-    try {
-        return DecodeVorbisSample(stream, DisplayText(sample.achSampleName));
-    } catch (const VorbisDecodeError& e) {
-        Refuse(SampleOf(sample, name) + " " + e.reason() + ".");
-    }
-}
 
-// Fills `size` bytes at `into` with big-endian points of one planned sample,
-// from byte `from` of its points on.
-void FillSamplePoints(const SampleDataRange& range, std::uint64_t from, char* into,
-                      std::size_t size, const InputFile& soundFont,
-                      std::uint64_t sampleDataOffset, const DecodedSamples& decoded) {
-    if (range.decodedSample == 0) {
-        soundFont.ReadAt(sampleDataOffset + range.offset + from, into, size);
-        SwapPointBytes(into, size);
+private:
+    AtomicOutputFile& out_;
+    std::uint64_t total_;
+    const ExportProgress& progress_;
+    std::vector<char> block_;
+    std::size_t filled_ = 0;
+    std::uint64_t written_ = 0;
+};
+
+// One planned sample's points as the file takes them.
+void WritePlannedSample(SampleSource& source, int sampleNdx, const SampleConversion& conversion,
+                        PointWriter& writer) {
+    if (conversion.Resampled()) {
+        writer.Write(
+            ConvertSamplePoints(source.ReadPoints(sampleNdx, 0, conversion.points), conversion).points);
         return;
     }
-    const std::vector<std::int16_t>& points = decoded.at(range.decodedSample).points;
-    for (std::size_t i = 0; i + 1 < size; i += 2) {
-        const auto point = static_cast<std::uint16_t>(points.at((from + i) / 2));
-        into[i] = static_cast<char>(point >> 8);
-        into[i + 1] = static_cast<char>(point & 0xFF);
+    std::vector<std::int16_t> block(kSampleCopyBlockBytes / 2);
+    for (std::int64_t done = 0; done < conversion.points;) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::int64_t>(conversion.points - done, static_cast<std::int64_t>(block.size())));
+        const std::span<std::int16_t> points(block.data(), n);
+        source.Read(sampleNdx, static_cast<std::uint64_t>(done), points);
+        writer.Write(points);
+        done += static_cast<std::int64_t>(n);
     }
-}
-
-// The fine tune of an entry with its sample's corrections folded in.
-KeyMapEntrySource MakeEntrySource(int z, const InstZone& zone, int sampleNumber,
-                                  const SampleConversion& conversion) {
-    const double cents = zone.fineTune + conversion.TuneCents();
-    return {.zone = z,
-            .sampleNumber = sampleNumber,
-            .fineTuneCents = cents,
-            .fineTuneByte = UnclampedWaveFineTune(cents)};
-}
-
-WaveKeyMapEntry MakeKeyMapEntry(const InstZone& zone, const KeyMapEntrySource& source,
-                                bool first) {
-    return {.sampleReference = kSampleReferenceBase + source.sampleNumber - 1,
-            .keyLo = WaveByte(zone.keyLo),
-            .keyHi = WaveByte(zone.keyHi),
-            .velLo = WaveByte(zone.velLo),
-            .velHi = WaveByte(zone.velHi),
-            .pan = WavePan(zone.pan),
-            .coarseTune = WaveTune(zone.coarseTune),
-            .fineTune = WaveByte(source.fineTuneByte),
-            .first = first};
-}
-
-// dataBefore: points of the samples written before this one, so that the
-// loop position counts from the start of the file's sample data.
-WaveSampleHeader MakeSampleHeader(const sfSample& sample, const SampleConversion& c,
-                                  const InstZone& firstUser, int slot, std::int64_t dataBefore) {
-    return {.name = WaveName(sample.achSampleName),
-            .loopPosition = WaveLoopPosition(c.outLoopStart + dataBefore),
-            .loopFlag = WaveLoopFlag(firstUser.sampleModes),
-            .loopStartOffset = c.outLoopStart,
-            .loopLength = c.outLoopEnd - c.outLoopStart,
-            .rootKey = WaveRootKey(firstUser.rootKey, sample.byOriginalPitch),
-            .lengthAfterLoop = c.outPoints - c.outLoopEnd,
-            .slot = slot};
-}
-
-void CheckSampleHeader(const WaveSampleHeader& h, const sfSample& sample, const std::string& name) {
-    CheckField(h.loopPosition, "loop position", sample, name);
-    CheckField(h.loopStartOffset, "loop start offset", sample, name);
-    CheckField(h.loopLength, "loop length", sample, name);
-    CheckField(h.lengthAfterLoop, "length after the loop", sample, name);
 }
 
 }  // namespace
-
-std::vector<int> ExportNumbering::FirstUserZones() const {
-    std::vector<int> zones;
-    for (std::size_t z = 1; z < ZoneFirstUse.size(); ++z) {
-        if (ZoneFirstUse[z]) zones.push_back(static_cast<int>(z));
-    }
-    return zones;
-}
-
-ExportNumbering NumberExportSamples(const InstZoneInfo& instrument) {
-    ExportNumbering numbering;
-    numbering.ZoneFirstUse.assign(static_cast<std::size_t>(instrument.zoneCount) + 1, false);
-    for (int z = 1; z <= instrument.zoneCount; ++z) {
-        const InstZone& zone = instrument.zone(z);
-        // Only non-global zones number samples, so a global zone's stale
-        // sampleNdx never makes a later zone a repeat.
-        if (zone.isGlobal || numbering.ExportSampleNumber.contains(zone.sampleNdx)) continue;
-        numbering.ZoneFirstUse[static_cast<std::size_t>(z)] = true;
-        numbering.ExportSampleNumber[zone.sampleNdx] = ++numbering.ExportSampleCount;
-    }
-    return numbering;
-}
-
-std::uint64_t WavePlan::SampleDataBytes() const {
-    std::uint64_t total = 0;
-    for (const std::uint32_t size : sampleSizes) total += size;
-    return total;
-}
-
-bool WavePlan::ResamplesPoints() const {
-    return std::any_of(conversions.begin(), conversions.end(),
-                       [](const SampleConversion& c) { return c.Resampled(); });
-}
-
-std::string InstrumentName(const SoundFontModel& model, int instrument) {
-    if (instrument < 1 || instrument > model.InstCount) return {};
-    return DisplayText(model.InstHeaders.at(static_cast<std::size_t>(instrument)).achInstName);
-}
-
-DecodedSamples DecodeCompressedSamples(const SoundFontModel& model, int instrument,
-                                       const InputFile& soundFont) {
-    DecodedSamples decoded;
-    if (instrument < 1 || instrument > model.InstCount) return decoded;
-    const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
-    const std::string name = InstrumentName(model, instrument);
-    for (const int z : NumberExportSamples(info).FirstUserZones()) {
-        const int s = info.zone(z).sampleNdx;
-        if (s < 1 || s > model.SampleCount) continue;
-        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(s));
-        if (!sample.IsCompressed()) continue;
-        decoded.emplace(s, DecodeCompressedSample(model, sample, name, soundFont));
-    }
-    return decoded;
-}
-
-WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const DecodedSamples& decoded,
-                      const ExportOptions& options) {
-    if (instrument < 1 || instrument > model.InstCount) {
-        Refuse(NoInstrumentText(std::to_string(instrument)));
-    }
-    const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
-    if (info.zoneCount == 0) Refuse(kNoSamplesMessage);
-    const std::string name = InstrumentName(model, instrument);
-    CheckZoneSamples(model, info, name);
-
-    const ExportNumbering numbering = NumberExportSamples(info);
-    WavePlan plan;
-    for (const int z : numbering.FirstUserZones()) {
-        const int index = info.zone(z).sampleNdx;
-        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(index));
-        const auto found = decoded.find(index);
-        plan.sampleIndexes.push_back(index);
-        plan.conversions.push_back(PlanSampleConversion(
-            found != decoded.end() ? DecodedPlacement(sample, found->second) : sample,
-            options.convertSamples));
-    }
-    for (int z = 1; z <= info.zoneCount; ++z) {
-        const InstZone& zone = info.zone(z);
-        if (zone.isGlobal) continue;
-        const int number = numbering.ExportSampleNumber.at(zone.sampleNdx);
-        plan.entrySources.push_back(MakeEntrySource(
-            z, zone, number, plan.conversions[static_cast<std::size_t>(number - 1)]));
-        plan.keyMapEntries.push_back(
-            MakeKeyMapEntry(zone, plan.entrySources.back(), plan.keyMapEntries.empty()));
-    }
-    const auto entries = static_cast<std::int64_t>(plan.keyMapEntries.size());
-    if (entries > kWaveMaxKeyMapEntries) {
-        Refuse("Instrument " + Quoted(name) + " has " + std::to_string(entries) +
-               " zones, more than the " + std::to_string(kWaveMaxKeyMapEntries) +
-               " an EX5/7 key map holds.");
-    }
-    if (numbering.ExportSampleCount > kWaveSlotCount) {
-        Refuse("Instrument " + Quoted(name) + " uses " +
-               std::to_string(numbering.ExportSampleCount) + " samples, more than the " +
-               std::to_string(kWaveSlotCount) + " an EX5/7 wave holds.");
-    }
-    plan.counts = {.keyMapLength = static_cast<std::int64_t>(kWaveKeyMapHeaderSize) +
-                                   static_cast<std::int64_t>(kWaveKeyMapEntrySize) * entries,
-                   .sampleCount = numbering.ExportSampleCount};
-    plan.keyMapHeader = {.name = WaveName(name), .entryCount = entries};
-
-    std::int64_t dataBefore = 0;
-    const std::vector<int> firstUsers = numbering.FirstUserZones();
-    for (std::size_t c = 0; c < firstUsers.size(); ++c) {
-        const InstZone& zone = info.zone(firstUsers[c]);
-        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(zone.sampleNdx));
-        const auto found = decoded.find(zone.sampleNdx);
-        const bool isDecoded = found != decoded.end();
-        CheckSampleData(model, sample, name, isDecoded);
-        const sfSample placed = isDecoded ? DecodedPlacement(sample, found->second) : sample;
-        const SampleConversion& conversion = plan.conversions[c];
-        const auto slot = static_cast<int>(c);
-        plan.sampleHeaders.push_back(MakeSampleHeader(placed, conversion, zone, slot, dataBefore));
-        CheckSampleHeader(plan.sampleHeaders.back(), sample, name);
-        plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * conversion.outPoints));
-        plan.sampleData.push_back({.offset = isDecoded ? 0 : 2 * std::uint64_t{sample.dwStart},
-                                   .size = 2 * static_cast<std::uint64_t>(conversion.points),
-                                   .decodedSample = isDecoded ? zone.sampleNdx : 0});
-        dataBefore += conversion.outPoints;
-    }
-    return plan;
-}
 
 void WriteWaveFileHeader(std::string& out) {
     out += EncodeWaveFileHeader();
@@ -299,97 +91,29 @@ void WriteWaveSampleSizes(std::string& out, const WavePlan& plan) {
     out += EncodeWaveSampleSizes(plan.sampleSizes);
 }
 
-void SwapPointBytes(char* data, std::size_t size) {
-    for (std::size_t i = 0; i + 1 < size; i += 2) {
-        const char low = data[i];
-        data[i] = data[i + 1];
-        data[i + 1] = low;
-    }
-}
-
-void WriteWaveSampleData(const WavePlan& plan, const InputFile& soundFont,
-                         std::uint64_t sampleDataOffset, const DecodedSamples& decoded,
-                         AtomicOutputFile& out, const ExportProgress& progress) {
-    const std::uint64_t total = plan.SampleDataBytes();
-    std::uint64_t written = 0;
-    if (progress) progress(written, total);
-    // Small samples share a block, so the output is written in whole blocks.
-    std::vector<char> block(kSampleCopyBlockBytes);
-    std::size_t filled = 0;
-    const auto flush = [&] {
-        out.Write(block.data(), filled);
-        written += filled;
-        filled = 0;
-        if (progress) progress(written, total);
-    };
-    for (const SampleDataRange& range : plan.sampleData) {
-        for (std::uint64_t done = 0; done < range.size;) {
-            const auto n = static_cast<std::size_t>(
-                std::min<std::uint64_t>(range.size - done, block.size() - filled));
-            FillSamplePoints(range, done, block.data() + filled, n, soundFont, sampleDataOffset,
-                             decoded);
-            filled += n;
-            done += n;
-            if (filled == block.size()) flush();
-        }
-    }
-    if (filled > 0) flush();
-}
-
-std::vector<ConvertedPoints> ConvertPlannedSamples(const WavePlan& plan,
-                                                   const SoundFontModel& model,
-                                                   const InputFile& soundFont,
-                                                   const DecodedSamples& decoded,
-                                                   const ExportProgress& progress) {
-    const std::uint64_t total = plan.SampleDataBytes();
-    std::uint64_t done = 0;
-    if (progress) progress(done, total);
-    std::vector<ConvertedPoints> samples;
-    samples.reserve(plan.conversions.size());
+void WriteWaveSampleData(const WavePlan& plan, SampleSource& source,
+                         const std::string& instrumentName, AtomicOutputFile& out,
+                         const ExportProgress& progress) {
+    PointWriter writer(out, plan.SampleDataBytes(), progress);
     for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
-        const sfSample& sample =
-            model.SampleHeaders.at(static_cast<std::size_t>(plan.sampleIndexes[c]));
-        const int decodedSample = plan.sampleData[c].decodedSample;
-        samples.push_back(ConvertSamplePoints(
-            decodedSample != 0 ? decoded.at(decodedSample).points
-                               : ReadSourceSamplePoints(model, sample, soundFont),
-            plan.conversions[c]));
-        done += plan.sampleSizes[c];
-        if (progress) progress(done, total);
-    }
-    return samples;
-}
-
-void WriteConvertedSampleData(const std::vector<ConvertedPoints>& samples, AtomicOutputFile& out) {
-    std::vector<char> block(kSampleCopyBlockBytes);
-    std::size_t filled = 0;
-    for (const ConvertedPoints& sample : samples) {
-        for (const std::int16_t value : sample.points) {
-            const auto point = static_cast<std::uint16_t>(value);
-            block[filled++] = static_cast<char>(point >> 8);
-            block[filled++] = static_cast<char>(point & 0xFF);
-            if (filled == block.size()) {
-                out.Write(block.data(), filled);
-                filled = 0;
-            }
+        const int sampleNdx = plan.sampleIndexes[c];
+        try {
+            WritePlannedSample(source, sampleNdx, plan.conversions[c], writer);
+        } catch (const VorbisDecodeError& e) {
+            const sfSample& sample = source.model().SampleHeaders.at(static_cast<std::size_t>(sampleNdx));
+            throw ExportError(ExportError::Kind::Refused,
+                              SampleOfInstrument(sample, instrumentName) + " " + e.reason() + ".");
         }
     }
-    out.Write(block.data(), filled);
+    writer.Flush();
 }
 
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
                             const std::string& soundFontPath, const std::string& outputPath,
                             const ExportProgress& progress, const ExportOptions& options) {
-    const InputFile soundFont(soundFontPath);
-    // Decoding and converting can refuse or fail, so both are done before the
-    // output exists.
-    const DecodedSamples decoded = DecodeCompressedSamples(model, instrument, soundFont);
-    const WavePlan plan = PlanWaveFile(model, instrument, decoded, options);
-    std::vector<ConvertedPoints> converted;
-    if (plan.ResamplesPoints()) {
-        converted = ConvertPlannedSamples(plan, model, soundFont, decoded, progress);
-    }
-    AtomicOutputFile out(outputPath, soundFont.identity());
+    SampleSource source(model, soundFontPath);
+    const WavePlan plan = PlanWaveFile(model, instrument, options);
+    AtomicOutputFile out(outputPath, source.identity());
     std::string front;
     front.reserve(kWaveSampleDataOffset);
     WriteWaveFileHeader(front);
@@ -399,11 +123,7 @@ void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
     WriteWaveSampleHeaders(front, plan);
     WriteWaveSampleSizes(front, plan);
     out.Write(front);
-    if (plan.ResamplesPoints()) {
-        WriteConvertedSampleData(converted, out);
-    } else {
-        WriteWaveSampleData(plan, soundFont, model.SampleDataPos - 1, decoded, out, progress);
-    }
+    WriteWaveSampleData(plan, source, InstrumentName(model, instrument), out, progress);
     out.Commit();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,8 @@ struct SoundFontModel {
     std::vector<sfInstGenList> InstGens;
     std::vector<sfSample> SampleHeaders;       // 1..SampleCount + 1 (last read)
     std::vector<InstZoneInfo> InstZoneTable;  // 1..InstCount
+    // By instrument: the preset zones (PresetBags indices) that play it.
+    std::vector<std::vector<int>> InstPresetZones;
 
     int PresetCount = 0;
     int PresetZoneCount = 0;
@@ -147,5 +150,14 @@ struct SoundFontModel {
 
 // A name or text as shown: up to its first NUL.
 std::string DisplayText(const std::string& text);
+
+// The generators of zone `bag` (an index in PresetBags or InstBags, with
+// gens the matching generator array), in file order.
+std::span<const sfGenList> ZoneGenerators(const std::vector<sfPresetBag>& bags,
+                                          const std::vector<sfGenList>& gens, int bag);
+
+// The instrument's name as the model holds it, cut at its first NUL; empty
+// for a number that names no instrument.
+std::string InstrumentName(const SoundFontModel& model, int instrument);
 
 }  // namespace zelvo

@@ -67,6 +67,13 @@ void ResolveLinks(std::vector<sfGenList>& gens, int instCount, int sampleCount) 
 void ResolveReferences(SoundFontModel& model) {
     ResolveLinks(model.PresetGens, model.InstCount, model.SampleCount);
     ResolveLinks(model.InstGens, model.InstCount, model.SampleCount);
+    // Which preset zones play each instrument, indexed once for the whole file.
+    model.InstPresetZones.assign(static_cast<std::size_t>(model.InstCount) + 1, {});
+    for (int bag = 1; bag <= model.PresetZoneCount; ++bag) {
+        const std::span<const sfGenList> gens = ZoneGenerators(model.PresetBags, model.PresetGens, bag);
+        if (gens.empty() || gens.back().sfGenOper != kGenInstrument || gens.back().linkNdx < 1) continue;
+        model.InstPresetZones[static_cast<std::size_t>(gens.back().linkNdx)].push_back(bag);
+    }
 }
 
 void LabelPresetZones(const SoundFontModel& model, BrowseTree& tree) {

@@ -122,7 +122,7 @@ TEST_F(PreviewTest, ThePaneFollowsTheTreeAndPicksNodesBackInIt) {
     EXPECT_EQ(pane().lblTitle->text(), "Instrument 1: Lead");
     ASSERT_EQ(pane().zoneTable->topLevelItemCount(), 2);
     EXPECT_EQ(pane().zoneTable->topLevelItem(0)->text(1), "C1 - C4");  // the global zone's keys
-    EXPECT_EQ(pane().conversionReport->Report().bytes, 69766u + 2 * 1500);
+    EXPECT_EQ(pane().conversionReport->Report().size.bytes, 69766u + 2 * 1500);
     EXPECT_FALSE(pane().cmdPlay->isEnabled());
 
     // A click on a zone's rectangle selects its zone in the tree.

@@ -1,0 +1,34 @@
+// What every export step may throw, and the options and progress report
+// that every export takes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace zelvo {
+
+// Why an export did not produce its file. A refusal is decided before
+// anything is written; a failure happens while reading or writing. what()
+// is the message shown to the user.
+class ExportError : public std::runtime_error {
+public:
+    enum class Kind { Refused, Failed };
+    ExportError(Kind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}
+    Kind kind() const { return kind_; }
+
+private:
+    Kind kind_;
+};
+
+// Bytes of sample data written so far, of total.
+using ExportProgress = std::function<void(std::uint64_t written, std::uint64_t total)>;
+
+struct ExportOptions {
+    // Samples at other rates become 44,100 Hz and pitch corrections join the
+    // fine tune; false writes the points and tuning as stored.
+    bool convertSamples = true;
+};
+
+}  // namespace zelvo
