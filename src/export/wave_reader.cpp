@@ -1,6 +1,5 @@
 #include "export/wave_reader.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <cstring>
 
 #include "soundfont/errors.h"
+#include "soundfont/regular_file.h"
 
 namespace zelvo {
 namespace {
@@ -405,26 +405,24 @@ WaveFileContents ParseWaveFile(std::string_view file) {
 }
 
 WaveFileContents ReadWaveFile(const std::string& path) {
-    const auto refuse = [&](int error) {
-        throw FileAccessError(path + ": " + std::strerror(error));
+    const auto refuse = [&](const std::string& reason) {
+        throw FileAccessError(path + ": " + reason);
     };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) refuse(errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    FileDescriptor fd;
+    try {
+        fd = OpenRegularFile(path);
+    } catch (const FileAccessError& e) {
+        refuse(e.what());
+    }
     struct stat status {};
-    if (::fstat(fd, &status) != 0) refuse(errno);
-    if (S_ISDIR(status.st_mode)) refuse(EISDIR);
-    if (!S_ISREG(status.st_mode)) throw FileAccessError(path + ": not a regular file");
+    if (::fstat(fd.get(), &status) != 0) refuse(std::strerror(errno));
     const auto fileSize = static_cast<std::uint64_t>(status.st_size);
     std::string front(std::min<std::uint64_t>(fileSize, kWaveSampleDataOffset), '\0');
     for (std::size_t done = 0; done < front.size();) {
-        const ssize_t n = ::read(fd, front.data() + done, front.size() - done);
+        const ssize_t n = ::read(fd.get(), front.data() + done, front.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) refuse(errno);
-        if (n == 0) throw FileAccessError(path + ": the file shrank while it was read");
+        if (n < 0) refuse(std::strerror(errno));
+        if (n == 0) refuse("the file shrank while it was read");
         done += static_cast<std::size_t>(n);
     }
     return ParseWaveFront(front, fileSize);

@@ -59,7 +59,8 @@ WaveFileContents ParseWaveFile(std::string_view file);
 WaveFileContents ParseWaveFront(std::string_view front, std::uint64_t fileSize);
 
 // Reads and checks the file at path. Throws WaveFileError, or
-// FileAccessError (path and the system's reason) when it cannot be read.
+// FileAccessError (path and the reason) when it cannot be read or is not a
+// regular file: a FIFO, device or folder is refused without waiting on it.
 WaveFileContents ReadWaveFile(const std::string& path);
 
 }  // namespace zelvo
