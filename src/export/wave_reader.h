@@ -1,7 +1,8 @@
 // Reading an EX5/7 wave file (.s1m) back: every fixed byte, count, key-map
 // entry, sample header and size slot is checked against the format and the
-// file's length, so that a damaged or foreign file is refused at its first
-// inconsistency rather than shown half-read.
+// file's length, every loop against its sample's points, so that a damaged
+// or foreign file is refused at its first inconsistency rather than shown
+// half-read or sent to a synthesizer that would fail on it.
 #pragma once
 
 #include <cstdint>
