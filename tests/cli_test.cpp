@@ -106,6 +106,8 @@ TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {
         {{"tree", notSf2.path()}, "Error in SoundFont File"},
         {{"export", "/nonexistent/x.sf2", "1"}, "No such file or directory"},
         {{"inspect", "/nonexistent/x.s1m"}, "No such file or directory"},
+        {{"inspect", "/dev/null"}, "it is a character device, not a regular file"},
+        {{"inspect", somewhere.folder()}, "it is a folder, not a regular file"},
         {{"inspect", somewhere.path()}, "Not a valid EX5/7 wave file: it does not begin with"}};
     for (const auto& [args, message] : cases) {
         const CliRun run = Cli(args);
@@ -307,11 +309,14 @@ TEST(CliProgram, SpecialFilesAreRefusedAtOnceAndFullDisksAreErrors) {
     const TempFile sf2(BankFile());
     const fs::path fifo = sf2.folder() / "fifo.sf2", out = sf2.folder() / "out.s1m";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const ProgramRun piped = RunProgram({"tree", fifo}, "/dev/null");
-    EXPECT_EQ(std::make_tuple(piped.status, piped.err),
-              std::make_tuple(1, "zelvo-cli: cannot open " + fifo.string() +
-                                     ": it is a FIFO, not a regular file\n"));
-    EXPECT_LT(piped.seconds, 1.0);
+    for (const char* command : {"tree", "inspect"}) {
+        const ProgramRun piped = RunProgram({command, fifo}, "/dev/null");
+        EXPECT_EQ(std::make_tuple(piped.status, piped.err),
+                  std::make_tuple(1, "zelvo-cli: cannot open " + fifo.string() +
+                                         ": it is a FIFO, not a regular file\n"))
+            << command;
+        EXPECT_LT(piped.seconds, 1.0) << command;
+    }
 
     const ProgramRun full = RunProgram({"tree", sf2.path()}, "/dev/full");
     EXPECT_EQ(full.status, 1);

@@ -138,24 +138,22 @@ TEST_F(WaveReader, RefusesAGarbledByteAtTheFirstInconsistency) {
         {4242 + 11, 0, 4242 + 11, "key-map entry 1 lacks the first entry's 40"},
         {4242 + 36 + 11, 0x40, 4242 + 36 + 11, "key-map entry 3 carries the first entry's 40"},
         {4242 + 54 + 100, 0, 4242 + 54 + 100, "the key-map area after the last entry"},
-        {34950 + 10, 0x7C, 34950 + 10, "sample header 1 has the loop position 8126489, neither"},
+        {34950 + 10, 0x7C, 34950 + 10, "sample header 1 has the loop position 8126489, without"},
         {34950 + 12, 26, 34950 + 10,
          "sample header 1 has the loop position 16515098, but its loop"
          " start 50 after the 0 points of the samples before it gives"
          " 16515097"},
-        {34980 + 16, 102, 34980 + 10, "sample header 2 has the loop position 16515372, but"},
+        {34980 + 12, 0x2D, 34980 + 10,
+         "sample header 2 has the loop position 16515373, but its loop start 100 after the 500"
+         " points"},
         {34950 + 13, 1, 34950 + 13, "sample header 1 has the loop flag 01 hex"},
         {34980 + 21, '\xC8', 34980 + 21, "the root key of sample header 2 is 200"},
         {34980 + 23, 1, 34980 + 23, "sample header 2 has no 00 as its start offset"},
         {34980 + 29, 0, 34980 + 28, "sample header 2 gives its slot as 0, not 1"},
-        {34950 + 27, 0, 65670, "the size of sample 1 (1000 bytes) exceeds the 454 points that"},
+        {34950 + 27, 47, 65670, "the size of sample 1 (1000 bytes) is not the 501 points that"},
         {34950 + 30 * 5 + 29, 0, 34950 + 30 * 5 + 29, "sample header slot 6 is beyond"},
         {65670 + 3, '\xE9', 65670, "the size of sample 1 (1001 bytes) is not a whole number"},
-        // A shorter first sample moves the second one's loop.
-        {65670 + 3, '\xE6', 34980 + 10,
-         "sample header 2 has the loop position 16515372, but its loop"
-         " start 100 after the 499 points"},
-        {65670 + 7, '\xCE', 72766 - 2, "2 bytes follow the sample data"},
+        {65670 + 7, '\xDA', 65670 + 4, "the size of sample 2 (2010 bytes) is not the 1000 points"},
         {65670 + 4 * 1023, 1, 65670 + 4 * 1023, "size slot 1024 is beyond the sample count"},
     };
     for (const auto& [at, byte, offset, message] : cases) {
@@ -165,6 +163,29 @@ TEST_F(WaveReader, RefusesAGarbledByteAtTheFirstInconsistency) {
         EXPECT_EQ(refusedAt, offset) << "byte " << at << ": " << refusal;
         EXPECT_TRUE(refusal.starts_with(message)) << "byte " << at << ": " << refusal;
     }
+}
+
+// Zelvo clamps every loop into its sample, at worst to no points at its very
+// end; a loop start of 16777215 with the loop position it gives, or a loop
+// of 1000 points in a 3-point sample, is refused at its field.
+TEST_F(WaveReader, RefusesALoopOutsideItsSample) {
+    Sf2Builder b;
+    b.Sample({.name = "Tiny", .end = 3, .startLoop = 3, .endLoop = 9}).SamplePoints({1, 2, 3});
+    std::string tiny = Export(b.Instrument({"Tiny", {{{SampleId(0)}}}}).Build(), 1);
+    EXPECT_EQ(Fields(ParseWaveFile(tiny).samples.at(0)).second,
+              (std::vector<std::int64_t>{0xFC0001, 0x40, 3, 0, 0, 60, 0, 6, 69766}));
+    tiny.replace(34950 + 18, 3, std::string("\0\x03\xE8", 3));
+    EXPECT_EQ(Refusal(tiny), std::make_pair(std::uint64_t{34950 + 18},
+                                            std::string("sample header 1 has a loop of 1000 points "
+                                                        "from point 3, ending at point 1003, "
+                                                        "beyond the 3 points of its size slot")));
+
+    std::string woodwinds = Export(Woodwinds(), 1);
+    woodwinds.replace(34950 + 10, 7, std::string("\xFF\xFF\xFF\0\xFF\xFF\xFF", 7));
+    EXPECT_EQ(Refusal(woodwinds),
+              std::make_pair(std::uint64_t{34950 + 14},
+                             std::string("sample header 1 has the loop start 16777215, beyond "
+                                         "the 500 points of its size slot")));
 }
 
 TEST_F(WaveReader, RefusesForeignFiles) {

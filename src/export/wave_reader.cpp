@@ -1,6 +1,5 @@
 #include "export/wave_reader.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <cstring>
 
 #include "soundfont/errors.h"
+#include "soundfont/regular_file.h"
 
 namespace zelvo {
 namespace {
@@ -254,9 +254,9 @@ WaveSampleHeader ReadSampleHeader(WaveCursor& in, int c) {
     zeros(2, "after its name");
     const std::uint64_t positionAt = in.at();
     h.loopPosition = in.Number(3);
-    if (h.loopPosition != 0 && (h.loopPosition & kLoopPositionBits) != kLoopPositionBits) {
+    if ((h.loopPosition & kLoopPositionBits) != kLoopPositionBits) {
         in.Fail(sample + " has the loop position " + Num(h.loopPosition) +
-                    ", neither 0 nor with its top six bits set",
+                    ", without its top six bits set",
                 positionAt);
     }
     const std::uint64_t flagAt = in.at();
@@ -288,9 +288,32 @@ void ReadEmptySampleHeaders(WaveCursor& in, int used) {
               });
 }
 
-// A size in whole points, and no more points than the header's loop start,
-// loop length and tail cover: each of those is a difference of sample
-// positions, raised to 0 when negative, so together they reach the end.
+// Where field `at` of sample header c lies in the file.
+std::uint64_t SampleHeaderFieldOffset(int c, std::size_t at) {
+    return kWaveSampleHeaderTableOffset + kWaveSampleHeaderSize * static_cast<std::size_t>(c) + at;
+}
+
+// The loop lies inside the points the size slot gives. A loop of no points,
+// even at the very end, passes: the export writes one for a SoundFont loop
+// that is empty or clamped away, whether or not the sample loops.
+void CheckLoopInside(const WaveSampleHeader& h, int c, std::int64_t points, const WaveCursor& in) {
+    const std::string sample = "sample header " + Num(c + 1);
+    const std::string limit = ", beyond the " + Num(points) + " points of its size slot";
+    if (h.loopStartOffset > points) {
+        in.Fail(sample + " has the loop start " + Num(h.loopStartOffset) + limit,
+                SampleHeaderFieldOffset(c, 14));
+    }
+    if (h.loopStartOffset + h.loopLength > points) {
+        in.Fail(sample + " has a loop of " + Num(h.loopLength) + " points from point " +
+                    Num(h.loopStartOffset) + ", ending at point " +
+                    Num(h.loopStartOffset + h.loopLength) + limit,
+                SampleHeaderFieldOffset(c, 18));
+    }
+}
+
+// A size in whole points that holds the header's loop and is its loop
+// start, loop length and points after the loop together, as in every wave
+// the export writes.
 std::uint32_t ReadSampleSize(WaveCursor& in, const WaveSampleHeader& h, int c) {
     const std::uint64_t at = in.at();
     const auto size = static_cast<std::uint32_t>(in.Number(4));
@@ -298,28 +321,28 @@ std::uint32_t ReadSampleSize(WaveCursor& in, const WaveSampleHeader& h, int c) {
         in.Fail("the size of sample " + Num(c + 1) + " (" + Num(size) + " bytes) " + why, at);
     };
     if (size % 2 != 0) fail("is not a whole number of 16-bit points");
+    const std::int64_t points = size / 2;
+    CheckLoopInside(h, c, points, in);
     const std::int64_t span = h.loopStartOffset + h.loopLength + h.lengthAfterLoop;
-    if (size / 2 > span) {
-        fail("exceeds the " + Num(span) +
-             " points that its loop start, loop length and points after the loop cover");
+    if (points != span) {
+        fail("is not the " + Num(span) +
+             " points that its loop start, loop length and points after the loop add up to");
     }
     return size;
 }
 
-// A loop that starts inside its sample points into the file's sample data:
-// the points of the samples before it plus its own loop start, halved.
+// The loop position points into the file's sample data: the points of the
+// samples before this one plus its loop start, halved.
 void CheckLoopPosition(const WaveSample& s, int c, std::uint64_t pointsBefore,
                        const WaveCursor& in) {
     const WaveSampleHeader& h = s.header;
-    if (h.loopStartOffset == 0) return;  // a loop before the start may point anywhere before it
     const std::int64_t expected =
         ((h.loopStartOffset + static_cast<std::int64_t>(pointsBefore)) / 2) | kLoopPositionBits;
     if (h.loopPosition == expected) return;
-    in.Fail(
-        "sample header " + Num(c + 1) + " has the loop position " + Num(h.loopPosition) +
-            ", but its loop start " + Num(h.loopStartOffset) + " after the " + Num(pointsBefore) +
-            " points of the samples before it gives " + Num(expected),
-        kWaveSampleHeaderTableOffset + kWaveSampleHeaderSize * static_cast<std::size_t>(c) + 10);
+    in.Fail("sample header " + Num(c + 1) + " has the loop position " + Num(h.loopPosition) +
+                ", but its loop start " + Num(h.loopStartOffset) + " after the " +
+                Num(pointsBefore) + " points of the samples before it gives " + Num(expected),
+            SampleHeaderFieldOffset(c, 10));
 }
 
 // The file holds exactly the points its size slots announce.
@@ -405,26 +428,24 @@ WaveFileContents ParseWaveFile(std::string_view file) {
 }
 
 WaveFileContents ReadWaveFile(const std::string& path) {
-    const auto refuse = [&](int error) {
-        throw FileAccessError(path + ": " + std::strerror(error));
+    const auto refuse = [&](const std::string& reason) {
+        throw FileAccessError(path + ": " + reason);
     };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) refuse(errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    FileDescriptor fd;
+    try {
+        fd = OpenRegularFile(path);
+    } catch (const FileAccessError& e) {
+        refuse(e.what());
+    }
     struct stat status {};
-    if (::fstat(fd, &status) != 0) refuse(errno);
-    if (S_ISDIR(status.st_mode)) refuse(EISDIR);
-    if (!S_ISREG(status.st_mode)) throw FileAccessError(path + ": not a regular file");
+    if (::fstat(fd.get(), &status) != 0) refuse(std::strerror(errno));
     const auto fileSize = static_cast<std::uint64_t>(status.st_size);
     std::string front(std::min<std::uint64_t>(fileSize, kWaveSampleDataOffset), '\0');
     for (std::size_t done = 0; done < front.size();) {
-        const ssize_t n = ::read(fd, front.data() + done, front.size() - done);
+        const ssize_t n = ::read(fd.get(), front.data() + done, front.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) refuse(errno);
-        if (n == 0) throw FileAccessError(path + ": the file shrank while it was read");
+        if (n < 0) refuse(std::strerror(errno));
+        if (n == 0) refuse("the file shrank while it was read");
         done += static_cast<std::size_t>(n);
     }
     return ParseWaveFront(front, fileSize);

@@ -1,7 +1,8 @@
 // Reading an EX5/7 wave file (.s1m) back: every fixed byte, count, key-map
 // entry, sample header and size slot is checked against the format and the
-// file's length, so that a damaged or foreign file is refused at its first
-// inconsistency rather than shown half-read.
+// file's length, every loop against its sample's points, so that a damaged
+// or foreign file is refused at its first inconsistency rather than shown
+// half-read or sent to a synthesizer that would fail on it.
 #pragma once
 
 #include <cstdint>
@@ -59,7 +60,8 @@ WaveFileContents ParseWaveFile(std::string_view file);
 WaveFileContents ParseWaveFront(std::string_view front, std::uint64_t fileSize);
 
 // Reads and checks the file at path. Throws WaveFileError, or
-// FileAccessError (path and the system's reason) when it cannot be read.
+// FileAccessError (path and the reason) when it cannot be read or is not a
+// regular file: a FIFO, device or folder is refused without waiting on it.
 WaveFileContents ReadWaveFile(const std::string& path);
 
 }  // namespace zelvo
