@@ -63,10 +63,10 @@ std::optional<std::vector<ResampleJob>> LoadJobs() {
     for (int i = 1; i <= model.InstCount; ++i) {
         if (model.InstZoneTable[i].zoneCount == 0) continue;
         const WavePlan plan = PlanWaveFile(model, i);
-        for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
-            const SampleConversion& conversion = plan.conversions[c];
+        for (const PlannedSample& s : plan.samples) {
+            const SampleConversion& conversion = s.conversion;
             if (!conversion.Resampled()) continue;
-            jobs.push_back({source.ReadPoints(plan.sampleIndexes[c], 0,
+            jobs.push_back({source.ReadPoints(s.sampleNdx, static_cast<std::uint64_t>(s.first),
                                               static_cast<std::uint64_t>(conversion.points)),
                             conversion.ratio,
                             static_cast<std::size_t>(conversion.outPoints)});

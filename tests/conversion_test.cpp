@@ -356,7 +356,7 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
     EXPECT_EQ(r.Status(), "ok");
 
     const InstrumentReport loud = Report(2);
-    EXPECT_GT(loud.sampleReports.at(0).clippedPoints, 0);
+    EXPECT_LT(loud.sampleReports.at(0).gainDb, 0.0);
     EXPECT_EQ(loud.zoneReports.at(0).clamps.at(0).field, "key high");
     EXPECT_EQ(Report(3).refusal.value_or(""),
               "Zone 1 of instrument \"Broken\" refers to sample 10, but this SoundFont has 3 "
@@ -372,7 +372,7 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
     const nlohmann::json json = nlohmann::json::parse(cli({"report", "2", "--json"}));
     EXPECT_EQ(json["sample_reports"][0]["from_rate"], 22050);
     EXPECT_EQ(json["sample_reports"][0]["out_points"], 200);
-    EXPECT_EQ(json["sample_reports"][0]["clipped_points"], loud.sampleReports[0].clippedPoints);
+    EXPECT_EQ(json["sample_reports"][0]["gain_db"], loud.sampleReports[0].gainDb);
     EXPECT_EQ(json["status"], "changed");
     EXPECT_EQ(Lines(cli({"report"})),
               (std::vector<std::string>{"1\tStereo\t4\t2\t70166\t1\tok",

@@ -155,7 +155,7 @@ std::vector<std::string> ExportAndStop(const Source& source, const fs::path& tar
             SampleSource in(source.model, source.path);
             AtomicOutputFile out(target.string(), in.identity(), stop.temporary);
             out.Write(std::string(69766, '\0'));
-            WriteWaveSampleData(plan, in, "", out,
+            WriteWaveSampleData(plan, in, out,
                                 [&](std::uint64_t written, std::uint64_t) {
                                     if (written == 0 || stop.signal == 0) return;
                                     if (::write(ready[1], "w", 1) != 1) ::_exit(5);

@@ -68,7 +68,7 @@ nlohmann::json ReportJson(const InstrumentReport& r) {
              {"out_loop_points", s.outLoopPoints}, {"loop_tune_cents", s.loopTuneCents},
              {"loop_pitch_error_cents", s.loopPitchErrorCents},
              {"pitch_correction_cents", s.pitchCorrectionCents},
-             {"clipped_points", s.clippedPoints}, {"clamps", ClampsJson(s.clamps)}});
+             {"gain_db", s.gainDb}, {"clamps", ClampsJson(s.clamps)}});
     }
     for (const ZoneReport& z : r.zoneReports) {
         nlohmann::json zone = {{"zone", z.zone}, {"global", z.global},
@@ -98,8 +98,8 @@ void PrintSample(std::ostream& out, const SampleReport& s) {
         << s.fromRate << " Hz -> " << s.toRate << " Hz, " << s.points << " -> " << s.outPoints
         << " points, loop " << s.loopPoints << " -> " << s.outLoopPoints << " points, loop tune "
         << Fixed(s.loopTuneCents) << " cents, loop pitch error " << Fixed(s.loopPitchErrorCents)
-        << " cents, pitch correction " << s.pitchCorrectionCents << " cents, " << s.clippedPoints
-        << " clipped\n";
+        << " cents, pitch correction " << s.pitchCorrectionCents << " cents, gain "
+        << Fixed(s.gainDb) << " dB\n";
     if (!s.clamps.empty()) out << "  clamped: " << ClampsText(s.clamps) << '\n';
 }
 

@@ -10,6 +10,7 @@
 #include "browser/text_encoding.h"
 #include "export/sample_source.h"
 #include "export/vorbis_decode.h"
+#include "soundfont/zones_as_played.h"
 
 namespace zelvo {
 namespace {
@@ -17,9 +18,11 @@ namespace {
 constexpr std::uint16_t kSampleTypeRight = 2;
 constexpr std::uint16_t kSampleTypeLeft = 4;
 constexpr double kAudiblePitchErrorCents = 2.0;
+constexpr int kPlayableEntries = 128;
 
-// The generators that have a field in the wave.
-bool ReachesWave(int gen) {
+// The generators that have a field in the wave; converting, the zone's
+// addresses and scale tuning reach it too.
+bool ReachesWave(int gen, bool convert) {
     switch (gen) {
         case kGenPan:
         case kGenKeyRange:
@@ -29,6 +32,15 @@ bool ReachesWave(int gen) {
         case kGenSampleId:
         case kGenSampleModes:
         case kGenOverridingRootKey: return true;
+        case kGenStartAddrsOffset:
+        case kGenEndAddrsOffset:
+        case kGenStartloopAddrsOffset:
+        case kGenEndloopAddrsOffset:
+        case kGenStartAddrsCoarseOffset:
+        case kGenEndAddrsCoarseOffset:
+        case kGenStartloopAddrsCoarseOffset:
+        case kGenEndloopAddrsCoarseOffset:
+        case kGenScaleTuning: return convert;
         default: return false;
     }
 }
@@ -45,81 +57,135 @@ std::optional<int> FindGen(std::span<const sfGenList> gens, int oper) {
     return std::nullopt;
 }
 
+std::span<const sfGenList> InstZoneGens(const SoundFontModel& model, int instrument, int zone) {
+    const int first = model.InstHeaders[static_cast<std::size_t>(instrument)].firstZoneNdx;
+    return ZoneGenerators(model.InstBags, model.InstGens, first + zone - 1);
+}
+
+const sfSample& SampleAt(const SoundFontModel& model, int sampleNdx) {
+    return model.SampleHeaders.at(static_cast<std::size_t>(sampleNdx));
+}
+
 // floor(64 x value / range) + 64, before the clamp into a byte.
 int ScaledValue(int value, int range) {
     return static_cast<int>(std::floor(64.0 * value / range)) + 64;
 }
 
-void AddClamp(std::vector<ValueClamp>& clamps, const char* field, std::int64_t value) {
-    const std::int64_t kept = std::clamp<std::int64_t>(value, 0, 127);
+void AddClamp(std::vector<ValueClamp>& clamps, const char* field, std::int64_t value, std::int64_t kept) {
     if (kept != value) clamps.push_back({field, value, kept});
 }
 
-std::vector<ValueClamp> ZoneClamps(const InstZone& zone, const KeyMapEntrySource& source) {
+void AddByteClamp(std::vector<ValueClamp>& clamps, const char* field, std::int64_t value) {
+    AddClamp(clamps, field, value, std::clamp<std::int64_t>(value, 0, 127));
+}
+
+std::vector<ValueClamp> ZoneClamps(const InstZone& zone, const KeyMapEntrySource& entry, bool convert) {
     std::vector<ValueClamp> clamps;
-    AddClamp(clamps, "key low", zone.keyLo);
-    AddClamp(clamps, "key high", zone.keyHi);
-    AddClamp(clamps, "velocity low", zone.velLo);
-    AddClamp(clamps, "velocity high", zone.velHi);
-    AddClamp(clamps, "pan", ScaledValue(zone.pan, 500));
-    AddClamp(clamps, "coarse tune", ScaledValue(zone.coarseTune, 100));
-    AddClamp(clamps, "fine tune", source.fineTuneByte);
+    AddByteClamp(clamps, "key low", zone.keyLo);
+    AddByteClamp(clamps, "key high", zone.keyHi);
+    AddByteClamp(clamps, "velocity low", zone.velLo);
+    AddByteClamp(clamps, "velocity high", zone.velHi);
+    AddByteClamp(clamps, "pan", ScaledValue(zone.pan, 500));
+    if (convert) {
+        AddClamp(clamps, "coarse tune", entry.tune.unclampedCoarse, entry.tune.coarse);
+    } else {
+        AddByteClamp(clamps, "coarse tune", ScaledValue(zone.coarseTune, 100));
+        AddByteClamp(clamps, "fine tune", ScaledValue(zone.fineTune, 100));
+    }
     return clamps;
 }
 
-// The loop's pitch on the EX5/7, which plays every wave at 44,100 Hz, less
-// the source's with the zone's fine tune and the sample's correction.
-double LoopPitchError(const sfSample& sample, const SampleConversion& c, const InstZone& zone,
-                      const KeyMapEntrySource& source) {
-    if (!c.Looped() || c.outLoopEnd <= c.outLoopStart || sample.dwSampleRate == 0) return 0.0;
-    const double sourceLoopHz =
-        sample.dwSampleRate / static_cast<double>(c.loopEnd - c.loopStart);
+// The loop's pitch on the EX5/7 as the entry plays it, less the source's as a
+// player plays it with the entry's zone.
+double LoopPitchError(const SampleConversion& c, const KeyMapEntrySource& entry) {
+    if (!c.Looped() || c.outLoopEnd <= c.outLoopStart || c.fromRate == 0) return 0.0;
+    const double sourceLoopHz = c.fromRate / static_cast<double>(c.loopEnd - c.loopStart);
     const double waveLoopHz = kWaveSampleRate / static_cast<double>(c.outLoopEnd - c.outLoopStart);
-    const double played = 1200.0 * std::log2(waveLoopHz / sourceLoopHz) +
-                          (std::clamp(source.fineTuneByte, 0, 127) - 64) * 100.0 / 64.0;
-    const double intended = zone.fineTune + static_cast<std::int8_t>(sample.chPitchCorrection);
-    return played - intended;
+    return 1200.0 * std::log2(waveLoopHz / sourceLoopHz) + c.loopTuneCents + entry.tune.Cents() -
+           entry.tuneCents;
 }
 
-SampleReport MakeSampleReport(int number, const sfSample& sample, const SampleConversion& c) {
+SampleReport MakeSampleReport(int number, const sfSample& sample, const PlannedSample& s,
+                              const std::string& waveName) {
+    const SampleConversion& c = s.conversion;
+    std::vector<ValueClamp> clamps = s.clamps;
+    clamps.insert(clamps.end(), c.clamps.begin(), c.clamps.end());
+    std::string shown = DisplayText(waveName);
+    shown.erase(shown.find_last_not_of(' ') + 1);
     return {.number = number,
             .name = DisplayText(sample.achSampleName),
+            .waveName = shown,
             .codec = SourceCodecName(sample),
             .fromRate = c.fromRate,
             .toRate = c.toRate,
+            .first = s.first,
             .points = c.points,
             .outPoints = c.outPoints,
             .loopPoints = c.loopEnd - c.loopStart,
             .outLoopPoints = c.outLoopEnd - c.outLoopStart,
+            .looped = s.looped,
             .loopTuneCents = c.loopTuneCents,
             .pitchCorrectionCents = c.pitchCorrectionCents,
-            .clamps = c.clamps,
+            .clamps = std::move(clamps),
             .emptySourceLoop = sample.dwStartloop == sample.dwEndloop};
 }
 
-ZoneReport MakeZoneReport(int z, const InstZone& zone, std::span<const sfGenList> gens,
-                          std::span<const sfGenList> globalGens, const sfSample* sample) {
-    ZoneReport report;
-    report.zone = z;
-    report.global = zone.isGlobal;
-    report.sampleModes = zone.sampleModes;
-    for (const sfGenList& gen : gens) {
-        if (!ReachesWave(gen.sfGenOper)) report.droppedGenerators.push_back(GeneratorText(gen.sfGenOper));
-    }
-    if (zone.isGlobal) return report;
-    const std::optional<int> own = FindGen(gens, kGenOverridingRootKey);
-    const std::optional<int> global = FindGen(globalGens, kGenOverridingRootKey);
+// Where a zone's root key comes from: its own generator, its instrument's
+// global zone, its sample, or 60 when none gives a key.
+void SetRootKeySource(ZoneReport& report, const SoundFontModel& model, const InstZone& zone) {
+    const std::span<const sfGenList> own = InstZoneGens(model, report.instrument, report.zone);
+    const sfSample& sample = SampleAt(model, zone.sampleNdx);
     if (zone.rootKey >= 0) {
-        report.rootKeySource = !own && global ? "global zone" : "zone";
+        report.rootKeySource = FindGen(own, kGenOverridingRootKey) ? "zone" : "global zone";
         report.rootKey = zone.rootKey;
-    } else if (sample && sample->byOriginalPitch <= 127) {
+    } else if (sample.byOriginalPitch <= 127) {
         report.rootKeySource = "sample";
-        report.rootKey = sample->byOriginalPitch;
+        report.rootKey = sample.byOriginalPitch;
     } else {
         report.rootKeySource = "fallback";
         report.rootKey = 60;
     }
-    report.loopFlag = WaveLoopFlag(zone.sampleModes);
+}
+
+std::vector<std::string> DroppedGenerators(std::span<const sfGenList> gens, bool convert) {
+    std::vector<std::string> dropped;
+    for (const sfGenList& gen : gens) {
+        if (!ReachesWave(gen.sfGenOper, convert)) dropped.push_back(GeneratorText(gen.sfGenOper));
+    }
+    return dropped;
+}
+
+// A zone that plays: its entries, tuning, clamps and loop.
+ZoneReport PlayedZoneReport(const SoundFontModel& model, const WavePlan& plan, std::size_t firstEntry,
+                            const InstZone& zone, bool convert, std::vector<SampleReport>& samples) {
+    const KeyMapEntrySource& entry = plan.entrySources[firstEntry];
+    ZoneReport report;
+    report.instrument = entry.instrument;
+    report.zone = entry.zone;
+    report.presetBag = entry.presetBag;
+    report.sampleNumber = entry.sampleNumber;
+    report.clamps = ZoneClamps(zone, entry, convert);
+    report.sampleModes = zone.sampleModes;
+    report.scaleTuning = zone.scaleTuning;
+    report.tuneCents = entry.tuneCents;
+    report.playedCents = entry.tune.Cents();
+    const auto c = static_cast<std::size_t>(entry.sampleNumber - 1);
+    report.loopFlag = plan.sampleHeaders[c].loopFlag;
+    SetRootKeySource(report, model, zone);
+    for (std::size_t e = firstEntry; e < plan.entrySources.size(); ++e) {
+        const KeyMapEntrySource& mine = plan.entrySources[e];
+        if (mine.instrument != entry.instrument || mine.zone != entry.zone || mine.presetBag != entry.presetBag) break;
+        ++report.entries;
+        report.keyTuned = report.keyTuned || mine.keyTuned;
+        double& error = samples[static_cast<std::size_t>(mine.sampleNumber - 1)].loopPitchErrorCents;
+        const double here = LoopPitchError(plan.samples[c].conversion, mine);
+        if (std::abs(here) > std::abs(error)) error = here;
+    }
+    const std::span<const sfGenList> gens = InstZoneGens(model, entry.instrument, entry.zone);
+    report.droppedGenerators = DroppedGenerators(gens, convert);
+    const auto bag = static_cast<std::size_t>(
+        model.InstHeaders[static_cast<std::size_t>(entry.instrument)].firstZoneNdx + entry.zone - 1);
+    report.modulators = bag < model.InstBags.size() ? model.InstBags[bag].modCount : 0;
     return report;
 }
 
@@ -156,24 +222,81 @@ std::vector<PresetLevelReport> PresetGenerators(const SoundFontModel& model, int
     return reports;
 }
 
-std::vector<StereoPairReport> StereoPairs(const SoundFontModel& model,
-                                          const std::vector<int>& sampleIndexes) {
+std::vector<StereoPairReport> StereoPairs(const SoundFontModel& model, const std::vector<PlannedSample>& samples) {
     std::vector<StereoPairReport> pairs;
     std::set<std::pair<int, int>> seen;
-    for (const int index : sampleIndexes) {
-        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(index));
+    for (const PlannedSample& s : samples) {
+        const sfSample& sample = SampleAt(model, s.sampleNdx);
         const bool left = sample.sfSampleType & kSampleTypeLeft;
         if (!left && !(sample.sfSampleType & kSampleTypeRight)) continue;
         const int other = sample.wSampleLink + 1;
         if (other < 1 || other > model.SampleCount) continue;
-        const auto key = std::minmax(index, other);
-        if (!seen.insert(key).second) continue;
+        if (!seen.insert(std::minmax(s.sampleNdx, other)).second) continue;
         const std::string mine = DisplayText(sample.achSampleName);
-        const std::string theirs =
-            DisplayText(model.SampleHeaders[static_cast<std::size_t>(other)].achSampleName);
+        const std::string theirs = DisplayText(SampleAt(model, other).achSampleName);
         pairs.push_back(left ? StereoPairReport{mine, theirs} : StereoPairReport{theirs, mine});
     }
     return pairs;
+}
+
+// The gain each resampled sample needs, by converting it as the export
+// does. A stream that does not decode refuses the export as it would.
+void MeasureGains(const SoundFontModel& model, const WavePlan& plan, const std::string& soundFontPath,
+                  InstrumentReport& report) {
+    if (!plan.ResamplesPoints()) return;
+    SampleSource source(model, soundFontPath);
+    for (std::size_t c = 0; c < plan.samples.size(); ++c) {
+        const PlannedSample& s = plan.samples[c];
+        if (!s.conversion.Resampled()) continue;
+        try {
+            const ConvertedSample converted = ConvertSample(
+                [&](std::uint64_t first, std::span<std::int16_t> into) {
+                    source.Read(s.sampleNdx, static_cast<std::uint64_t>(s.first) + first, into);
+                },
+                s.conversion);
+            report.sampleReports[c].gainDb = converted.GainDb();
+            report.sampleReports[c].converted = true;
+        } catch (const VorbisDecodeError& e) {
+            std::string owner;
+            for (const KeyMapEntrySource& entry : plan.entrySources) {
+                if (entry.sampleNumber == static_cast<int>(c) + 1) owner = InstrumentName(model, entry.instrument);
+            }
+            report.refusal = SampleOfInstrument(SampleAt(model, s.sampleNdx), owner) + " " + e.reason() + ".";
+            return;
+        }
+    }
+}
+
+// What every report of a planned file holds: sizes and samples.
+void ReportPlan(const SoundFontModel& model, const WavePlan& plan, InstrumentReport& report) {
+    report.samples = static_cast<int>(plan.samples.size());
+    report.entries = static_cast<int>(plan.keyMapEntries.size());
+    report.output = WaveFileSize(plan);
+    std::set<int> seen;
+    for (std::size_t c = 0; c < plan.samples.size(); ++c) {
+        const PlannedSample& s = plan.samples[c];
+        report.sampleReports.push_back(MakeSampleReport(static_cast<int>(c) + 1, SampleAt(model, s.sampleNdx),
+                                                        s, plan.sampleHeaders[c].name));
+        if (!seen.insert(s.sampleNdx).second) {
+            report.sampleReports.back().repeatsSample = true;
+            report.repeatedSampleBytes += plan.sampleSizes[c];
+        }
+    }
+    report.stereoPairs = StereoPairs(model, plan.samples);
+}
+
+// The played zones of the plan, one report per zone, in entry order.
+void ReportPlayedZones(const SoundFontModel& model, const WavePlan& plan, bool convert,
+                       InstrumentReport& report) {
+    const std::vector<ZoneAsPlayed> zones =
+        report.preset ? PresetZonesAsPlayed(model, report.preset) : InstrumentZonesAsPlayed(model, report.instrument);
+    std::size_t entry = 0;
+    for (const ZoneAsPlayed& zone : zones) {
+        if (entry >= plan.entrySources.size()) break;
+        report.zoneReports.push_back(
+            PlayedZoneReport(model, plan, entry, zone.values, convert, report.sampleReports));
+        entry += static_cast<std::size_t>(report.zoneReports.back().entries);
+    }
 }
 
 }  // namespace
@@ -182,49 +305,35 @@ int InstrumentReport::Warnings() const {
     int warnings = 0;
     for (const SampleReport& s : sampleReports) {
         if (!s.emptySourceLoop) warnings += static_cast<int>(s.clamps.size());
-        if (s.clippedPoints > 0) ++warnings;
-        if (s.toRate != kWaveSampleRate && s.toRate != 0) ++warnings;
+        if (s.gainDb != 0.0) ++warnings;
+        if (convert && s.toRate != kWaveSampleRate && s.toRate != 0) ++warnings;
         if (std::abs(s.loopPitchErrorCents) > kAudiblePitchErrorCents) ++warnings;
     }
     for (const ZoneReport& z : zoneReports) {
         warnings += static_cast<int>(z.clamps.size());
         if (z.rootKeySource == "fallback") ++warnings;
+        if (z.keyTuned) ++warnings;
     }
+    if (entries > kPlayableEntries) ++warnings;
     return warnings;
 }
 
 std::string InstrumentReport::Status() const {
     if (refusal) return "refused";
-    const bool changed =
+    const bool samplesChanged =
         std::any_of(sampleReports.begin(), sampleReports.end(), [](const SampleReport& s) {
-            return s.fromRate != s.toRate || s.pitchCorrectionCents != 0 ||
-                   s.loopTuneCents != 0.0 || (!s.emptySourceLoop && !s.clamps.empty());
+            return s.fromRate != s.toRate || s.pitchCorrectionCents != 0 || s.loopTuneCents != 0.0 ||
+                   s.gainDb != 0.0 || s.first != 0 || (!s.emptySourceLoop && !s.clamps.empty());
         });
-    return changed ? "changed" : "ok";
-}
-
-// The points of every planned sample converted as the export converts them,
-// for the points they clip. A stream that does not decode refuses the
-// instrument as the export does.
-void CountClippedPoints(const WavePlan& plan, SampleSource& source, InstrumentReport& report) {
-    for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
-        const SampleConversion& conversion = plan.conversions[c];
-        if (!conversion.Resampled()) continue;
-        const int sampleNdx = plan.sampleIndexes[c];
-        try {
-            report.sampleReports[c].clippedPoints =
-                ConvertSamplePoints(source.ReadPoints(sampleNdx, 0, conversion.points), conversion).clipped;
-        } catch (const VorbisDecodeError& e) {
-            const sfSample& sample = source.model().SampleHeaders.at(static_cast<std::size_t>(sampleNdx));
-            report.refusal = SampleOfInstrument(sample, report.name) + " " + e.reason() + ".";
-            return;
-        }
-    }
+    const bool tuningChanged = std::any_of(zoneReports.begin(), zoneReports.end(), [](const ZoneReport& z) {
+        return !z.global && (z.entries > 1 || z.tuneCents != z.playedCents);
+    });
+    return samplesChanged || tuningChanged ? "changed" : "ok";
 }
 
 InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
                                         const std::string& soundFontPath,
-                                        const ExportOptions& options, bool countClipped) {
+                                        const ExportOptions& options, bool measure) {
     InstrumentReport report;
     report.instrument = instrument;
     report.name = InstrumentName(model, instrument);
@@ -239,48 +348,63 @@ InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrum
         report.zones = model.InstZoneTable[static_cast<std::size_t>(instrument)].zoneCount;
     }
     if (report.refusal) return report;
+    ReportPlan(model, plan, report);
+    if (measure && options.convertSamples) MeasureGains(model, plan, soundFontPath, report);
+    if (report.refusal) return report;
 
     const InstZoneInfo& info = model.InstZoneTable[static_cast<std::size_t>(instrument)];
-    report.samples = static_cast<int>(plan.conversions.size());
-    report.output = WaveFileSize(plan);
-    for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
-        const sfSample& sample = model.SampleHeaders[static_cast<std::size_t>(plan.sampleIndexes[c])];
-        report.sampleReports.push_back(MakeSampleReport(static_cast<int>(c) + 1, sample, plan.conversions[c]));
-    }
-    if (countClipped && plan.ResamplesPoints()) {
-        SampleSource source(model, soundFontPath);
-        CountClippedPoints(plan, source, report);
-        if (report.refusal) return report;
-    }
-
-    const int firstBag = model.InstHeaders[static_cast<std::size_t>(instrument)].firstZoneNdx;
-    const auto gensOf = [&](int z) {
-        return ZoneGenerators(model.InstBags, model.InstGens, firstBag + z - 1);
-    };
-    const std::span<const sfGenList> globalGens =
-        info.zoneCount >= 1 && info.zone(1).isGlobal ? gensOf(1) : std::span<const sfGenList>();
-    std::size_t entry = 0;
+    // The global zones first in zone order, with the zones that play.
+    InstrumentReport played = report;
+    ReportPlayedZones(model, plan, options.convertSamples, played);
+    std::size_t next = 0;
     for (int z = 1; z <= info.zoneCount; ++z) {
-        const InstZone& zone = info.zone(z);
-        const auto bag = static_cast<std::size_t>(firstBag + z - 1);
-        const sfSample* sample = zone.isGlobal ? nullptr
-                                               : &model.SampleHeaders[static_cast<std::size_t>(zone.sampleNdx)];
-        ZoneReport zoneReport = MakeZoneReport(z, zone, gensOf(z), globalGens, sample);
-        zoneReport.modulators = bag < model.InstBags.size() ? model.InstBags[bag].modCount : 0;
-        if (!zone.isGlobal) {
-            const KeyMapEntrySource& source = plan.entrySources[entry++];
-            const auto c = static_cast<std::size_t>(source.sampleNumber - 1);
-            zoneReport.sampleNumber = source.sampleNumber;
-            zoneReport.clamps = ZoneClamps(zone, source);
-            zoneReport.loopFlag = plan.sampleHeaders[c].loopFlag;
-            double& error = report.sampleReports[c].loopPitchErrorCents;
-            const double mine = LoopPitchError(*sample, plan.conversions[c], zone, source);
-            if (std::abs(mine) > std::abs(error)) error = mine;
+        if (info.zone(z).isGlobal) {
+            const int bag = model.InstHeaders[static_cast<std::size_t>(instrument)].firstZoneNdx + z - 1;
+            ZoneReport global;
+            global.instrument = instrument;
+            global.zone = z;
+            global.global = true;
+            global.droppedGenerators = DroppedGenerators(InstZoneGens(model, instrument, z), options.convertSamples);
+            global.modulators = model.InstBags[static_cast<std::size_t>(bag)].modCount;
+            report.zoneReports.push_back(std::move(global));
+        } else if (next < played.zoneReports.size()) {
+            report.zoneReports.push_back(played.zoneReports[next++]);
         }
-        report.zoneReports.push_back(std::move(zoneReport));
     }
+    report.sampleReports = played.sampleReports;
     report.presetGenerators = PresetGenerators(model, instrument);
-    report.stereoPairs = StereoPairs(model, plan.sampleIndexes);
+    return report;
+}
+
+InstrumentReport ReportPresetExport(const SoundFontModel& model, int preset,
+                                    const std::string& soundFontPath, bool measure) {
+    InstrumentReport report;
+    report.preset = preset;
+    if (preset >= 1 && preset <= model.PresetCount) {
+        const sfPresetHeader& header = model.PresetHeaders[static_cast<std::size_t>(preset)];
+        report.name = DisplayText(header.achPresetName);
+        PresetLevelReport unmerged{report.name, header.wBank, header.wPreset, {}};
+        for (int z = 0; z < header.zoneCount; ++z) {
+            for (const int gen : UnmergedPresetGenerators(model, header.firstZoneNdx + z)) {
+                const std::string text = GeneratorText(gen);
+                auto& list = unmerged.generators;
+                if (std::find(list.begin(), list.end(), text) == list.end()) list.push_back(text);
+            }
+        }
+        if (!unmerged.generators.empty()) report.presetGenerators.push_back(std::move(unmerged));
+    }
+    WavePlan plan;
+    try {
+        plan = PlanPresetWave(model, preset);
+    } catch (const ExportError& e) {
+        report.refusal = e.what();
+    }
+    report.zones = static_cast<int>(PresetZonesAsPlayed(model, preset).size());
+    if (report.refusal) return report;
+    ReportPlan(model, plan, report);
+    if (measure) MeasureGains(model, plan, soundFontPath, report);
+    if (report.refusal) return report;
+    ReportPlayedZones(model, plan, true, report);
     return report;
 }
 
@@ -296,6 +420,23 @@ std::string ClampText(const ValueClamp& c) {
     return c.field + " " + std::to_string(c.from) + " -> " + std::to_string(c.to);
 }
 
+std::string Shown(const std::string& name) {
+    return "\"" + SoundFontTextToUtf8(DisplayText(name)) + "\"";
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string list;
+    for (const std::string& item : items) list += (list.empty() ? "" : ", ") + item;
+    return list;
+}
+
+std::string Grouped(std::uint64_t n) {
+    std::string digits = std::to_string(n);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
 }  // namespace
 
 std::vector<ReportNote> ReportNotes(const InstrumentReport& r) {
@@ -304,51 +445,63 @@ std::vector<ReportNote> ReportNotes(const InstrumentReport& r) {
     const auto note = [&](std::string text) { notes.push_back({false, std::move(text)}); };
     if (r.refusal) warn(*r.refusal);
     std::vector<std::string> dropped;
-    int modulators = 0;
+    int modulators = 0, repeats = 0;
     for (const SampleReport& s : r.sampleReports) {
-        const std::string name = "Sample \"" + SoundFontTextToUtf8(DisplayText(s.name)) + "\"";
-        if (s.clippedPoints > 0) warn(name + ": " + std::to_string(s.clippedPoints) + " points clipped");
+        const std::string name = "Sample " + Shown(s.name);
+        if (s.gainDb != 0.0) {
+            char gain[64];
+            std::snprintf(gain, sizeof gain, "%.2f dB", s.gainDb);
+            warn(name + ": scaled by " + gain + " so that its converted points fit 16 bits");
+        }
         if (!s.emptySourceLoop) {
             for (const ValueClamp& c : s.clamps) warn(name + ": " + ClampText(c));
         }
         if (std::abs(s.loopPitchErrorCents) > kAudiblePitchErrorCents) {
             warn(name + ": loop detuned by " + Cents(s.loopPitchErrorCents));
         }
-        std::string change;
-        if (s.fromRate != s.toRate) {
-            change += std::to_string(s.fromRate) + " -> " + std::to_string(s.toRate) + " Hz";
+        if (r.convert && s.toRate != kWaveSampleRate && s.toRate != 0) {
+            warn(name + ": its rate of " + std::to_string(s.toRate) + " Hz is kept, not converted");
         }
-        if (s.loopTuneCents != 0.0) change += (change.empty() ? "" : ", ") + ("loop tune " + Cents(s.loopTuneCents));
+        std::vector<std::string> change;
+        if (s.fromRate != s.toRate) change.push_back(std::to_string(s.fromRate) + " -> " + std::to_string(s.toRate) + " Hz");
+        if (s.first != 0) change.push_back("from point " + std::to_string(s.first));
+        if (s.loopTuneCents != 0.0) change.push_back("loop tune " + Cents(s.loopTuneCents));
         if (s.pitchCorrectionCents != 0) {
-            change += (change.empty() ? "" : ", ") +
-                      ("pitch correction " + Cents(s.pitchCorrectionCents) + " in the fine tune");
+            change.push_back("pitch correction " + Cents(s.pitchCorrectionCents) + " in the fine tune");
         }
-        if (!change.empty()) note(name + " (" + s.codec + "): " + change);
+        if (!change.empty()) note(name + " (" + s.codec + "): " + Joined(change));
+        if (s.repeatsSample) ++repeats;
+    }
+    if (r.entries > kPlayableEntries) {
+        warn(std::to_string(r.entries) + " key-map entries; the EX5/7 plays at most " +
+             std::to_string(kPlayableEntries) + " in one wave");
     }
     for (const ZoneReport& z : r.zoneReports) {
-        const std::string zone = "Zone " + std::to_string(z.zone);
+        std::string zone = "Zone " + std::to_string(z.zone);
+        if (r.preset) zone += " of instrument " + std::to_string(z.instrument);
         for (const ValueClamp& c : z.clamps) warn(zone + ": " + ClampText(c));
         if (z.rootKeySource == "fallback") warn(zone + ": no root key, 60 used");
+        if (z.keyTuned) {
+            warn(zone + ": scale tuning of " + std::to_string(z.scaleTuning) +
+                 " ct per key; its entry is in tune at one key only");
+        }
         modulators += z.modulators;
         for (const std::string& g : z.droppedGenerators) {
             if (std::find(dropped.begin(), dropped.end(), g) == dropped.end()) dropped.push_back(g);
         }
     }
+    if (repeats > 0) {
+        note(std::to_string(repeats) + (repeats == 1 ? " sample is" : " samples are") +
+             " written again for zones that play them from another start, loop or loop mode: " +
+             Grouped(r.repeatedSampleBytes) + " bytes");
+    }
     for (const StereoPairReport& p : r.stereoPairs) {
-        note("Stereo pair \"" + SoundFontTextToUtf8(DisplayText(p.left)) + "\" / \"" +
-             SoundFontTextToUtf8(DisplayText(p.right)) + "\" written as two mono samples");
+        note("Stereo pair " + Shown(p.left) + " / " + Shown(p.right) + " written as two mono samples");
     }
     for (const PresetLevelReport& p : r.presetGenerators) {
-        std::string list;
-        for (const std::string& g : p.generators) list += (list.empty() ? "" : ", ") + g;
-        note("Preset \"" + SoundFontTextToUtf8(DisplayText(p.preset)) + "\" adds " + list +
-             " at preset level, not in the wave");
+        note("Preset " + Shown(p.preset) + " adds " + Joined(p.generators) + " at preset level, not in the wave");
     }
-    if (!dropped.empty()) {
-        std::string list;
-        for (const std::string& g : dropped) list += (list.empty() ? "" : ", ") + g;
-        note("Not in the wave: " + list);
-    }
+    if (!dropped.empty()) note("Not in the wave: " + Joined(dropped));
     if (modulators > 0) note(std::to_string(modulators) + " modulators, not in the wave");
     warnings.insert(warnings.end(), notes.begin(), notes.end());
     return warnings;

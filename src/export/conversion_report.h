@@ -1,6 +1,6 @@
-// What an export of one instrument does to it, as plain data: the file's
-// size, each sample's conversion, each zone's clamps and what never reaches
-// the wave.
+// What an export of one instrument or preset does to it, as plain data: the
+// file's size, each wave sample's conversion, each zone's tuning and clamps,
+// and what never reaches the wave.
 #pragma once
 
 #include <cstdint>
@@ -17,40 +17,54 @@ namespace zelvo {
 
 struct SampleReport {
     int number = 0;  // 1..N in the file
-    std::string name;
-    std::string codec;  // how the source stores the points
+    std::string name;      // the SoundFont sample's
+    std::string waveName;  // the 8 bytes written, as shown
+    std::string codec;     // how the source stores the points
     std::uint32_t fromRate = 0;
     std::uint32_t toRate = 0;
+    std::int64_t first = 0;  // the first point taken, after the zone's start offset
     std::int64_t points = 0;
     std::int64_t outPoints = 0;
     std::int64_t loopPoints = 0;
     std::int64_t outLoopPoints = 0;
+    bool looped = false;
     double loopTuneCents = 0.0;  // added to the fine tune to keep the loop's pitch
     // The largest pitch difference of the loop, as played by any entry, from
     // the source's with its tuning; 0 without a loop.
     double loopPitchErrorCents = 0.0;
     int pitchCorrectionCents = 0;  // folded into the fine tune
-    std::int64_t clippedPoints = 0;
+    double gainDb = 0.0;           // applied to keep the converted points within 16 bits
+    bool converted = false;        // gainDb was measured
     // The loop points as clamped into the sample. Those of a loop that was
     // empty to begin with (both points equal) change no sound.
     std::vector<ValueClamp> clamps;
     bool emptySourceLoop = false;
+    // Another wave sample holds points of the same SoundFont sample: zones
+    // that play it with other addresses or loop modes.
+    bool repeatsSample = false;
 };
 
 struct ZoneReport {
+    int instrument = 0;
     int zone = 0;
+    int presetBag = 0;  // the preset zone that layers it, for a preset
     bool global = false;
     int sampleNumber = 0;  // 0 for a global zone
+    int entries = 0;       // key-map entries it takes
     std::vector<ValueClamp> clamps;
     std::string rootKeySource;  // "zone", "global zone", "sample" or "fallback"
     int rootKey = 60;
     int sampleModes = 0;
     int loopFlag = 0;  // as the zone's sample header has it
+    int scaleTuning = 100;
+    bool keyTuned = false;  // its scale tuning is right at one key only
+    double tuneCents = 0.0;    // what its entry asks of the sample header's pitch
+    double playedCents = 0.0;  // what the entry's bytes give
     std::vector<std::string> droppedGenerators;
     int modulators = 0;
 };
 
-// Generators that a preset playing the instrument adds at preset level.
+// Generators that a preset adds at preset level and that no wave holds.
 struct PresetLevelReport {
     std::string preset;
     int bank = 0;
@@ -64,19 +78,23 @@ struct StereoPairReport {
 };
 
 struct InstrumentReport {
-    int instrument = 0;
+    int instrument = 0;  // 0 for a preset
+    int preset = 0;      // 0 for an instrument
     std::string name;
     bool convert = true;
     int zones = 0;
     int samples = 0;
+    int entries = 0;
     OutputSize output;
+    std::uint64_t repeatedSampleBytes = 0;  // of the samples that repeat another's points
     std::vector<SampleReport> sampleReports;
     std::vector<ZoneReport> zoneReports;
     std::vector<PresetLevelReport> presetGenerators;
     std::vector<StereoPairReport> stereoPairs;
     std::optional<std::string> refusal;
 
-    // Clipped samples, clamped values and root keys that fell back to 60.
+    // Gains, clamped values, root keys that fell back to 60, scale tunings
+    // one entry cannot carry, and more entries than the EX5/7 plays.
     int Warnings() const;
     // "refused", "changed" when the wave differs from the points and
     // tuning as stored, else "ok".
@@ -89,19 +107,18 @@ struct ReportNote {
     std::string text;  // UTF-8
 };
 
-// The report's warnings (the refusal, clipped points, clamped values, an
-// audible loop detune, a fallback root key), then what the export changes
-// and what does not reach the wave. Names are the SoundFont's bytes as UTF-8.
+// The report's warnings, then what the export changes and what does not
+// reach the wave. Names are the SoundFont's bytes as UTF-8.
 std::vector<ReportNote> ReportNotes(const InstrumentReport& report);
 
 // Plans the export and converts the samples as the export would, writing
 // nothing; a refusal is reported in the result. Throws ExportError(Failed)
-// when the SoundFont cannot be read.
-// countClipped false skips the resampling, which only the clipped points
-// need, for a quick look; they are then reported as 0.
+// when the SoundFont cannot be read. measure false skips the conversion,
+// which only the gains need, for a quick look; they are then reported as 0.
 InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
                                         const std::string& soundFontPath,
-                                        const ExportOptions& options = {},
-                                        bool countClipped = true);
+                                        const ExportOptions& options = {}, bool measure = true);
+InstrumentReport ReportPresetExport(const SoundFontModel& model, int preset,
+                                    const std::string& soundFontPath, bool measure = true);
 
 }  // namespace zelvo

@@ -1,15 +1,27 @@
 #include "export/export_plan.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
 
+#include "browser/instrument_view.h"
+#include "browser/names.h"
 #include "browser/text_encoding.h"
 #include "export/export_texts.h"
+#include "soundfont/zones_as_played.h"
 
 namespace zelvo {
 namespace {
 
 constexpr int kSampleReferenceBase = 0x4000;
+constexpr int kLoopOnFlag = 0x00;
+constexpr int kLoopOffFlag = 0x40;
 constexpr const char* kDamagedStream = "has a damaged or incomplete Ogg Vorbis stream";
+// The entries the EX5/7 takes in one wave (from an EX5 librarian's documentation).
+constexpr std::size_t kPlayableEntries = 128;
+constexpr std::uint16_t kSampleTypeRight = 2;
+constexpr std::uint16_t kSampleTypeLeft = 4;
 
 [[noreturn]] void Refuse(const std::string& message) {
     throw ExportError(ExportError::Kind::Refused, message);
@@ -19,16 +31,18 @@ std::string Quoted(const std::string& text) {
     return "\"" + EscapedText(DisplayText(text)) + "\"";
 }
 
-// Every non-global zone must name a sample the file has.
-void CheckZoneSamples(const SoundFontModel& model, const InstZoneInfo& info,
-                      const std::string& name) {
-    for (int z = 1; z <= info.zoneCount; ++z) {
-        const InstZone& zone = info.zone(z);
-        if (zone.isGlobal || zone.sampleNdx >= 1) continue;
-        Refuse("Zone " + std::to_string(z) + " of instrument " + Quoted(name) +
-               " refers to sample " + std::to_string(zone.sampleId + 1) + ", but this SoundFont has " +
-               std::to_string(model.SampleCount) + " samples.");
-    }
+std::string Grouped(std::uint64_t n) {
+    std::string digits = std::to_string(n);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
+void CheckZoneSample(const SoundFontModel& model, const InstZone& zone, int z, const std::string& name) {
+    if (zone.sampleNdx >= 1) return;
+    Refuse("Zone " + std::to_string(z) + " of instrument " + Quoted(name) + " refers to sample " +
+           std::to_string(zone.sampleId + 1) + ", but this SoundFont has " +
+           std::to_string(model.SampleCount) + " samples.");
 }
 
 // The file takes 16-bit points that lie inside this SoundFont's sample data,
@@ -65,58 +79,282 @@ void CheckField(std::int64_t value, const char* field, const sfSample& sample,
            std::to_string(value) + ") does not fit in 3 bytes.");
 }
 
-// A sample as placed for the plan: a compressed one's points are its
-// decoded ones, and its loop points already count from their start.
-sfSample Placement(const sfSample& sample) {
-    if (!sample.IsCompressed()) return sample;
-    sfSample placed = sample;
-    placed.dwStart = 0;
-    placed.dwEnd = sample.decodedLength;
-    return placed;
-}
-
-// The fine tune of an entry with its sample's corrections folded in.
-KeyMapEntrySource MakeEntrySource(int z, const InstZone& zone, int sampleNumber,
-                                  const SampleConversion& conversion) {
-    const double cents = zone.fineTune + conversion.TuneCents();
-    return {.zone = z,
-            .sampleNumber = sampleNumber,
-            .fineTuneCents = cents,
-            .fineTuneByte = UnclampedWaveFineTune(cents)};
-}
-
-WaveKeyMapEntry MakeKeyMapEntry(const InstZone& zone, const KeyMapEntrySource& source,
-                                bool first) {
-    return {.sampleReference = kSampleReferenceBase + source.sampleNumber - 1,
-            .keyLo = WaveByte(zone.keyLo),
-            .keyHi = WaveByte(zone.keyHi),
-            .velLo = WaveByte(zone.velLo),
-            .velHi = WaveByte(zone.velHi),
-            .pan = WavePan(zone.pan),
-            .coarseTune = WaveTune(zone.coarseTune),
-            .fineTune = WaveByte(source.fineTuneByte),
-            .first = first};
-}
-
-// dataBefore: points of the samples written before this one, so that the
-// loop position counts from the start of the file's sample data.
-WaveSampleHeader MakeSampleHeader(const sfSample& sample, const SampleConversion& c,
-                                  const InstZone& firstUser, int slot, std::int64_t dataBefore) {
-    return {.name = WaveName(sample.achSampleName),
-            .loopPosition = WaveLoopPosition(c.outLoopStart + dataBefore),
-            .loopFlag = WaveLoopFlag(firstUser.sampleModes),
-            .loopStartOffset = c.outLoopStart,
-            .loopLength = c.outLoopEnd - c.outLoopStart,
-            .rootKey = WaveRootKey(firstUser.rootKey, sample.byOriginalPitch),
-            .lengthAfterLoop = c.outPoints - c.outLoopEnd,
-            .slot = slot};
-}
-
 void CheckSampleHeader(const WaveSampleHeader& h, const sfSample& sample, const std::string& name) {
     CheckField(h.loopPosition, "loop position", sample, name);
     CheckField(h.loopStartOffset, "loop start offset", sample, name);
     CheckField(h.loopLength, "loop length", sample, name);
     CheckField(h.lengthAfterLoop, "length after the loop", sample, name);
+}
+
+// The whole file must fit the largest wave memory; the sample that makes it
+// too large is named.
+void CheckTotal(std::uint64_t fileBytes, const sfSample& sample, const std::string& name) {
+    if (fileBytes <= kLargestWaveMemoryBytes) return;
+    Refuse(SampleOfInstrument(sample, name) + " makes the wave " + Grouped(fileBytes) +
+           " bytes, more than the largest EX5/7 wave memory (65 MB, " +
+           Grouped(kLargestWaveMemoryBytes) + " bytes).");
+}
+
+// The points a sample holds: from dwStart up to dwEnd, or a compressed
+// sample's decoded ones, whose loop points count from its first.
+std::int64_t PointCount(const sfSample& s) {
+    if (s.IsCompressed()) return s.decodedLength;
+    return std::max<std::int64_t>(0, std::int64_t{s.dwEnd} - std::int64_t{s.dwStart});
+}
+
+std::int64_t FirstPoint(const sfSample& s) {
+    return s.IsCompressed() ? 0 : s.dwStart;
+}
+
+// A sample as placed for the conversion: points counted from `first`.
+sfSample Placement(const sfSample& sample, std::int64_t first, std::int64_t points,
+                   std::int64_t loopStart, std::int64_t loopEnd) {
+    sfSample placed = sample;
+    placed.dwStart = 0;
+    placed.dwEnd = static_cast<std::uint32_t>(points);
+    placed.dwStartloop = static_cast<std::uint32_t>(std::max<std::int64_t>(0, loopStart - first));
+    placed.dwEndloop = static_cast<std::uint32_t>(std::max<std::int64_t>(0, loopEnd - first));
+    return placed;
+}
+
+WaveSampleHeader MakeSampleHeader(const std::string& name, const SampleConversion& c, int loopFlag,
+                                  int rootKey, int slot, std::int64_t dataBefore) {
+    return {.name = name,
+            .loopPosition = WaveLoopPosition(c.outLoopStart + dataBefore),
+            .loopFlag = loopFlag,
+            .loopStartOffset = c.outLoopStart,
+            .loopLength = c.outLoopEnd - c.outLoopStart,
+            .rootKey = rootKey,
+            .lengthAfterLoop = c.outPoints - c.outLoopEnd,
+            .slot = slot};
+}
+
+WaveKeyMapEntry MakeKeyMapEntry(const InstZone& zone, int sampleNumber, int keyLo, int keyHi,
+                                const EntryTune& tune, bool first) {
+    return {.sampleReference = kSampleReferenceBase + sampleNumber - 1,
+            .keyLo = WaveByte(keyLo),
+            .keyHi = WaveByte(keyHi),
+            .velLo = WaveByte(zone.velLo),
+            .velHi = WaveByte(zone.velHi),
+            .pan = WavePan(zone.pan),
+            .coarseTune = tune.coarse,
+            .fineTune = tune.fine,
+            .first = first};
+}
+
+void FinishCounts(WavePlan& plan, const std::string& keyMapName, const std::string& what) {
+    const auto entries = static_cast<std::int64_t>(plan.keyMapEntries.size());
+    if (entries > kWaveMaxKeyMapEntries) {
+        Refuse(what + " has " + std::to_string(entries) + " zones, more than the " +
+               std::to_string(kWaveMaxKeyMapEntries) + " an EX5/7 key map holds.");
+    }
+    const auto samples = static_cast<std::int64_t>(plan.samples.size());
+    if (samples > kWaveSlotCount) {
+        Refuse(what + " uses " + std::to_string(samples) + " samples, more than the " +
+               std::to_string(kWaveSlotCount) + " an EX5/7 wave holds.");
+    }
+    plan.counts = {.keyMapLength = static_cast<std::int64_t>(kWaveKeyMapHeaderSize) +
+                                   static_cast<std::int64_t>(kWaveKeyMapEntrySize) * entries,
+                   .sampleCount = samples};
+    plan.keyMapHeader = {.name = WaveName(keyMapName), .entryCount = entries};
+}
+
+// Sample headers and sizes in sample order, each checked, with the loop
+// position counting the points of the samples before it.
+void PlaceSamples(const SoundFontModel& model, WavePlan& plan, const std::vector<std::string>& names,
+                  const std::vector<int>& loopFlags, const std::vector<std::string>& owners) {
+    std::int64_t dataBefore = 0;
+    std::uint64_t fileBytes = kWaveSampleDataOffset;
+    for (std::size_t c = 0; c < plan.samples.size(); ++c) {
+        const PlannedSample& s = plan.samples[c];
+        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(s.sampleNdx));
+        plan.sampleHeaders.push_back(MakeSampleHeader(names[c], s.conversion, loopFlags[c], s.rootKey,
+                                                      static_cast<int>(c), dataBefore));
+        CheckSampleHeader(plan.sampleHeaders.back(), sample, owners[c]);
+        plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * s.conversion.outPoints));
+        fileBytes += plan.sampleSizes.back();
+        CheckTotal(fileBytes, sample, owners[c]);
+        dataBefore += s.conversion.outPoints;
+    }
+}
+
+// --- As stored: the reference export's records ---
+
+WavePlan PlanAsStored(const SoundFontModel& model, int instrument) {
+    const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
+    const std::string name = InstrumentName(model, instrument);
+    for (int z = 1; z <= info.zoneCount; ++z) {
+        if (!info.zone(z).isGlobal) CheckZoneSample(model, info.zone(z), z, name);
+    }
+    const ExportNumbering numbering = NumberExportSamples(info);
+    WavePlan plan;
+    std::vector<std::string> names;
+    std::vector<int> flags;
+    for (const int z : numbering.FirstUserZones()) {
+        const InstZone& zone = info.zone(z);
+        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(zone.sampleNdx));
+        CheckSampleData(model, sample, name);
+        // A compressed sample's points are its decoded ones, its loop counted from the first.
+        sfSample placed = sample;
+        if (sample.IsCompressed()) {
+            placed.dwStart = 0;
+            placed.dwEnd = sample.decodedLength;
+        }
+        PlannedSample planned{.sampleNdx = zone.sampleNdx,
+                              .conversion = PlanSampleConversion(placed, false),
+                              .looped = WaveLoopFlag(zone.sampleModes) == kLoopOnFlag,
+                              .rootKey = WaveRootKey(zone.rootKey, sample.byOriginalPitch),
+                              .clamps = {}};
+        plan.samples.push_back(std::move(planned));
+        names.push_back(WaveName(sample.achSampleName));
+        flags.push_back(WaveLoopFlag(zone.sampleModes));
+    }
+    for (int z = 1; z <= info.zoneCount; ++z) {
+        const InstZone& zone = info.zone(z);
+        if (zone.isGlobal) continue;
+        const int number = numbering.ExportSampleNumber.at(zone.sampleNdx);
+        EntryTune tune{.coarse = WaveTune(zone.coarseTune), .fine = WaveTune(zone.fineTune)};
+        tune.unclampedCoarse = tune.coarse;
+        plan.entrySources.push_back({.instrument = instrument,
+                                     .zone = z,
+                                     .sampleNumber = number,
+                                     .rootKey = WaveRootKey(zone.rootKey,
+                                                            model.SampleHeaders[static_cast<std::size_t>(zone.sampleNdx)].byOriginalPitch),
+                                     .tuneCents = zone.coarseTune * 100.0 + zone.fineTune,
+                                     .tune = tune});
+        plan.keyMapEntries.push_back(
+            MakeKeyMapEntry(zone, number, zone.keyLo, zone.keyHi, tune, plan.keyMapEntries.empty()));
+    }
+    FinishCounts(plan, name, "Instrument " + Quoted(name));
+    PlaceSamples(model, plan, names, flags, std::vector<std::string>(plan.samples.size(), name));
+    return plan;
+}
+
+// --- Converting: each zone as a player plays it ---
+
+// The points of a sample that a zone plays, as a player keeps its offsets
+// inside the sample: start and end within the points, the loop within them
+// too, and a loop of fewer than two points not looped. first and end count
+// from the sample's first point; the loop too.
+struct ZoneSpan {
+    std::int64_t first = 0, end = 0, loopStart = 0, loopEnd = 0;
+    bool looped = false;
+    std::vector<ValueClamp> clamps;
+
+    auto Key() const { return std::make_tuple(first, end, looped, looped ? loopStart : 0, looped ? loopEnd : 0); }
+};
+
+ZoneSpan SpanOf(const sfSample& sample, const InstZone& zone) {
+    ZoneSpan span;
+    const std::int64_t points = PointCount(sample);
+    if (points == 0) return span;
+    const std::int64_t base = FirstPoint(sample);
+    const SampleOffsets& o = zone.offsets;
+    std::int64_t first = std::clamp<std::int64_t>(o.Start(), 0, points - 1);
+    std::int64_t last = std::clamp<std::int64_t>(points - 1 + o.End(), 0, points - 1);
+    if (first > last) std::swap(first, last);
+    std::int64_t loopStart = std::clamp<std::int64_t>(std::int64_t{sample.dwStartloop} - base + o.LoopStart(), 0, points);
+    std::int64_t loopEnd = std::clamp<std::int64_t>(std::int64_t{sample.dwEndloop} - base + o.LoopEnd(), 0, points);
+    if (loopStart > loopEnd) std::swap(loopStart, loopEnd);
+    span.looped = LoopsWhileHeld(zone.sampleModes) && loopEnd - loopStart >= 2;
+    span.first = first;
+    span.end = span.looped ? std::max(last + 1, loopEnd) : last + 1;
+    // A wave sample starts at its first point: a loop that starts before the
+    // zone's start begins there instead.
+    if (span.looped && loopStart < first) {
+        span.clamps.push_back({"loop start", loopStart - first, 0});
+        loopStart = first;
+        span.looped = loopEnd - loopStart >= 2;
+    }
+    span.loopStart = std::clamp(loopStart, first, span.end);
+    span.loopEnd = std::clamp(loopEnd, span.loopStart, span.end);
+    return span;
+}
+
+// Which zones get one entry per key: those whose scale tuning is not 100 and
+// that cover more than one key, in zone order while the wave stays within
+// the entries it plays.
+std::vector<bool> SplitZones(const std::vector<ZoneAsPlayed>& zones) {
+    std::vector<bool> split(zones.size(), false);
+    std::size_t budget = zones.size() < kPlayableEntries ? kPlayableEntries - zones.size() : 0;
+    for (std::size_t i = 0; i < zones.size(); ++i) {
+        const InstZone& v = zones[i].values;
+        const int lo = std::max(v.keyLo, 0), hi = std::min(v.keyHi, 127);
+        if (v.scaleTuning == 100 || hi <= lo) continue;
+        const auto extra = static_cast<std::size_t>(hi - lo);
+        if (extra > budget) continue;
+        split[i] = true;
+        budget -= extra;
+    }
+    return split;
+}
+
+std::string NoteOf(int key) {
+    return NoteName(key).value_or("");
+}
+
+WavePlan PlanZones(const SoundFontModel& model, const std::vector<ZoneAsPlayed>& zones,
+                   const std::string& keyMapName, const std::string& what) {
+    WavePlan plan;
+    std::map<std::tuple<int, std::int64_t, std::int64_t, bool, std::int64_t, std::int64_t>, int> numbers;
+    std::vector<std::string> owners;
+    const std::vector<bool> split = SplitZones(zones);
+    for (std::size_t i = 0; i < zones.size(); ++i) {
+        const ZoneAsPlayed& zp = zones[i];
+        const InstZone& v = zp.values;
+        const std::string instrumentName = InstrumentName(model, zp.instrument);
+        CheckZoneSample(model, v, zp.zone, instrumentName);
+        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(v.sampleNdx));
+        CheckSampleData(model, sample, instrumentName);
+        const ZoneSpan span = SpanOf(sample, v);
+        const auto key = std::tuple_cat(std::make_tuple(v.sampleNdx), span.Key());
+        auto [found, added] = numbers.try_emplace(key, static_cast<int>(plan.samples.size()) + 1);
+        const int number = found->second;
+        if (added) {
+            PlannedSample planned{
+                .sampleNdx = v.sampleNdx,
+                .first = span.first,
+                .conversion = PlanSampleConversion(
+                    Placement(sample, span.first, span.end - span.first, span.loopStart, span.loopEnd),
+                    true, span.looped),
+                .looped = span.looped,
+                .rootKey = WaveRootKey(v.rootKey, sample.byOriginalPitch),
+                .clamps = span.clamps};
+            plan.samples.push_back(std::move(planned));
+            owners.push_back(instrumentName);
+        }
+        const PlannedSample& planned = plan.samples[static_cast<std::size_t>(number - 1)];
+        const int root = WaveRootKey(v.rootKey, sample.byOriginalPitch);
+        const double base = 100.0 * v.coarseTune + v.fineTune + planned.conversion.TuneCents() +
+                            100.0 * (planned.rootKey - root);
+        const auto add = [&](int keyLo, int keyHi, int at, bool perKey, bool keyTuned) {
+            const double cents = base + (v.scaleTuning - 100) * static_cast<double>(at - root);
+            const EntryTune tune = EntryTuneFor(cents);
+            plan.entrySources.push_back({.instrument = zp.instrument,
+                                         .zone = zp.zone,
+                                         .presetBag = zp.presetBag,
+                                         .sampleNumber = number,
+                                         .rootKey = root,
+                                         .tuneCents = cents,
+                                         .tune = tune,
+                                         .perKey = perKey,
+                                         .keyTuned = keyTuned});
+            plan.keyMapEntries.push_back(
+                MakeKeyMapEntry(v, number, keyLo, keyHi, tune, plan.keyMapEntries.empty()));
+        };
+        if (split[i]) {
+            for (int k = std::max(v.keyLo, 0); k <= std::min(v.keyHi, 127); ++k) add(k, k, k, true, false);
+        } else {
+            const bool keyTuned = v.scaleTuning != 100 && v.keyHi > v.keyLo;
+            add(v.keyLo, v.keyHi, std::clamp(root, std::min(v.keyLo, v.keyHi), std::max(v.keyLo, v.keyHi)),
+                false, keyTuned);
+        }
+    }
+    FinishCounts(plan, keyMapName, what);
+    std::vector<int> flags;
+    for (const PlannedSample& s : plan.samples) flags.push_back(s.looped ? kLoopOnFlag : kLoopOffFlag);
+    PlaceSamples(model, plan, DistinctSampleNames(model, plan.samples), flags, owners);
+    return plan;
 }
 
 }  // namespace
@@ -154,8 +392,47 @@ std::uint64_t WavePlan::SampleDataBytes() const {
 }
 
 bool WavePlan::ResamplesPoints() const {
-    return std::any_of(conversions.begin(), conversions.end(),
-                       [](const SampleConversion& c) { return c.Resampled(); });
+    return std::any_of(samples.begin(), samples.end(),
+                       [](const PlannedSample& s) { return s.conversion.Resampled(); });
+}
+
+std::vector<std::string> DistinctSampleNames(const SoundFontModel& model,
+                                             const std::vector<PlannedSample>& samples) {
+    std::vector<std::string> names;
+    std::map<std::string, std::vector<std::size_t>> byName;
+    for (std::size_t c = 0; c < samples.size(); ++c) {
+        names.push_back(WaveName(model.SampleHeaders.at(static_cast<std::size_t>(samples[c].sampleNdx)).achSampleName));
+        byName[names.back()].push_back(c);
+    }
+    std::set<std::string> taken(names.begin(), names.end());
+    // What fits of the name before a tag, without the spaces that end it.
+    const auto tagged = [](const std::string& name, const std::string& tag) {
+        std::string stem = DisplayText(name).substr(0, 8 - std::min<std::size_t>(tag.size(), 8));
+        stem.erase(stem.find_last_not_of(' ') + 1);
+        return WaveName(stem + tag);
+    };
+    for (const auto& [name, members] : byName) {
+        if (members.size() < 2) continue;
+        std::map<std::string, int> tagCount;
+        std::vector<std::string> tags;
+        for (const std::size_t c : members) {
+            const sfSample& s = model.SampleHeaders.at(static_cast<std::size_t>(samples[c].sampleNdx));
+            const char* side = s.sfSampleType & kSampleTypeLeft ? "L" : s.sfSampleType & kSampleTypeRight ? "R" : "";
+            tags.push_back(NoteOf(samples[c].rootKey) + side);
+            ++tagCount[tags.back()];
+        }
+        taken.erase(name);
+        for (std::size_t m = 0; m < members.size(); ++m) {
+            std::string tag = tags[m];
+            std::string candidate = tagCount[tag] == 1 ? tagged(name, tag) : "";
+            for (int n = 1; candidate.empty() || taken.contains(candidate); ++n) {
+                candidate = tagged(name, tag + std::to_string(n));
+            }
+            taken.insert(candidate);
+            names[members[m]] = candidate;
+        }
+    }
+    return names;
 }
 
 WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const ExportOptions& options) {
@@ -164,57 +441,19 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const ExportO
     }
     const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
     if (info.zoneCount == 0) Refuse(kNoSamplesMessage);
+    if (!options.convertSamples) return PlanAsStored(model, instrument);
     const std::string name = InstrumentName(model, instrument);
-    CheckZoneSamples(model, info, name);
+    return PlanZones(model, InstrumentZonesAsPlayed(model, instrument), name, "Instrument " + Quoted(name));
+}
 
-    const ExportNumbering numbering = NumberExportSamples(info);
-    WavePlan plan;
-    for (const int z : numbering.FirstUserZones()) {
-        const int index = info.zone(z).sampleNdx;
-        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(index));
-        plan.sampleIndexes.push_back(index);
-        plan.conversions.push_back(PlanSampleConversion(Placement(sample), options.convertSamples));
+WavePlan PlanPresetWave(const SoundFontModel& model, int preset) {
+    if (preset < 1 || preset > model.PresetCount) {
+        Refuse("There is no preset " + std::to_string(preset) + " in this SoundFont.");
     }
-    for (int z = 1; z <= info.zoneCount; ++z) {
-        const InstZone& zone = info.zone(z);
-        if (zone.isGlobal) continue;
-        const int number = numbering.ExportSampleNumber.at(zone.sampleNdx);
-        plan.entrySources.push_back(MakeEntrySource(
-            z, zone, number, plan.conversions[static_cast<std::size_t>(number - 1)]));
-        plan.keyMapEntries.push_back(
-            MakeKeyMapEntry(zone, plan.entrySources.back(), plan.keyMapEntries.empty()));
-    }
-    const auto entries = static_cast<std::int64_t>(plan.keyMapEntries.size());
-    if (entries > kWaveMaxKeyMapEntries) {
-        Refuse("Instrument " + Quoted(name) + " has " + std::to_string(entries) +
-               " zones, more than the " + std::to_string(kWaveMaxKeyMapEntries) +
-               " an EX5/7 key map holds.");
-    }
-    if (numbering.ExportSampleCount > kWaveSlotCount) {
-        Refuse("Instrument " + Quoted(name) + " uses " +
-               std::to_string(numbering.ExportSampleCount) + " samples, more than the " +
-               std::to_string(kWaveSlotCount) + " an EX5/7 wave holds.");
-    }
-    plan.counts = {.keyMapLength = static_cast<std::int64_t>(kWaveKeyMapHeaderSize) +
-                                   static_cast<std::int64_t>(kWaveKeyMapEntrySize) * entries,
-                   .sampleCount = numbering.ExportSampleCount};
-    plan.keyMapHeader = {.name = WaveName(name), .entryCount = entries};
-
-    std::int64_t dataBefore = 0;
-    const std::vector<int> firstUsers = numbering.FirstUserZones();
-    for (std::size_t c = 0; c < firstUsers.size(); ++c) {
-        const InstZone& zone = info.zone(firstUsers[c]);
-        const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(zone.sampleNdx));
-        CheckSampleData(model, sample, name);
-        const SampleConversion& conversion = plan.conversions[c];
-        const auto slot = static_cast<int>(c);
-        plan.sampleHeaders.push_back(
-            MakeSampleHeader(Placement(sample), conversion, zone, slot, dataBefore));
-        CheckSampleHeader(plan.sampleHeaders.back(), sample, name);
-        plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * conversion.outPoints));
-        dataBefore += conversion.outPoints;
-    }
-    return plan;
+    const std::string name = DisplayText(model.PresetHeaders[static_cast<std::size_t>(preset)].achPresetName);
+    const std::vector<ZoneAsPlayed> zones = PresetZonesAsPlayed(model, preset);
+    if (zones.empty()) Refuse("Preset " + Quoted(name) + " plays no zone with a sample.");
+    return PlanZones(model, zones, name, "Preset " + Quoted(name));
 }
 
 }  // namespace zelvo

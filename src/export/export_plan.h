@@ -1,22 +1,24 @@
-// What an export of one instrument will write, decided before the file
-// exists: which samples, under which numbers, converted how, and every record
-// of the front part. Every refusal is made here.
+// What an export will write, decided before the file exists: which samples
+// as which zones play them, converted how, and every record of the front
+// part. Every refusal that needs no sample point is made here.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "export/export_error.h"
 #include "export/sample_conversion.h"
+#include "export/tune_units.h"
 #include "export/wave_struct.h"
 #include "soundfont/model.h"
 
 namespace zelvo {
 
-// Which samples an instrument's zones bring into the file and under which
-// numbers: the distinct samples of the non-global zones, numbered 1..N in the
-// order of their first use.
+// Which samples an instrument's zones bring into an as-stored file and under
+// which numbers: the distinct samples of the non-global zones, numbered
+// 1..N in the order of their first use.
 struct ExportNumbering {
     std::vector<bool> ZoneFirstUse;                   // by zone number; [0] unused
     std::unordered_map<int, int> ExportSampleNumber;  // by sampleNdx: 1..N
@@ -28,12 +30,28 @@ struct ExportNumbering {
 
 ExportNumbering NumberExportSamples(const InstZoneInfo& instrument);
 
-// Where a key-map entry came from and the fine tune it was given, in cents.
+// One sample of the wave: a SoundFont sample as the zones that share it
+// play it.
+struct PlannedSample {
+    int sampleNdx = 0;
+    std::int64_t first = 0;       // its first point, counted from the SoundFont sample's first
+    SampleConversion conversion;  // of its points from `first` on
+    bool looped = false;          // whether the zones that play it loop it
+    int rootKey = 60;             // its header's: the root key of the first zone that plays it
+    std::vector<ValueClamp> clamps;  // what the zone's points had to give up to fit a wave sample
+};
+
+// Where a key-map entry came from and how it is tuned.
 struct KeyMapEntrySource {
-    int zone = 0;
+    int instrument = 0;
+    int zone = 0;       // 1-based within the instrument
+    int presetBag = 0;  // the preset zone that layers it, 0 for an instrument alone
     int sampleNumber = 0;
-    double fineTuneCents = 0.0;  // the zone's, plus its sample's corrections
-    int fineTuneByte = 64;       // before the byte is clamped into 0..127
+    int rootKey = 60;        // the zone's own
+    double tuneCents = 0.0;  // what the entry adds to its sample header's pitch
+    EntryTune tune;          // the bytes written for it
+    bool perKey = false;     // one of the entries a zone's scale tuning was split into
+    bool keyTuned = false;   // scale tuning that one entry cannot carry: right at one key only
 };
 
 // Every record of one export's file, derived from the model and checked
@@ -45,19 +63,35 @@ struct WavePlan {
     std::vector<KeyMapEntrySource> entrySources;  // one per key-map entry
     std::vector<WaveSampleHeader> sampleHeaders;  // sample c in [c - 1]
     std::vector<std::uint32_t> sampleSizes;
-    std::vector<int> sampleIndexes;             // sampleNdx of sample c in [c - 1]
-    std::vector<SampleConversion> conversions;  // of sample c in [c - 1]
+    std::vector<PlannedSample> samples;
 
     std::uint64_t SampleDataBytes() const;  // as written
     bool ResamplesPoints() const;
 };
 
-// Throws ExportError(Refused) for an instrument the file cannot hold. A
-// compressed sample is planned from the decoded length its stream's last
-// page gives, with its loop points counted from its first point.
+// The largest file the EX5/7 holds: its largest wave memory.
+inline constexpr std::uint64_t kLargestWaveMemoryBytes = 65 * 1024 * 1024;
+
+// An instrument's file. As stored (options.convertSamples false), its
+// records as the reference export derives them. Converting, each zone
+// plays at its own root key, start, loop and loop mode, with its tuning in
+// its entry's tune bytes. Throws ExportError(Refused) for an instrument the
+// file cannot hold. A compressed sample is planned from the decoded length
+// its stream's last page gives, with its loop points counted from its first
+// point.
 WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const ExportOptions& options = {});
+
+// A preset's file: every zone of every instrument it layers, merged with its
+// preset zones, converted.
+WavePlan PlanPresetWave(const SoundFontModel& model, int preset);
 
 // "Sample "name" of instrument "name"", for messages.
 std::string SampleOfInstrument(const sfSample& sample, const std::string& instrumentName);
+
+// The 8-byte names of a converted wave's samples, each told apart from the
+// others: what fits of the name, ended with the root note and L or R for a
+// stereo half where names would repeat, and a number where that is not enough.
+std::vector<std::string> DistinctSampleNames(const SoundFontModel& model,
+                                             const std::vector<PlannedSample>& samples);
 
 }  // namespace zelvo

@@ -18,80 +18,167 @@ constexpr double kMaxLoopTuneCents = 50.0;
 // spare (very-high quality reaches about 120 points at 48 kHz).
 constexpr double kFilterReachPoints = 512.0;
 
+constexpr std::size_t kBlockPoints = 1 << 16;
+
 double Cents(double ratio) {
     return 1200.0 * std::log2(ratio);
 }
 
-// Points in, full scale 1.0 out.
-std::vector<float> Resample(const std::vector<std::int16_t>& in, double ratio,
-                            std::size_t outCount) {
-    std::vector<float> out(outCount, 0.0f);
-    if (in.empty() || outCount == 0) return out;
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
-    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
-    std::size_t used = 0;
-    std::size_t made = 0;
-    const soxr_error_t error =
-        soxr_oneshot(1.0, ratio, 1, in.data(), in.size(), &used, out.data(), outCount, &made, &io,
-                     &quality, &runtime);
-    if (error != nullptr) {
-        throw ExportError(ExportError::Kind::Failed,
-                          std::string("Cannot convert the sample rate: ") + error);
+// One libsoxr stream at very-high quality: 16-bit points in, floats out,
+// each output point handed to take(index, value) with its index from 0.
+class Resampler {
+public:
+    explicit Resampler(double ratio) {
+        const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_FLOAT32_I);
+        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
+        const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+        soxr_error_t error = nullptr;
+        soxr_ = soxr_create(1.0, ratio, 1, &error, &io, &quality, &runtime);
+        if (error != nullptr) Fail(error);
     }
-    return out;
-}
+    ~Resampler() { soxr_delete(soxr_); }
+    Resampler(const Resampler&) = delete;
+    Resampler& operator=(const Resampler&) = delete;
 
-// Rounded half away from zero, then clipped into 16 bits.
-std::int16_t ClippedPoint(float value, std::int64_t& clipped) {
-    const double scaled = 32768.0 * static_cast<double>(value);
-    const double rounded = std::trunc(scaled + (scaled < 0 ? -0.5 : 0.5));
-    if (rounded > 32767.0 || rounded < -32768.0) ++clipped;
-    return static_cast<std::int16_t>(std::clamp(rounded, -32768.0, 32767.0));
-}
-
-// The points from 0 to the loop start, the loop repeated `repeats` times, then
-// the points after the loop.
-std::vector<std::int16_t> WithLoopRepeated(const std::vector<std::int16_t>& source,
-                                           const SampleConversion& c, std::int64_t repeats) {
-    const auto start = static_cast<std::size_t>(c.loopStart);
-    const auto end = static_cast<std::size_t>(c.loopEnd);
-    std::vector<std::int16_t> signal(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(start));
-    signal.reserve(source.size() + static_cast<std::size_t>(repeats - 1) * (end - start));
-    for (std::int64_t r = 0; r < repeats; ++r) {
-        signal.insert(signal.end(), source.begin() + static_cast<std::ptrdiff_t>(start),
-                      source.begin() + static_cast<std::ptrdiff_t>(end));
+    template <typename Take>
+    void Feed(std::span<const std::int16_t> in, Take& take) {
+        while (!in.empty()) {
+            std::size_t used = 0;
+            Process(in.data(), in.size(), &used, take);
+            in = in.subspan(used);
+        }
     }
-    signal.insert(signal.end(), source.begin() + static_cast<std::ptrdiff_t>(end), source.end());
-    return signal;
+
+    // Flushes what the filter still holds.
+    template <typename Take>
+    void Finish(Take& take) {
+        while (Process(nullptr, 0, nullptr, take) > 0) {
+        }
+    }
+
+private:
+    template <typename Take>
+    std::size_t Process(const std::int16_t* in, std::size_t size, std::size_t* used, Take& take) {
+        std::size_t made = 0;
+        const soxr_error_t error = soxr_process(soxr_, in, size, used, out_.data(), out_.size(), &made);
+        if (error != nullptr) Fail(error);
+        for (std::size_t i = 0; i < made; ++i) take(made_ + i, out_[i]);
+        made_ += made;
+        return made;
+    }
+
+    [[noreturn]] static void Fail(soxr_error_t error) {
+        throw ExportError(ExportError::Kind::Failed, std::string("Cannot convert the sample rate: ") + error);
+    }
+
+    soxr_t soxr_ = nullptr;
+    std::vector<float> out_ = std::vector<float>(kBlockPoints);
+    std::uint64_t made_ = 0;
+};
+
+// Feeds points [from, to) of the source, block by block.
+template <typename Take>
+void FeedRange(Resampler& resampler, const PointReader& read, std::int64_t from, std::int64_t to,
+               Take& take) {
+    std::vector<std::int16_t> block(kBlockPoints);
+    for (std::int64_t at = from; at < to;) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(to - at, kBlockPoints));
+        const std::span<std::int16_t> points(block.data(), n);
+        read(static_cast<std::uint64_t>(at), points);
+        resampler.Feed(points, take);
+        at += static_cast<std::int64_t>(n);
+    }
 }
 
-// Resamples the sample with its loop repeated often enough that one whole
-// converted loop can be taken where the filter sees only the loop around it.
-// The ratio maps the loop to a whole number of points, so every repeat starts
-// on an output point and the pieces line up.
-std::vector<float> ResampleLooped(const std::vector<std::int16_t>& source,
-                                  const SampleConversion& c) {
+// Feeds count points of the loop repeating, from loop point `into` on.
+template <typename Take>
+void FeedLoop(Resampler& resampler, const PointReader& read, const SampleConversion& c,
+              std::int64_t into, std::int64_t count, Take& take) {
     const std::int64_t loop = c.loopEnd - c.loopStart;
-    const std::int64_t outLoop = std::llround(static_cast<double>(loop) * c.ratio);
-    const double reach = kFilterReachPoints * std::max(1.0, 1.0 / c.ratio);
-    const std::int64_t repeats =
-        1 + static_cast<std::int64_t>(std::ceil(2.0 * reach / static_cast<double>(loop)));
-    const std::vector<float> converted = Resample(
-        WithLoopRepeated(source, c, repeats), c.ratio,
-        static_cast<std::size_t>(c.outPoints + (repeats - 1) * outLoop));
-    const auto at = [&converted](std::int64_t k) { return converted.begin() + k; };
-    std::vector<float> out(at(0), at(c.outLoopStart));
-    out.reserve(static_cast<std::size_t>(c.outPoints));
-    for (std::int64_t k = c.outLoopStart; k < c.outLoopEnd; ++k) {
-        // The repeat in which point k has `reach` loop points before it.
-        const double into = static_cast<double>(k - c.outLoopStart) / c.ratio;
-        const auto repeat = static_cast<std::int64_t>(std::ceil((reach - into) / loop));
-        out.push_back(*at(k + std::clamp<std::int64_t>(repeat, 0, repeats - 1) * outLoop));
+    while (count > 0) {
+        into %= loop;
+        const std::int64_t n = std::min(count, loop - into);
+        FeedRange(resampler, read, c.loopStart + into, c.loopStart + into + n, take);
+        count -= n;
+        into += n;
     }
-    const std::int64_t shift = (repeats - 1) * outLoop;
-    out.insert(out.end(), at(c.outLoopEnd + shift), at(c.outPoints + shift));
+}
+
+std::vector<float> ResamplePlain(const PointReader& read, const SampleConversion& c) {
+    std::vector<float> out(static_cast<std::size_t>(c.outPoints), 0.0f);
+    Resampler resampler(c.ratio);
+    auto take = [&](std::uint64_t j, float v) {
+        if (j < out.size()) out[j] = v;
+    };
+    FeedRange(resampler, read, 0, c.points, take);
+    resampler.Finish(take);
     return out;
+}
+
+// The first run gives the points before the loop and the loop: the sample up
+// to the loop end, then the loop again for as far as the filter reaches on
+// both sides, so that every loop point is taken where the filter sees only
+// the loop around it. The ratio maps the loop to a whole number of points, so
+// each repeat starts on an output point.
+void ResampleLoop(const PointReader& read, const SampleConversion& c, double reach,
+                  std::vector<float>& out) {
+    const std::int64_t outLoop = c.outLoopEnd - c.outLoopStart;
+    const auto extra = static_cast<std::int64_t>(std::ceil(3.0 * reach));
+    const auto reachOut = static_cast<std::int64_t>(std::ceil(reach * c.ratio));
+    const std::int64_t validEnd =
+        c.outLoopEnd + static_cast<std::int64_t>(std::floor(static_cast<double>(extra) * c.ratio)) - reachOut;
+    Resampler resampler(c.ratio);
+    auto take = [&](std::uint64_t index, float v) {
+        const auto j = static_cast<std::int64_t>(index);
+        if (j >= validEnd) return;
+        // A later repeat of a point replaces an earlier one: it has more loop before it.
+        const std::int64_t k = j < c.outLoopEnd ? j : c.outLoopStart + (j - c.outLoopStart) % outLoop;
+        out[static_cast<std::size_t>(k)] = v;
+    };
+    FeedRange(resampler, read, 0, c.loopEnd, take);
+    FeedLoop(resampler, read, c, 0, extra, take);
+    resampler.Finish(take);
+}
+
+// The second run gives the points after the loop, with as much of the loop
+// before them as the filter reaches. Its first output point falls between
+// two of the first run's grid; of the lengths of loop before the tail that
+// the filter needs, the one that puts it closest to the grid is taken.
+void ResampleTail(const PointReader& read, const SampleConversion& c, double reach,
+                  std::vector<float>& out) {
+    const std::int64_t loop = c.loopEnd - c.loopStart;
+    const double phase = static_cast<double>(c.outLoopStart) - static_cast<double>(c.loopStart) * c.ratio;
+    const auto least = static_cast<std::int64_t>(std::ceil(reach)) + 1;
+    std::int64_t before = least;
+    double best = 1.0;
+    for (std::int64_t p = least; p < least + 256; ++p) {
+        const double at = static_cast<double>(p) * c.ratio + phase;
+        const double off = std::abs(at - std::round(at));
+        if (off < best) {
+            best = off;
+            before = p;
+        }
+    }
+    const std::int64_t shift = std::llround(static_cast<double>(before) * c.ratio + phase);
+    Resampler resampler(c.ratio);
+    auto take = [&](std::uint64_t index, float v) {
+        const std::int64_t k = c.outLoopEnd + static_cast<std::int64_t>(index) - shift;
+        if (k >= c.outLoopEnd && k < c.outPoints) out[static_cast<std::size_t>(k)] = v;
+    };
+    FeedLoop(resampler, read, c, ((loop - before) % loop + loop) % loop, before, take);
+    FeedRange(resampler, read, c.loopEnd, c.points, take);
+    resampler.Finish(take);
+}
+
+// The gain that keeps every rounded point within 16 bits.
+double FittingGain(const std::vector<float>& points) {
+    double gain = 1.0;
+    const auto [lo, hi] = std::minmax_element(points.begin(), points.end());
+    if (hi == points.end()) return gain;
+    const double high = 32768.0 * *hi, low = 32768.0 * *lo;
+    if (high >= 32767.5) gain = std::min(gain, 32767.0 / high);
+    if (low <= -32768.5) gain = std::min(gain, -32768.0 / low);
+    return gain;
 }
 
 }  // namespace
@@ -101,7 +188,7 @@ std::vector<float> ResampleLooped(const std::vector<std::int16_t>& source,
 constexpr std::uint32_t kLowestConvertedRate = 400;
 constexpr std::uint32_t kHighestConvertedRate = 4 * 192000;
 
-SampleConversion PlanSampleConversion(const sfSample& sample, bool convert) {
+SampleConversion PlanSampleConversion(const sfSample& sample, bool convert, bool loopPlays) {
     SampleConversion c;
     c.fromRate = c.toRate = sample.dwSampleRate;
     c.points = std::max<std::int64_t>(0, std::int64_t{sample.dwEnd} - std::int64_t{sample.dwStart});
@@ -128,7 +215,7 @@ SampleConversion PlanSampleConversion(const sfSample& sample, bool convert) {
     const double plain = static_cast<double>(kWaveSampleRate) / sample.dwSampleRate;
     c.ratio = plain;
     std::int64_t outLoop = 0;
-    if (c.Looped()) {
+    if (c.Looped() && loopPlays) {
         const std::int64_t loop = c.loopEnd - c.loopStart;
         outLoop = std::max<std::int64_t>(1, std::llround(static_cast<double>(loop) * plain));
         const double whole = static_cast<double>(outLoop) / static_cast<double>(loop);
@@ -147,24 +234,47 @@ SampleConversion PlanSampleConversion(const sfSample& sample, bool convert) {
     return c;
 }
 
-ConvertedPoints ConvertSamplePoints(const std::vector<std::int16_t>& source,
-                                    const SampleConversion& c) {
-    ConvertedPoints converted;
+double ConvertedSample::GainDb() const {
+    return 20.0 * std::log10(gain);
+}
+
+std::int16_t ConvertedSample::Point(std::size_t i) const {
+    const double scaled = 32768.0 * gain * static_cast<double>(points[i]);
+    const double rounded = std::trunc(scaled + (scaled < 0 ? -0.5 : 0.5));
+    return static_cast<std::int16_t>(std::clamp(rounded, -32768.0, 32767.0));
+}
+
+ConvertedSample ConvertSample(const PointReader& read, const SampleConversion& c) {
+    ConvertedSample converted;
     if (!c.Resampled()) {
-        converted.points = source;
+        std::vector<std::int16_t> points(static_cast<std::size_t>(c.points));
+        read(0, points);
+        converted.points.reserve(points.size());
+        for (const std::int16_t p : points) converted.points.push_back(static_cast<float>(p) / 32768.0f);
         return converted;
     }
-    const std::vector<float> out =
-        c.wholeLoop ? ResampleLooped(source, c)
-                    : Resample(source, c.ratio, static_cast<std::size_t>(c.outPoints));
-    converted.points.reserve(out.size());
-    for (const float value : out) converted.points.push_back(ClippedPoint(value, converted.clipped));
+    const double reach = kFilterReachPoints * std::max(1.0, 1.0 / c.ratio);
+    if (c.wholeLoop) {
+        converted.points.assign(static_cast<std::size_t>(c.outPoints), 0.0f);
+        ResampleLoop(read, c, reach, converted.points);
+        if (c.outPoints > c.outLoopEnd) ResampleTail(read, c, reach, converted.points);
+    } else {
+        converted.points = ResamplePlain(read, c);
+    }
+    converted.gain = FittingGain(converted.points);
     return converted;
 }
 
-int UnclampedWaveFineTune(double cents) {
-    // The small allowance keeps whole cents on the whole-number conversion's side.
-    return static_cast<int>(std::floor(64.0 * cents / 100.0 + 1e-9)) + 64;
+std::vector<std::int16_t> ConvertSamplePoints(const std::vector<std::int16_t>& source,
+                                              const SampleConversion& c) {
+    const ConvertedSample converted = ConvertSample(
+        [&source](std::uint64_t first, std::span<std::int16_t> into) {
+            std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(first), into.size(), into.begin());
+        },
+        c);
+    std::vector<std::int16_t> points(converted.points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) points[i] = converted.Point(i);
+    return points;
 }
 
 }  // namespace zelvo

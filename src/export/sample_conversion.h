@@ -1,10 +1,12 @@
 // What an export does to one sample's points and tuning: its loop clamped
 // into the sample, and, when converting, a new rate of 44,100 Hz (the rate
-// the EX5/7 plays every wave at), a loop kept a whole number of points, and
-// the tuning that keeps the pitch.
+// the EX5/7 plays every wave at), a loop kept a whole number of points, the
+// tuning that keeps the pitch, and a gain that keeps every point in 16 bits.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -45,24 +47,34 @@ struct SampleConversion {
 };
 
 // convert false gives the points, loop and tuning as stored, the loop only
-// clamped. A converted looped sample takes the ratio that maps its loop to
-// round(loop x 44100 / rate) points.
-SampleConversion PlanSampleConversion(const sfSample& sample, bool convert);
+// clamped. A converted sample whose loop plays (loopPlays) takes the ratio
+// that maps its loop to round(loop x 44100 / rate) points.
+SampleConversion PlanSampleConversion(const sfSample& sample, bool convert, bool loopPlays = true);
 
-struct ConvertedPoints {
-    std::vector<std::int16_t> points;
-    std::int64_t clipped = 0;  // points that left the 16-bit range
+// Reads the points [first, first + into.size()) of the sample being
+// converted, counted from its first point. It may throw to stop the work.
+using PointReader = std::function<void(std::uint64_t first, std::span<std::int16_t> into)>;
+
+// A converted sample at full scale 1.0, and the gain that brings its peak
+// within 16 bits (1 when it fits already).
+struct ConvertedSample {
+    std::vector<float> points;
+    double gain = 1.0;
+
+    double GainDb() const;
+    // Point i scaled by the gain, rounded half away from zero.
+    std::int16_t Point(std::size_t i) const;
 };
 
-// source: the sample's points at its own rate. The loop is converted as a
-// repeating signal, so that its last point leads into its first as smoothly
-// as into the one after it.
-ConvertedPoints ConvertSamplePoints(const std::vector<std::int16_t>& source,
-                                    const SampleConversion& conversion);
+// Converts the sample that read gives, as c plans. Each part is resampled
+// once as one signal: the points before the loop with the loop after them,
+// the loop as a repeating signal (its last point leads into its first as
+// smoothly as into the one after it), and the points after the loop with the
+// loop before them. The source is read in blocks; only the result is held.
+ConvertedSample ConvertSample(const PointReader& read, const SampleConversion& c);
 
-// The fine tune byte for a fine tune in cents with a fractional part:
-// floor(64 x cents / 100) + 64, like the whole-cent conversion; the value
-// before it is clamped into 0..127.
-int UnclampedWaveFineTune(double cents);
+// The same for points held in memory, rounded.
+std::vector<std::int16_t> ConvertSamplePoints(const std::vector<std::int16_t>& source,
+                                              const SampleConversion& c);
 
 }  // namespace zelvo

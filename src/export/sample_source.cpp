@@ -125,7 +125,7 @@ SampleSound ReadConvertedSampleSound(const SoundFontModel& model, int sampleNdx,
     placed.dwSampleRate = sound.rate;
     const SampleConversion conversion = PlanSampleConversion(placed, true);
     if (!conversion.Resampled()) return sound;
-    sound.points = ConvertSamplePoints(sound.points, conversion).points;
+    sound.points = ConvertSamplePoints(sound.points, conversion);
     sound.rate = conversion.toRate;
     sound.loopStart = static_cast<std::uint32_t>(conversion.outLoopStart);
     sound.loopEnd = static_cast<std::uint32_t>(conversion.outLoopEnd);

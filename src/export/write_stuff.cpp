@@ -11,58 +11,43 @@
 namespace zelvo {
 namespace {
 
-// Points out to the file high byte first, in whole blocks, with progress
-// after each block.
-class PointWriter {
-public:
-    PointWriter(AtomicOutputFile& out, std::uint64_t total, const ExportProgress& progress)
-        : out_(out), total_(total), progress_(progress), block_(kSampleCopyBlockBytes) {
-        if (progress_) progress_(0, total_);
-    }
-
-    void Write(std::span<const std::int16_t> points) {
-        for (const std::int16_t value : points) {
-            const auto point = static_cast<std::uint16_t>(value);
-            block_[filled_++] = static_cast<char>(point >> 8);
-            block_[filled_++] = static_cast<char>(point & 0xFF);
-            if (filled_ == block_.size()) Flush();
-        }
-    }
-
-    void Flush() {
-        if (filled_ == 0) return;
-        out_.Write(block_.data(), filled_);
-        written_ += filled_;
-        filled_ = 0;
-        if (progress_) progress_(written_, total_);
-    }
-
-private:
-    AtomicOutputFile& out_;
-    std::uint64_t total_;
-    const ExportProgress& progress_;
-    std::vector<char> block_;
-    std::size_t filled_ = 0;
-    std::uint64_t written_ = 0;
-};
-
-// One planned sample's points as the file takes them.
-void WritePlannedSample(SampleSource& source, int sampleNdx, const SampleConversion& conversion,
-                        PointWriter& writer) {
-    if (conversion.Resampled()) {
-        writer.Write(
-            ConvertSamplePoints(source.ReadPoints(sampleNdx, 0, conversion.points), conversion).points);
+// One planned sample's points as the file takes them: copied in blocks, or
+// converted whole and written with the gain that keeps them in 16 bits.
+void WritePlannedSample(SampleSource& source, const PlannedSample& s, PointWriter& writer) {
+    const SampleConversion& c = s.conversion;
+    const auto read = [&](std::uint64_t first, std::span<std::int16_t> into) {
+        source.Read(s.sampleNdx, static_cast<std::uint64_t>(s.first) + first, into);
+    };
+    if (c.Resampled()) {
+        const ConvertedSample converted = ConvertSample(read, c);
+        for (std::size_t i = 0; i < converted.points.size(); ++i) writer.Write(converted.Point(i));
         return;
     }
     std::vector<std::int16_t> block(kSampleCopyBlockBytes / 2);
-    for (std::int64_t done = 0; done < conversion.points;) {
+    for (std::int64_t done = 0; done < c.points;) {
         const auto n = static_cast<std::size_t>(
-            std::min<std::int64_t>(conversion.points - done, static_cast<std::int64_t>(block.size())));
+            std::min<std::int64_t>(c.points - done, static_cast<std::int64_t>(block.size())));
         const std::span<std::int16_t> points(block.data(), n);
-        source.Read(sampleNdx, static_cast<std::uint64_t>(done), points);
+        read(static_cast<std::uint64_t>(done), points);
         writer.Write(points);
         done += static_cast<std::int64_t>(n);
     }
+}
+
+// The instrument that the zones playing sample c belong to, for a refusal.
+std::string OwnerOf(const WavePlan& plan, const SoundFontModel& model, std::size_t c) {
+    for (const KeyMapEntrySource& e : plan.entrySources) {
+        if (e.sampleNumber == static_cast<int>(c) + 1) return InstrumentName(model, e.instrument);
+    }
+    return {};
+}
+
+void WritePlannedWave(const WavePlan& plan, SampleSource& source, const std::string& outputPath,
+                      const ExportProgress& progress) {
+    AtomicOutputFile out(outputPath, source.identity());
+    out.Write(EncodeFrontPart(plan));
+    WriteWaveSampleData(plan, source, out, progress);
+    out.Commit();
 }
 
 }  // namespace
@@ -91,18 +76,54 @@ void WriteWaveSampleSizes(std::string& out, const WavePlan& plan) {
     out += EncodeWaveSampleSizes(plan.sampleSizes);
 }
 
-void WriteWaveSampleData(const WavePlan& plan, SampleSource& source,
-                         const std::string& instrumentName, AtomicOutputFile& out,
+PointWriter::PointWriter(AtomicOutputFile& out, std::uint64_t total, const ExportProgress& progress)
+    : out_(out), total_(total), progress_(progress), block_(kSampleCopyBlockBytes) {
+    if (progress_) progress_(0, total_);
+}
+
+void PointWriter::Write(std::int16_t value) {
+    const auto point = static_cast<std::uint16_t>(value);
+    block_[filled_++] = static_cast<char>(point >> 8);
+    block_[filled_++] = static_cast<char>(point & 0xFF);
+    if (filled_ == block_.size()) Flush();
+}
+
+void PointWriter::Write(std::span<const std::int16_t> points) {
+    for (const std::int16_t point : points) Write(point);
+}
+
+void PointWriter::Flush() {
+    if (filled_ == 0) return;
+    out_.Write(block_.data(), filled_);
+    written_ += filled_;
+    filled_ = 0;
+    if (progress_) progress_(written_, total_);
+}
+
+std::string EncodeFrontPart(const WavePlan& plan) {
+    std::string front;
+    front.reserve(kWaveSampleDataOffset);
+    WriteWaveFileHeader(front);
+    WriteWaveCounts(front, plan);
+    WriteWaveKeyMapSlots(front);
+    WriteWaveKeyMap(front, plan);
+    WriteWaveSampleHeaders(front, plan);
+    WriteWaveSampleSizes(front, plan);
+    return front;
+}
+
+void WriteWaveSampleData(const WavePlan& plan, SampleSource& source, AtomicOutputFile& out,
                          const ExportProgress& progress) {
     PointWriter writer(out, plan.SampleDataBytes(), progress);
-    for (std::size_t c = 0; c < plan.conversions.size(); ++c) {
-        const int sampleNdx = plan.sampleIndexes[c];
+    for (std::size_t c = 0; c < plan.samples.size(); ++c) {
         try {
-            WritePlannedSample(source, sampleNdx, plan.conversions[c], writer);
+            WritePlannedSample(source, plan.samples[c], writer);
         } catch (const VorbisDecodeError& e) {
-            const sfSample& sample = source.model().SampleHeaders.at(static_cast<std::size_t>(sampleNdx));
+            const sfSample& sample =
+                source.model().SampleHeaders.at(static_cast<std::size_t>(plan.samples[c].sampleNdx));
             throw ExportError(ExportError::Kind::Refused,
-                              SampleOfInstrument(sample, instrumentName) + " " + e.reason() + ".");
+                              SampleOfInstrument(sample, OwnerOf(plan, source.model(), c)) + " " +
+                                  e.reason() + ".");
         }
     }
     writer.Flush();
@@ -112,19 +133,13 @@ void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
                             const std::string& soundFontPath, const std::string& outputPath,
                             const ExportProgress& progress, const ExportOptions& options) {
     SampleSource source(model, soundFontPath);
-    const WavePlan plan = PlanWaveFile(model, instrument, options);
-    AtomicOutputFile out(outputPath, source.identity());
-    std::string front;
-    front.reserve(kWaveSampleDataOffset);
-    WriteWaveFileHeader(front);
-    WriteWaveCounts(front, plan);
-    WriteWaveKeyMapSlots(front);
-    WriteWaveKeyMap(front, plan);
-    WriteWaveSampleHeaders(front, plan);
-    WriteWaveSampleSizes(front, plan);
-    out.Write(front);
-    WriteWaveSampleData(plan, source, InstrumentName(model, instrument), out, progress);
-    out.Commit();
+    WritePlannedWave(PlanWaveFile(model, instrument, options), source, outputPath, progress);
+}
+
+void ExportPresetToWave(const SoundFontModel& model, int preset, const std::string& soundFontPath,
+                        const std::string& outputPath, const ExportProgress& progress) {
+    SampleSource source(model, soundFontPath);
+    WritePlannedWave(PlanPresetWave(model, preset), source, outputPath, progress);
 }
 
 }  // namespace zelvo

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "export/export_error.h"
 #include "export/export_plan.h"
@@ -29,6 +32,11 @@ void WriteWaveKeyMap(std::string& out, const WavePlan& plan);
 void WriteWaveSampleHeaders(std::string& out, const WavePlan& plan);
 void WriteWaveSampleSizes(std::string& out, const WavePlan& plan);
 
+// Writes preset `preset` (1-based) of the loaded model as PlanPresetWave
+// plans it, as ExportInstrumentToWave writes an instrument.
+void ExportPresetToWave(const SoundFontModel& model, int preset, const std::string& soundFontPath,
+                        const std::string& outputPath, const ExportProgress& progress = {});
+
 class AtomicOutputFile;
 class SampleSource;
 
@@ -36,11 +44,31 @@ class SampleSource;
 // reported once before the first block and after every block.
 inline constexpr std::size_t kSampleCopyBlockBytes = 256 * 1024;
 
+// Points out to the file high byte first, in whole blocks, with progress
+// after each block.
+class PointWriter {
+public:
+    PointWriter(AtomicOutputFile& out, std::uint64_t total, const ExportProgress& progress);
+    void Write(std::span<const std::int16_t> points);
+    void Write(std::int16_t point);
+    void Flush();
+
+private:
+    AtomicOutputFile& out_;
+    std::uint64_t total_;
+    const ExportProgress& progress_;
+    std::vector<char> block_;
+    std::size_t filled_ = 0;
+    std::uint64_t written_ = 0;
+};
+
+// The front part's blocks in file order, as the writers above give them.
+std::string EncodeFrontPart(const WavePlan& plan);
+
 // Writes the points of every planned sample, read through source and
-// converted as planned, high byte first. instrumentName names the
-// instrument in a refusal of a sample that does not decode.
-void WriteWaveSampleData(const WavePlan& plan, SampleSource& source,
-                         const std::string& instrumentName, AtomicOutputFile& out,
+// converted as planned, high byte first. A sample that does not decode is
+// refused, named with its instrument.
+void WriteWaveSampleData(const WavePlan& plan, SampleSource& source, AtomicOutputFile& out,
                          const ExportProgress& progress);
 
 }  // namespace zelvo

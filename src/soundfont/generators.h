@@ -7,14 +7,23 @@
 namespace zelvo {
 
 enum GeneratorNumber : int {
+    kGenStartAddrsOffset = 0,
+    kGenEndAddrsOffset = 1,
+    kGenStartloopAddrsOffset = 2,
+    kGenEndloopAddrsOffset = 3,
+    kGenStartAddrsCoarseOffset = 4,
+    kGenEndAddrsCoarseOffset = 12,
     kGenPan = 17,
     kGenInstrument = 41,
     kGenKeyRange = 43,
     kGenVelRange = 44,
+    kGenStartloopAddrsCoarseOffset = 45,
+    kGenEndloopAddrsCoarseOffset = 50,
     kGenCoarseTune = 51,
     kGenFineTune = 52,
     kGenSampleId = 53,
     kGenSampleModes = 54,
+    kGenScaleTuning = 56,
     kGenOverridingRootKey = 58,
 };
 

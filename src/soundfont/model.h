@@ -85,6 +85,19 @@ struct sfSample {
     }
 };
 
+// How far a zone moves its sample's start, end and loop points, in points:
+// each a fine generator plus 32,768 times a coarse one.
+struct SampleOffsets {
+    int start = 0, end = 0, loopStart = 0, loopEnd = 0;
+    int startCoarse = 0, endCoarse = 0, loopStartCoarse = 0, loopEndCoarse = 0;
+
+    std::int64_t Start() const { return start + std::int64_t{32768} * startCoarse; }
+    std::int64_t End() const { return end + std::int64_t{32768} * endCoarse; }
+    std::int64_t LoopStart() const { return loopStart + std::int64_t{32768} * loopStartCoarse; }
+    std::int64_t LoopEnd() const { return loopEnd + std::int64_t{32768} * loopEndCoarse; }
+    bool operator==(const SampleOffsets&) const = default;
+};
+
 // What the export needs of one instrument zone, after the instrument's global
 // zone and the defaults have filled in the generators the zone lacks.
 struct InstZone {
@@ -99,6 +112,8 @@ struct InstZone {
     int rootKey = -1;  // -1: the sample's own pitch
     int sampleModes = 0;
     int pan = 0;
+    int scaleTuning = 100;  // cents per key
+    SampleOffsets offsets;
     bool isGlobal = false;
 };
 

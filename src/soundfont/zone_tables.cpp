@@ -46,6 +46,15 @@ void ApplyGenerator(InstZone& zone, const sfGenList& gen) {
             zone.sampleId = a;
             break;
         case kGenSampleModes: zone.sampleModes = a; break;
+        case kGenScaleTuning: zone.scaleTuning = SignedAmount(a); break;
+        case kGenStartAddrsOffset: zone.offsets.start = SignedAmount(a); break;
+        case kGenEndAddrsOffset: zone.offsets.end = SignedAmount(a); break;
+        case kGenStartloopAddrsOffset: zone.offsets.loopStart = SignedAmount(a); break;
+        case kGenEndloopAddrsOffset: zone.offsets.loopEnd = SignedAmount(a); break;
+        case kGenStartAddrsCoarseOffset: zone.offsets.startCoarse = SignedAmount(a); break;
+        case kGenEndAddrsCoarseOffset: zone.offsets.endCoarse = SignedAmount(a); break;
+        case kGenStartloopAddrsCoarseOffset: zone.offsets.loopStartCoarse = SignedAmount(a); break;
+        case kGenEndloopAddrsCoarseOffset: zone.offsets.loopEndCoarse = SignedAmount(a); break;
         // Files write "none" as 65535: the zone then plays at the sample's own pitch.
         case kGenOverridingRootKey: zone.rootKey = a <= 127 ? a : -1; break;
         default: break;
