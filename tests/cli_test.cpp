@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -169,7 +170,7 @@ TEST(ExportCli, AllWritesEveryInstrumentWithZonesUnderSafeUniqueNames) {
 std::string StrangeNamesFile() {
     Sf2Builder b;
     b.Info("INAM", "Bank\tName").Info("ICMT", "One\r\nTwo\tThree\x1B[0m\x85");
-    b.Sample({.name = "Esc\x1B", .end = 10}).SamplePoints(std::vector<std::int16_t>(10, 1));
+    b.Sample({.name = "Esc\x1B\x9B\n", .end = 10}).SamplePoints(std::vector<std::int16_t>(10, 1));
     for (const char* name : {"Line\nBreak", "Tab\tName", "\x1B[31mRed", "A/B", "", ".", "..",
                              " . ", "Caf\xC3\xA9", "Caf\xE9", "Next\x85Line"})
         b.Instrument({name, {{{SampleId(0)}}}});
@@ -184,7 +185,8 @@ TEST(Cli, ControlCharactersArePrintedEscapedAndNeverReachAFileName) {
     for (const char* line : {"\n    nodeP1\tPre\\x0Aset\n", "\n    nodeI1\tLine\\x0ABreak\n",
                              "\n    nodeI2\tTab\\x09Name\n", "\n    nodeI3\t\\x1B[31mRed\n",
                              "\n    nodeI9\tCaf\xC3\xA9\n", "\n    nodeI10\tCaf\xC3\xA9\n",
-                             "\n    nodeI11\tNext\\x85Line\n", "\n    nodeS1\tEsc\\x1B\n"}) {
+                             "\n    nodeI11\tNext\\x85Line\n",
+                             "\n    nodeS1\tEsc\\x1B\\x9B\\x0A\n"}) {
         EXPECT_NE(tree.find(line), std::string::npos) << line;
     }
     EXPECT_EQ(Cli({"details", path, "PGene1"}).out,
@@ -192,9 +194,27 @@ TEST(Cli, ControlCharactersArePrintedEscapedAndNeverReachAFileName) {
     const std::string info = Cli({"info", path}).out;
     EXPECT_NE(info.find("\nBank Name: Bank\tName\n"), std::string::npos);
     EXPECT_TRUE(info.ends_with("\nComments: One\r\nTwo\tThree\\x1B[0m\\x85\n"));
+    std::string bank;
+    int i = 0;
+    for (const char* name : {"Line\\x0ABreak", "Tab\\x09Name", "\\x1B[31mRed", "A/B", "", ".", "..",
+                             " . ", "Caf\xC3\xA9", "Caf\xC3\xA9", "Next\\x85Line"})
+        bank += std::to_string(++i) + "\t" + name + "\t1\t1\t69786\t0\tok\n";
+    EXPECT_EQ(Cli({"report", path}).out, bank);
+    const std::string one = Cli({"report", path, "1"}).out;
+    EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 4) << one;
+    EXPECT_TRUE(one.starts_with("Instrument 1 \"Line\\x0ABreak\": 1 zones, 1 samples, 0 warnings, "
+                                "ok\nOutput: "));
+    EXPECT_NE(one.find("\nSample 1 \"Esc\\x1B\\x9B\\x0A\": PCM 16-bit, "), std::string::npos);
+    const auto json = nlohmann::json::parse(Cli({"report", path, "1", "--json"}).out);
+    EXPECT_EQ(json["name"], "Line\nBreak");
+    EXPECT_EQ(json["sample_reports"][0]["name"], "Esc\x1B\xC2\x9B\n");
 
     const CliRun dots = Cli({"export", path, "7"});
     EXPECT_EQ(dots.out, "File  " + (sf2.folder() / "Instrument 7.s1m").string() + "  was saved\n");
+    EXPECT_EQ(Cli({"export", path, "7", path + "\n\x1B"}).out,
+              "File  " + path + "\\x0A\\x1B  was saved\n");
+    EXPECT_EQ(Cli({"info", path + "\x9B"}).err,
+              "zelvo-cli: cannot open " + path + "\\x9B: No such file or directory\n");
     const fs::path all = sf2.folder() / "all";
     EXPECT_EQ(Cli({"export", path, "--all", all.string()}).status, 0);
     std::vector<std::string> names;

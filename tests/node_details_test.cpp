@@ -139,13 +139,17 @@ TEST(TextEncoding, Utf8WhenValidOtherwiseLatin1) {
     EXPECT_EQ(SoundFontTextToUtf8("\xC2\xA9 2020 MuseScore"), "\xC2\xA9 2020 MuseScore");
     EXPECT_EQ(SoundFontTextToUtf8("Caf\xE9"), "Caf\xC3\xA9");
     EXPECT_EQ(SoundFontTextToUtf8("\xF0\x9F\x8E\xB9"), "\xF0\x9F\x8E\xB9");  // a 4-byte character
-    // A cut sequence, an overlong "/", a surrogate and a code point past U+10FFFF.
-    for (const std::string bad : {"ab\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+    // Cut sequences, overlong "©", "/" and NUL, a surrogate and a code point
+    // past U+10FFFF: one character per byte.
+    for (const std::string bad : {"ab\xC3", "\xE2\x82", "\xC0\xA9", "\xE0\x80\xAF", "\xF0\x80\x80\x80",
+                                  "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
         EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+        EXPECT_EQ(SoundFontCharacters(bad).size(), bad.size()) << bad;
         EXPECT_EQ(SoundFontTextToUtf8(bad).size(), bad.size() + static_cast<std::size_t>(std::count_if(
                                                               bad.begin(), bad.end(),
                                                               [](char c) { return c & 0x80; })));
     }
+    EXPECT_EQ(EscapedText("\xC0\xA9\xC0\x80"), "\xC3\x80\xC2\xA9\xC3\x80\\x80");  // "À©À\x80"
 }
 
 TEST(DetailsCommand, PrintsTitlesAndRowsTabSeparatedOrRejectsTheKey) {

@@ -1,9 +1,30 @@
 #include "browser/text_encoding.h"
 
-#include <cstdint>
-
 namespace zelvo {
 namespace {
+
+struct Utf8Character {
+    char32_t value = 0;
+    std::size_t length = 0;  // 0: text does not begin with a character
+};
+
+// The character text begins with. Overlong forms (C0 A9 for "©"),
+// surrogates, code points past U+10FFFF and cut sequences are no UTF-8.
+Utf8Character DecodeUtf8(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) return {lead, 1};
+    const std::size_t length = lead < 0xC0 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 0;
+    if (length == 0 || length > text.size()) return {};
+    char32_t c = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[k]);
+        if ((next & 0xC0) != 0x80) return {};
+        c = c << 6 | (next & 0x3F);
+    }
+    constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kLeast[length] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return {};
+    return {c, length};
+}
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -27,62 +48,31 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
-                           : lead >= 0xE0 && lead <= 0xEF                 ? 3
-                           : lead >= 0xF0 && lead <= 0xF4                 ? 4
-                                                                          : 0;
-        if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) return false;
-        std::uint32_t code = lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80) return false;
-            code = code << 6 | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-        const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < least[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
-            return false;
-        }
-        i += static_cast<std::size_t>(length);
+        const std::size_t length = DecodeUtf8(text.substr(i)).length;
+        if (length == 0) return false;
+        i += length;
     }
     return true;
-}
-
-std::string SoundFontTextToUtf8(std::string_view text) {
-    if (IsValidUtf8(text)) return std::string(text);
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (byte >> 6));
-            out += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return out;
 }
 
 std::u32string SoundFontCharacters(std::string_view text) {
     std::u32string characters;
     characters.reserve(text.size());
-    if (!IsValidUtf8(text)) {
-        for (const char c : text) characters += static_cast<unsigned char>(c);
-        return characters;
-    }
     for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            c = c << 6 | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
+        const Utf8Character c = DecodeUtf8(text.substr(i));
+        if (c.length == 0) {  // Latin-1
+            characters.clear();
+            for (const char byte : text) characters += static_cast<unsigned char>(byte);
+            return characters;
         }
-        characters += c;
-        i += static_cast<std::size_t>(length);
+        characters += c.value;
+        i += c.length;
     }
     return characters;
+}
+
+std::string SoundFontTextToUtf8(std::string_view text) {
+    return ToUtf8(SoundFontCharacters(text));
 }
 
 std::string ToUtf8(std::u32string_view characters) {

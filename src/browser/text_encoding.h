@@ -10,6 +10,8 @@ namespace zelvo {
 // UTF-8 is shown as such, any other one byte per character as Latin-1.
 std::string SoundFontTextToUtf8(std::string_view text);
 
+// Whole characters only: no overlong form, surrogate, code point past
+// U+10FFFF or cut sequence.
 bool IsValidUtf8(std::string_view text);
 
 // The characters of a SoundFont text, read by the same rule.

@@ -32,7 +32,7 @@ constexpr const char* kUsage =
     "               check an EX5/7 wave file and print its key map and sample\n"
     "               headers, TAB-separated\n";
 
-using Command = std::function<int(const Args&, std::ostream&, std::ostream&)>;
+using Command = std::function<int(const Args&, Output&, Output&)>;
 
 const std::map<std::string, Command>& Commands() {
     static const std::map<std::string, Command> commands = {
@@ -71,7 +71,7 @@ bool HasMisplacedOption(const std::string& command, const Args& given) {
 // Output that did not reach its file, on a full disk for one, is a failure
 // like any other. The system's reason is known when the last flush fails;
 // an earlier failure's may have been overwritten since.
-bool OutputWritten(std::ostream& out, std::ostream& err) {
+bool OutputWritten(std::ostream& out, Output& err) {
     int error = 0;
     if (out) {
         errno = 0;
@@ -81,18 +81,18 @@ bool OutputWritten(std::ostream& out, std::ostream& err) {
     if (out) return true;
     err << "zelvo-cli: cannot write the output";
     if (error != 0) err << ": " << std::strerror(error);
-    err << '\n';
+    err << kNewLine;
     return false;
 }
 
 // The command's status; usage errors print the usage.
-int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCommand(const std::vector<std::string>& args, Output& out, Output& err) {
     if (!args.empty() && (args[0] == "-h" || args[0] == "--help" || args[0] == "help")) {
-        out << kUsage;
+        out << MultiLineText{kUsage};
         return kExitOk;
     }
     if (!args.empty() && args[0] == "--version") {
-        out << "zelvo-cli " << ZELVO_VERSION << '\n';
+        out << "zelvo-cli " << ZELVO_VERSION << kNewLine;
         return kExitOk;
     }
     const auto command = args.empty() ? Commands().end() : Commands().find(args[0]);
@@ -100,15 +100,16 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     const int status = command == Commands().end() || HasMisplacedOption(args[0], commandArgs)
                            ? kExitUsage
                            : command->second(commandArgs, out, err);
-    if (status == kExitUsage) err << kUsage;
+    if (status == kExitUsage) err << MultiLineText{kUsage};
     return status;
 }
 
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const int status = RunCommand(args, out, err);
-    return !OutputWritten(out, err) && status == kExitOk ? kExitFailure : status;
+    Output output(out), errors(err);
+    const int status = RunCommand(args, output, errors);
+    return !OutputWritten(out, errors) && status == kExitOk ? kExitFailure : status;
 }
 
 }  // namespace zelvo::cli

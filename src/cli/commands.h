@@ -2,11 +2,11 @@
 #pragma once
 
 #include <optional>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/output.h"
 #include "soundfont/browse_tree.h"
 #include "soundfont/model.h"
 
@@ -16,12 +16,12 @@ using Args = std::vector<std::string>;
 
 inline constexpr std::string_view kAllOption = "--all";
 
-int RunTree(const Args& args, std::ostream& out, std::ostream& err);
-int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
-int RunExport(const Args& args, std::ostream& out, std::ostream& err);
-int RunDetails(const Args& args, std::ostream& out, std::ostream& err);
-int RunInspect(const Args& args, std::ostream& out, std::ostream& err);
-int RunReport(const Args& args, std::ostream& out, std::ostream& err);
+int RunTree(const Args& args, Output& out, Output& err);
+int RunInfo(const Args& args, Output& out, Output& err);
+int RunExport(const Args& args, Output& out, Output& err);
+int RunDetails(const Args& args, Output& out, Output& err);
+int RunInspect(const Args& args, Output& out, Output& err);
+int RunReport(const Args& args, Output& out, Output& err);
 
 // Writes the samples and tuning as stored, without conversion or correction.
 inline constexpr std::string_view kAsStoredOption = "--as-stored";
@@ -41,7 +41,6 @@ inline constexpr std::string_view kJsonOption = "--json";
 
 // Loads path as the Open command does; reports a failure on err and returns
 // false.
-bool LoadForCli(const std::string& path, SoundFontModel& model, BrowseTree& tree,
-                std::ostream& err);
+bool LoadForCli(const std::string& path, SoundFontModel& model, BrowseTree& tree, Output& err);
 
 }  // namespace zelvo::cli

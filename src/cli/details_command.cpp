@@ -1,5 +1,4 @@
 #include "browser/node_details.h"
-#include "browser/text_encoding.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "soundfont/memory_tree.h"
@@ -8,26 +7,22 @@ namespace zelvo::cli {
 namespace {
 
 template <typename Items, typename Text>
-void PrintLine(std::ostream& out, const Items& items, Text text) {
-    bool first = true;
-    for (const auto& item : items) {
-        if (!first) out << '\t';
-        out << EscapedText(DisplayText(text(item)));
-        first = false;
-    }
-    out << '\n';
+void PrintLine(Output& out, const Items& items, Text text) {
+    std::vector<std::string> cells;
+    for (const auto& item : items) cells.push_back(DisplayText(text(item)));
+    out.Row(cells);
 }
 
 }  // namespace
 
-int RunDetails(const Args& args, std::ostream& out, std::ostream& err) {
+int RunDetails(const Args& args, Output& out, Output& err) {
     if (args.size() != 2) return kExitUsage;
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;
     const std::string& key = args[1];
     if (tree.Find(key) == nullptr) {
-        err << "zelvo-cli: " << args[0] << " has no tree node " << key << "\n";
+        err << "zelvo-cli: " << args[0] << " has no tree node " << key << kNewLine;
         return kExitUsage;
     }
     const NodeDetails details = BuildNodeDetails(key, model);

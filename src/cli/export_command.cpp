@@ -34,32 +34,32 @@ std::optional<std::string> TakeOption(Args& args, std::string_view option) {
 namespace {
 
 bool ExportOne(const SoundFontModel& model, int instrument, const std::string& soundFontPath,
-               const std::string& outputPath, const ExportOptions& options, std::ostream& out,
-               std::ostream& err) {
+               const std::string& outputPath, const ExportOptions& options, Output& out,
+               Output& err) {
     try {
         ExportInstrumentToWave(model, instrument, soundFontPath, outputPath, {}, options);
     } catch (const ExportError& e) {
-        err << "zelvo-cli: " << e.what() << '\n';
+        err << "zelvo-cli: " << e.what() << kNewLine;
         return false;
     }
-    out << SavedText(outputPath) << '\n';
+    out << SavedText(outputPath) << kNewLine;
     return true;
 }
 
 int ExportInstrument(const std::string& path, const std::string& numberText,
                      const std::optional<std::string>& outputPath, const ExportOptions& options,
-                     std::ostream& out, std::ostream& err) {
+                     Output& out, Output& err) {
     const std::optional<InstrumentNumber> instrument = ParseInstrumentNumber(numberText);
     if (!instrument) {
         err << "zelvo-cli: the instrument number must be a whole number, not \"" << numberText
-            << "\"\n";
+            << "\"" << kNewLine;
         return kExitUsage;
     }
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(path, model, tree, err)) return kExitFailure;
     if (!instrument->fits) {
-        err << "zelvo-cli: " << NoInstrumentText(numberText) << '\n';
+        err << "zelvo-cli: " << NoInstrumentText(numberText) << kNewLine;
         return kExitFailure;
     }
     const std::string target = outputPath.value_or(ProposedExportPath(model, instrument->value));
@@ -69,25 +69,27 @@ int ExportInstrument(const std::string& path, const std::string& numberText,
 
 // Every instrument with zones; one that cannot be exported does not stop the others.
 int ExportAll(const std::string& path, const std::string& folder, const ExportOptions& options,
-              std::ostream& out, std::ostream& err) {
+              Output& out, Output& err) {
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(path, model, tree, err)) return kExitFailure;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
-        err << "zelvo-cli: cannot create " << folder << ": " << error.message() << '\n';
+        err << "zelvo-cli: cannot create " << folder << ": " << error.message() << kNewLine;
         return kExitFailure;
     }
     const ExportManySummary summary = ExportManyInstruments(model, path, folder, {}, options);
-    for (const std::string& written : summary.written) out << SavedText(written) << '\n';
-    for (const ExportRefusal& refusal : summary.refused) err << "zelvo-cli: " << refusal.reason << '\n';
+    for (const std::string& written : summary.written) out << SavedText(written) << kNewLine;
+    for (const ExportRefusal& refusal : summary.refused) {
+        err << "zelvo-cli: " << refusal.reason << kNewLine;
+    }
     return summary.refused.empty() ? kExitOk : kExitFailure;
 }
 
 }  // namespace
 
-int RunExport(const Args& given, std::ostream& out, std::ostream& err) {
+int RunExport(const Args& given, Output& out, Output& err) {
     Args args = given;
     const ExportOptions options{.convertSamples = !TakeOption(args, kAsStoredOption)};
     if (args.size() == 3 && args[1] == kAllOption) {

@@ -1,7 +1,6 @@
 #include <string_view>
 
 #include "browser/names.h"
-#include "browser/text_encoding.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "export/wave_reader.h"
@@ -16,7 +15,7 @@ namespace {
 std::string NameText(const std::string& name) {
     std::string text = DisplayText(name);
     text.erase(text.find_last_not_of(' ') + 1);
-    return EscapedText(text);
+    return text;
 }
 
 // Keys as the detail list shows them: "C3 / 60", "C-2 - G8 / 0 - 127".
@@ -33,45 +32,45 @@ std::string RangeText(int low, int high) {
     return std::to_string(low) + " - " + std::to_string(high);
 }
 
-void PrintKeyMap(const WaveFileContents& wave, std::ostream& out) {
-    out << "key map\t" << NameText(wave.keyMapHeader.name) << '\n';
-    out << "entry\tkeys\tvelocities\tsample\tpan\tcoarse tune\tfine tune\n";
+void PrintKeyMap(const WaveFileContents& wave, Output& out) {
+    out.Row({"key map", NameText(wave.keyMapHeader.name)});
+    out.Row({"entry", "keys", "velocities", "sample", "pan", "coarse tune", "fine tune"});
     int k = 0;
     for (const WaveKeyMapEntry& e : wave.keyMapEntries) {
-        out << ++k << '\t' << KeyRangeText(e.keyLo, e.keyHi) << '\t' << RangeText(e.velLo, e.velHi)
-            << '\t' << WaveSampleNumber(e) << '\t' << e.pan << '\t' << e.coarseTune << '\t'
-            << e.fineTune << '\n';
+        out << ++k << kTab << KeyRangeText(e.keyLo, e.keyHi) << kTab << RangeText(e.velLo, e.velHi)
+            << kTab << WaveSampleNumber(e) << kTab << e.pan << kTab << e.coarseTune << kTab
+            << e.fineTune << kNewLine;
     }
 }
 
-void PrintSampleHeaders(const WaveFileContents& wave, std::ostream& out) {
-    out << "sample\tname\tloop start\tloop length\tloop\troot key\tsize\n";
+void PrintSampleHeaders(const WaveFileContents& wave, Output& out) {
+    out.Row({"sample", "name", "loop start", "loop length", "loop", "root key", "size"});
     int c = 0;
     for (const WaveSample& s : wave.samples) {
         const WaveSampleHeader& h = s.header;
-        out << ++c << '\t' << NameText(h.name) << '\t' << h.loopStartOffset << '\t' << h.loopLength
-            << '\t' << (WaveLooped(h) ? "on" : "off") << '\t' << KeyText(h.rootKey) << '\t'
-            << s.size << '\n';
+        out << ++c << kTab << NameText(h.name) << kTab << h.loopStartOffset << kTab << h.loopLength
+            << kTab << (WaveLooped(h) ? "on" : "off") << kTab << KeyText(h.rootKey) << kTab
+            << s.size << kNewLine;
     }
 }
 
 }  // namespace
 
-int RunInspect(const Args& args, std::ostream& out, std::ostream& err) {
+int RunInspect(const Args& args, Output& out, Output& err) {
     if (args.size() != 1) return kExitUsage;
     const std::string& path = args[0];
     WaveFileContents wave;
     try {
         wave = ReadWaveFile(path);
     } catch (const WaveFileError& e) {
-        err << DescribeWaveError(e) << ": " << path << '\n';
+        err << DescribeWaveError(e) << ": " << path << kNewLine;
         return kExitFailure;
     } catch (const FileAccessError& e) {
-        err << "zelvo-cli: cannot open " << e.what() << '\n';
+        err << "zelvo-cli: cannot open " << e.what() << kNewLine;
         return kExitFailure;
     }
     PrintKeyMap(wave, out);
-    out << '\n';
+    out << kNewLine;
     PrintSampleHeaders(wave, out);
     return kExitOk;
 }

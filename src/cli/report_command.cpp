@@ -93,17 +93,17 @@ nlohmann::json ReportJson(const InstrumentReport& r) {
     return json;
 }
 
-void PrintSample(std::ostream& out, const SampleReport& s) {
+void PrintSample(Output& out, const SampleReport& s) {
     out << "Sample " << s.number << " \"" << Shown(s.name) << "\": " << s.codec << ", "
         << s.fromRate << " Hz -> " << s.toRate << " Hz, " << s.points << " -> " << s.outPoints
         << " points, loop " << s.loopPoints << " -> " << s.outLoopPoints << " points, loop tune "
         << Fixed(s.loopTuneCents) << " cents, loop pitch error " << Fixed(s.loopPitchErrorCents)
         << " cents, pitch correction " << s.pitchCorrectionCents << " cents, gain "
-        << Fixed(s.gainDb) << " dB\n";
-    if (!s.clamps.empty()) out << "  clamped: " << ClampsText(s.clamps) << '\n';
+        << Fixed(s.gainDb) << " dB" << kNewLine;
+    if (!s.clamps.empty()) out << "  clamped: " << ClampsText(s.clamps) << kNewLine;
 }
 
-void PrintZone(std::ostream& out, const ZoneReport& z) {
+void PrintZone(Output& out, const ZoneReport& z) {
     out << "Zone " << z.zone << ": ";
     if (z.global) {
         out << "global";
@@ -116,37 +116,37 @@ void PrintZone(std::ostream& out, const ZoneReport& z) {
     }
     out << ", " << z.modulators << " modulators";
     if (!z.droppedGenerators.empty()) out << "; not in the wave: " << Joined(z.droppedGenerators);
-    out << '\n';
+    out << kNewLine;
 }
 
-void PrintReport(std::ostream& out, const InstrumentReport& r) {
+void PrintReport(Output& out, const InstrumentReport& r) {
     out << "Instrument " << r.instrument << " \"" << Shown(r.name) << "\": " << r.zones
         << " zones, " << r.samples << " samples, " << r.Warnings() << " warnings, " << r.Status()
-        << (r.convert ? "" : " (as stored)") << '\n';
+        << (r.convert ? "" : " (as stored)") << kNewLine;
     if (r.refusal) {
-        out << "Refused: " << *r.refusal << '\n';
+        out << "Refused: " << *r.refusal << kNewLine;
         return;
     }
     std::vector<std::string> memories;
     for (const WaveMemory& m : r.output.FittingWaveMemories()) memories.push_back(m.name);
     out << "Output: " << r.output.bytes << " bytes (" << Fixed(r.output.Megabytes(), "%.2f")
         << " MB); fits wave memory: " << (memories.empty() ? "none" : Joined(memories))
-        << "; 1.44 MB floppy: " << (r.output.FitsFloppy() ? "fits" : "does not fit") << '\n';
+        << "; 1.44 MB floppy: " << (r.output.FitsFloppy() ? "fits" : "does not fit") << kNewLine;
     for (const SampleReport& s : r.sampleReports) PrintSample(out, s);
     for (const ZoneReport& z : r.zoneReports) PrintZone(out, z);
     for (const PresetLevelReport& p : r.presetGenerators) {
         out << "Preset \"" << Shown(p.preset) << "\" (bank " << p.bank << ", program " << p.program
-            << ") adds: " << Joined(p.generators) << '\n';
+            << ") adds: " << Joined(p.generators) << kNewLine;
     }
     for (const StereoPairReport& p : r.stereoPairs) {
         out << "Stereo pair \"" << Shown(p.left) << "\" and \"" << Shown(p.right)
-            << "\": written as two mono samples\n";
+            << "\": written as two mono samples" << kNewLine;
     }
 }
 
 }  // namespace
 
-int RunReport(const Args& given, std::ostream& out, std::ostream& err) {
+int RunReport(const Args& given, Output& out, Output& err) {
     Args args = given;
     const bool json = TakeOption(args, kJsonOption).has_value();
     const ExportOptions options{.convertSamples = !TakeOption(args, kAsStoredOption)};
@@ -156,7 +156,7 @@ int RunReport(const Args& given, std::ostream& out, std::ostream& err) {
         number = ParseInstrumentNumber(args[1]);
         if (!number) {
             err << "zelvo-cli: the instrument number must be a whole number, not \"" << args[1]
-                << "\"\n";
+                << "\"" << kNewLine;
             return kExitUsage;
         }
     }
@@ -164,7 +164,7 @@ int RunReport(const Args& given, std::ostream& out, std::ostream& err) {
     MemoryTree tree;
     if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;
     if (number && !number->fits) {
-        err << "zelvo-cli: " << NoInstrumentText(args[1]) << '\n';
+        err << "zelvo-cli: " << NoInstrumentText(args[1]) << kNewLine;
         return kExitFailure;
     }
     try {
@@ -172,7 +172,7 @@ int RunReport(const Args& given, std::ostream& out, std::ostream& err) {
             const InstrumentReport report =
                 ReportInstrumentExport(model, number->value, args[0], options);
             if (json) {
-                out << ReportJson(report).dump(2) << '\n';
+                out.Json(ReportJson(report));
             } else {
                 PrintReport(out, report);
             }
@@ -186,13 +186,13 @@ int RunReport(const Args& given, std::ostream& out, std::ostream& err) {
                                {"samples", r.samples}, {"output_bytes", r.output.bytes},
                                {"warnings", r.Warnings()}, {"status", r.Status()}});
             } else {
-                out << i << '\t' << Shown(r.name) << '\t' << r.zones << '\t' << r.samples << '\t'
-                    << r.output.bytes << '\t' << r.Warnings() << '\t' << r.Status() << '\n';
+                out << i << kTab << Shown(r.name) << kTab << r.zones << kTab << r.samples << kTab
+                    << r.output.bytes << kTab << r.Warnings() << kTab << r.Status() << kNewLine;
             }
         }
-        if (json) out << all.dump(2) << '\n';
+        if (json) out.Json(all);
     } catch (const ExportError& e) {
-        err << "zelvo-cli: " << e.what() << '\n';
+        err << "zelvo-cli: " << e.what() << kNewLine;
         return kExitFailure;
     }
     return kExitOk;

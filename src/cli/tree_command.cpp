@@ -1,4 +1,3 @@
-#include "browser/text_encoding.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
 #include "soundfont/loader.h"
@@ -6,16 +5,16 @@
 
 namespace zelvo::cli {
 
-int RunTree(const Args& args, std::ostream& out, std::ostream& err) {
+int RunTree(const Args& args, Output& out, Output& err) {
     if (args.size() != 1) return kExitUsage;
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;
     tree.Walk([&](const MemoryTree::Node& node, int depth) {
-        out << std::string(2 * static_cast<std::size_t>(depth), ' ') << node.key << '\t'
-            << EscapedText(DisplayText(node.text)) << '\n';
+        out << std::string(2 * static_cast<std::size_t>(depth), ' ') << node.key << kTab
+            << DisplayText(node.text) << kNewLine;
     });
-    out << CountText(model) << '\n';
+    out << CountText(model) << kNewLine;
     return kExitOk;
 }
 
