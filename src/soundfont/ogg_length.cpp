@@ -38,13 +38,14 @@ std::size_t ClaimedPageSize(std::string_view window, const std::vector<std::uint
     return kPageHeaderBytes + segments + (sums[table + segments] - sums[table]);
 }
 
-// The start of the page to check as the stream's last, or npos. Packet
-// data may hold "OggS" and whole pages that end where the window ends,
-// before or inside the real last page. The real pages chain, each header's
-// size leading to the next, from the first one in the window to the end;
-// so the page kept is the last of the earliest chain of headers that ends
-// exactly at the window's end. Each candidate costs its header and a
-// lookup, never a checksum.
+// The start of the page to check as the stream's last, or npos when no
+// chain of headers reaches the window's end. Packet data may hold "OggS",
+// even whole pages that end where the stream ends, inside the real last page
+// or in an earlier one reaching over it. Real pages chain, each header's size
+// leading to the next, from the first real header in the window to the end,
+// and packet data lies inside them; so the page kept is the last of the
+// earliest chain that ends exactly at the window's end. Each "OggS" costs its
+// header and a lookup, never a checksum.
 std::size_t LastPageStart(std::string_view window) {
     const std::vector<std::uint32_t> sums = PrefixSums(window);
     struct Chain {
