@@ -2,7 +2,9 @@
 // SoundFonts with their sample data cut away, each checked to load; with
 // --sparse, the same files with their sample data as a hole, a built file
 // with each chunk grown by a hole, and files that declare gigabytes they do
-// not hold; with --waves, exported waves.
+// not hold; with --waves, exported waves; with --sf3, SoundFont 3 files of
+// built streams and of a few streams of each real SoundFont 3 file.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -15,6 +17,7 @@
 #include "ogg_streams.h"
 #include "seed_files.h"
 #include "sf2_builder.h"
+#include "sf3_streams.h"
 #include "soundfont/errors.h"
 #include "sparse_file.h"
 
@@ -70,6 +73,43 @@ std::string CompressedInstrumentFile() {
         .Build();
 }
 
+// Instruments over compressed samples that decode at two rates, and over
+// streams that are refused: two channels, Ogg that is not Vorbis, a cut one.
+std::string CompressedMixFile() {
+    const std::string mono = EncodeVorbis(TestSignal(3000, 22050), 1, 22050);
+    return Sf2Builder()
+        .Info("ifil", {"\x03\x00\x01\x00", 4})
+        .CompressedSample({.name = "Low", .startLoop = 500, .endLoop = 2500, .rate = 22050}, mono)
+        .CompressedSample({.name = "High", .endLoop = 400}, EncodeVorbis(TestSignal(400), 1))
+        .CompressedSample({.name = "Stereo"}, EncodeVorbis(std::vector<float>(1200, 0.25f), 2))
+        .CompressedSample({.name = "Opus"}, OggPages({"OpusHead", "OpusTags", "frame"}))
+        .CompressedSample({.name = "Cut"}, mono.substr(0, mono.size() - 100))
+        .Instrument({"Two rates", {{{KeyRange(0, 63), SampleId(0)}}, {{KeyRange(64, 127), SampleId(1)}}}})
+        .Instrument({"Stereo", {{{SampleId(2)}}}})
+        .Instrument({"Opus", {{{SampleId(3)}}}})
+        .Instrument({"Cut", {{{SampleId(4)}}}})
+        .Build();
+}
+
+// An instrument over three short streams of a real SoundFont 3 file, from
+// its smallest tenth, with their rates and loops.
+std::string RealStreamsFile(const std::string& file) {
+    std::vector<RealStream> streams = CompressedStreams(file);
+    std::sort(streams.begin(), streams.end(),
+              [](const RealStream& a, const RealStream& b) { return a.end - a.start < b.end - b.start; });
+    Sf2Builder b;
+    b.Info("ifil", {"\x03\x00\x01\x00", 4});
+    InstrumentDef instrument{"Real", {}};
+    for (const std::size_t n : {streams.size() / 50, streams.size() / 20, streams.size() / 10}) {
+        const RealStream& s = streams.at(n);
+        b.CompressedSample({.name = s.name, .startLoop = s.startLoop, .endLoop = s.endLoop, .rate = s.rate},
+                           std::string_view(file).substr(s.start, s.end - s.start));
+        const int zone = static_cast<int>(instrument.zones.size());
+        instrument.zones.push_back({{KeyRange(zone * 43, zone * 43 + 42), SampleId(zone)}});
+    }
+    return b.Instrument(std::move(instrument)).Build();
+}
+
 // Instrument n of a built SoundFont, exported to dir/name.
 void WriteWave(const fs::path& dir, const std::string& name, const std::string& sf2Bytes, int n) {
     const fs::path sf2 = dir / (name + ".sf2.tmp");
@@ -110,10 +150,12 @@ std::vector<std::pair<std::string, std::string>> HugeDeclarations() {
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (argc < 2 || (mode == "--waves" && argc != 3) || (mode == "--sparse" && argc < 3)) {
+    const bool sparse = mode == "--sparse", sf3 = mode == "--sf3";
+    if (argc < 2 || (mode == "--waves" && argc != 3) || ((sparse || sf3) && argc < 3)) {
         std::cerr << "usage: make_seeds DIR [REAL.sf2 ...]\n"
                      "       make_seeds --sparse DIR [REAL.sf2 ...]\n"
-                     "       make_seeds --waves DIR\n";
+                     "       make_seeds --waves DIR\n"
+                     "       make_seeds --sf3 DIR [REAL.sf3 ...]\n";
         return 2;
     }
     if (mode == "--waves") {
@@ -121,8 +163,7 @@ int main(int argc, char** argv) {
         WriteWaveSeeds(argv[2]);
         return 0;
     }
-    const bool sparse = mode == "--sparse";
-    const fs::path dir = argv[sparse ? 2 : 1];
+    const fs::path dir = argv[sparse || sf3 ? 2 : 1];
     fs::create_directories(dir);
     const std::string instrument = SmallInstrumentFile();
     bool allLoad = true;
@@ -130,7 +171,10 @@ int main(int argc, char** argv) {
         allLoad = Loads(name, bytes) && allLoad;
         Write(dir, name, bytes);
     };
-    if (sparse) {
+    if (sf3) {
+        writeLoading("compressed.sf3", CompressedInstrumentFile());
+        writeLoading("compressed-mix.sf3", CompressedMixFile());
+    } else if (sparse) {
         Write(dir, "instrument.sparse", SampleDataAsHole(instrument, BuiltSampleData(instrument)));
         for (const auto& [name, bytes] : HugeDeclarations()) Write(dir, name, bytes);
         for (const ChunkKind& chunk : kGrownChunks) {
@@ -142,10 +186,14 @@ int main(int argc, char** argv) {
         writeLoading("sm24.sf2", Sf2Builder().Sm24("abcd").Sample({.name = "S", .end = 2}).Build());
         writeLoading("compressed.sf3", CompressedInstrumentFile());
     }
-    for (int i = sparse ? 3 : 2; i < argc; ++i) {
+    for (int i = sparse || sf3 ? 3 : 2; i < argc; ++i) {
         if (!fs::exists(argv[i])) continue;
         const std::string name = fs::path(argv[i]).filename().string();
         const std::string file = ReadWholeFile(argv[i]);
+        if (sf3) {
+            writeLoading(fs::path(name).stem().string() + "-streams.sf3", RealStreamsFile(file));
+            continue;
+        }
         const SampleData smpl = SampleDataOf(argv[i]);
         if (sparse) {
             Write(dir, name + ".sparse", SampleDataAsHole(file, smpl));

@@ -3,8 +3,10 @@
 # 60) on a seed corpus of built and real SoundFonts (exported waves for the
 # wave reader), with a dictionary of SoundFont chunk ids for the SoundFont
 # targets. The sparse-load target opens files of up to 8 GiB that are mostly
-# a hole: a load slower than its -timeout or greedier than its memory limits
-# is a finding. Longer runs:
+# a hole, and the SoundFont 3 target, seeded with built streams and a few
+# streams of the real SoundFont 3 files, decodes every compressed sample an
+# instrument plays: a load or decoding slower than its -timeout or greedier
+# than its memory limits is a finding. Longer runs:
 #   scripts/fuzz.sh 600
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,7 +27,12 @@ build-fuzz/fuzz/make_seeds --sparse "$sparse_seeds" /usr/share/sounds/sf2/FluidR
 wave_seeds=build-fuzz/wave-seeds
 rm -rf "$wave_seeds"
 build-fuzz/fuzz/make_seeds --waves "$wave_seeds"
+sf3_seeds=build-fuzz/sf3-seeds
+rm -rf "$sf3_seeds"
+build-fuzz/fuzz/make_seeds --sf3 "$sf3_seeds" /usr/share/sounds/sf3/FluidR3Mono_GM.sf3 \
+  /usr/share/sounds/sf3/MuseScore_General_Lite.sf3
 dict=-dict=../fuzz/soundfont.dict
+export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp"
 
 status=0
 for target in build-fuzz/fuzz/*_fuzzer; do
@@ -41,6 +48,9 @@ for target in build-fuzz/fuzz/*_fuzzer; do
       # Small inputs keep it fast; the holes make the files large.
       args+=(-timeout=5 -rss_limit_mb=1024 -malloc_limit_mb=128 -max_len=16384 "$dict"
         "../$corpus" "../$sparse_seeds") ;;
+    sf3_fuzzer)
+      # Each input decodes its compressed samples: a slow or greedy decoding is a finding.
+      args+=(-timeout=2 -rss_limit_mb=512 -max_len=65536 "$dict" "../$corpus" "../$sf3_seeds") ;;
     *)
       args+=(-timeout=10 -rss_limit_mb=4096 -max_len=300000 "$dict" "../$corpus" "../$seeds") ;;
   esac

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgl-dev scdoc
-          libvorbis-dev libsoxr-dev nlohmann-json3-dev)
+          libogg-dev libvorbis-dev libsoxr-dev nlohmann-json3-dev)
 for option in "$@"; do
   case $option in
     --test)

@@ -18,7 +18,7 @@ namespace zelvo::testing {
 struct RealStream {
     std::string name;                  // up to the first NUL
     std::uint64_t start = 0, end = 0;  // 0-based file offsets
-    std::uint32_t rate = 0, endLoop = 0;
+    std::uint32_t rate = 0, startLoop = 0, endLoop = 0;
 };
 
 inline std::uint32_t Le32(std::string_view bytes, std::size_t at) {
@@ -47,7 +47,8 @@ inline std::vector<RealStream> CompressedStreams(std::string_view file) {
         if (!(static_cast<unsigned char>(shdr[at + 44]) & 0x10)) continue;
         const std::string_view name = shdr.substr(at, 20);
         streams.push_back({std::string(name.substr(0, name.find('\0'))), smpl + Le32(shdr, at + 20),
-                           smpl + Le32(shdr, at + 24), Le32(shdr, at + 36), Le32(shdr, at + 32)});
+                           smpl + Le32(shdr, at + 24), Le32(shdr, at + 36), Le32(shdr, at + 28),
+                           Le32(shdr, at + 32)});
     }
     return streams;
 }

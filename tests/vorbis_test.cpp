@@ -5,6 +5,7 @@
 #include "browser/node_details.h"
 
 #include <bit>
+#include <ctime>
 #include <filesystem>
 #include <sstream>
 
@@ -47,12 +48,14 @@ TEST(OggLength, TheLastPageGivesTheLength) {
     // A PCM sample over the same bytes as "Mono" has no decoded length.
     const auto monoAt = static_cast<std::uint32_t>(longer.size());
     b.Sample({.name = "Pcm", .start = monoAt, .end = monoAt + static_cast<std::uint32_t>(stream.size())});
+    // A last page longer than the first read of the stream's end.
+    b.CompressedSample({.name = "Big page"}, OggPages({"head", std::string(20000, 'x')}, 123));
     const std::string bytes = b.Build();
     // The load reads each length; the sample view shows it with the codec.
     Loaded loaded = LoadBytes(bytes);
     std::vector<std::uint32_t> lengths;
-    for (int s = 1; s <= 4; ++s) lengths.push_back(loaded.model.SampleHeaders.at(s).decodedLength);
-    EXPECT_EQ(lengths, (std::vector<std::uint32_t>{200000, kPoints, 0, 0}));
+    for (int s = 1; s <= 5; ++s) lengths.push_back(loaded.model.SampleHeaders.at(s).decodedLength);
+    EXPECT_EQ(lengths, (std::vector<std::uint32_t>{200000, kPoints, 0, 0, 123}));
     const NodeDetails mono = BuildNodeDetails("nodeS2", loaded.model);
     ASSERT_EQ(mono.rows.size(), 1u);
     EXPECT_EQ(mono.rows[0].cells[0] + " " + mono.rows[0].cells[1],
@@ -70,14 +73,53 @@ TEST(OggLength, AnythingButAWholeLastPageThatEndsTheStreamIsUnknown) {
     const std::string& stream = MonoStream();
     std::string changed = stream;
     changed[changed.size() - 10] ^= 0x40;
+    // Cut, longer, a changed byte, no end-of-stream flag, a negative granule position.
     for (const std::string& tail : {std::string(), std::string(5000, '\0'), std::string("OggS"),
                                     stream.substr(0, stream.size() - 1), stream + '\0', changed,
-                                    stream.substr(0, stream.rfind("OggS"))}) {
+                                    stream.substr(0, stream.rfind("OggS")), OggPages({"a", "b"}, -5)}) {
         EXPECT_EQ(OggStreamLength(tail), std::nullopt) << tail.size() << " bytes";
     }
     // "OggS" inside the last packet is no page.
     EXPECT_EQ(OggStreamLength(OggPages({"head", "OggS\0\x04 not a page though it starts as one"s}, 123)),
               123u);
+    // Nor is a whole page, granule 999, that ends where the stream ends: in
+    // the last packet, or in an earlier one and reaching over the last page.
+    const auto pageOf = [](const std::string& body) {
+        return OggPages({"", body}, 999).substr(28);  // after the first page, of an empty packet
+    };
+    EXPECT_EQ(OggStreamLength(OggPages({"head", "pp" + pageOf("q")}, 123)), 123u);
+    const std::string three = OggPages({"head", "p", "tail"}, 123);
+    const std::string lastPage = three.substr(three.rfind("OggS"));
+    const std::string over = pageOf("q" + lastPage);
+    const std::string reaching = OggPages({"head", "pp" + over.substr(0, over.size() - lastPage.size()), "tail"}, 123);
+    ASSERT_TRUE(reaching.ends_with(over));
+    EXPECT_EQ(OggStreamLength(reaching), 246u);
+}
+
+// 2,000 compressed samples over one region of fake page headers, each right
+// after the last one's segment table and claiming to end where the region
+// ends: finding the last page takes one checksum, not one per header.
+TEST(OggLength, NestedFakePagesLoadQuickly) {
+    std::string region(kOggTailBytes, '\0');
+    for (std::size_t at = kOggTailBytes - (27 + 255 + 255 * 255); kOggTailBytes - at > 27;) {
+        const std::size_t rest = kOggTailBytes - at - 27;  // segment table and body
+        const std::size_t segments = (rest + 255) / 256;
+        region.replace(at, 5, "OggS\0"s);
+        region[at + 26] = static_cast<char>(segments);
+        for (std::size_t s = 0, body = rest - segments; s < segments; ++s) {
+            region[at + 27 + s] = static_cast<char>(std::min<std::size_t>(body, 255));
+            body -= std::min<std::size_t>(body, 255);
+        }
+        at += 27 + segments;
+    }
+    Sf2Builder b;
+    b.Info("ifil", {"\x03\x00\x01\x00", 4}).SampleBytes(region);
+    for (int s = 0; s < 2000; ++s) b.Sample({.name = "Fake", .end = static_cast<std::uint32_t>(region.size()), .type = 0x11});
+    const std::string bytes = b.Build();
+    const std::clock_t began = std::clock();
+    const Loaded loaded = LoadBytes(bytes);
+    EXPECT_LT(static_cast<double>(std::clock() - began) / CLOCKS_PER_SEC, 1.0) << bytes.size() << " bytes";
+    EXPECT_EQ(loaded.model.SampleHeaders.at(2000).decodedLength, 0u);
 }
 
 TEST(VorbisDecode, MonoStreamsDecodeCloseToTheSignalAndClip) {

@@ -1,94 +1,120 @@
 #include "soundfont/ogg_length.h"
 
+#include <ogg/ogg.h>
+
 #include <algorithm>
-#include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace zelvo {
 namespace {
 
-// Ogg page header layout: "OggS", version, flags, granule position (8),
-// serial number (4), page sequence (4), checksum (4), segment count, then
-// the segment table.
+// The page header up to its segment count ("OggS", version, flags, granule
+// position, serial number, page sequence, checksum, segment count); the
+// segment table of that many lacing values follows, then the body.
 constexpr std::size_t kPageHeaderBytes = 27;
-constexpr std::size_t kGranuleAt = 6;
-constexpr std::size_t kChecksumAt = 22;
 constexpr std::size_t kSegmentCountAt = 26;
-constexpr unsigned kEndOfStreamFlag = 0x04;
 
-// The Ogg checksum: CRC-32 with polynomial 0x04C11DB7, not reflected, no
-// initial or final inversion.
-constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t r = i << 24;
-        for (int bit = 0; bit < 8; ++bit) r = (r & 0x80000000u) ? (r << 1) ^ 0x04C11DB7u : r << 1;
-        table[i] = r;
+// Sums of the window's first n bytes, so that each candidate's body size
+// costs the same whatever its segment count.
+std::vector<std::uint32_t> PrefixSums(std::string_view window) {
+    std::vector<std::uint32_t> sums(window.size() + 1, 0);
+    for (std::size_t i = 0; i < window.size(); ++i) {
+        sums[i + 1] = sums[i] + static_cast<std::uint8_t>(window[i]);
     }
-    return table;
-}
-constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
-
-std::uint8_t Byte(std::string_view bytes, std::size_t at) {
-    return static_cast<std::uint8_t>(bytes[at]);
+    return sums;
 }
 
-std::uint64_t LittleEndian(std::string_view bytes, std::size_t at, int width) {
-    std::uint64_t value = 0;
-    for (int i = width - 1; i >= 0; --i) value = value << 8 | Byte(bytes, at + i);
-    return value;
+// The size that the header at `at` claims for its page, from its segment
+// table alone (no checksum); 0 when the header and table do not fit.
+std::size_t ClaimedPageSize(std::string_view window, const std::vector<std::uint32_t>& sums,
+                            std::size_t at) {
+    if (window.size() - at < kPageHeaderBytes) return 0;
+    const std::size_t table = at + kPageHeaderBytes;
+    const std::size_t segments = static_cast<std::uint8_t>(window[at + kSegmentCountAt]);
+    if (window.size() - table < segments) return 0;
+    return kPageHeaderBytes + segments + (sums[table + segments] - sums[table]);
 }
 
-// The page's checksum, computed with its own checksum field read as zeros.
-std::uint32_t PageChecksum(std::string_view page) {
-    std::uint32_t crc = 0;
-    for (std::size_t i = 0; i < page.size(); ++i) {
-        const bool field = i >= kChecksumAt && i < kChecksumAt + 4;
-        const std::uint8_t b = field ? 0 : Byte(page, i);
-        crc = (crc << 8) ^ kCrcTable[((crc >> 24) ^ b) & 0xFF];
+// The start of the page to check as the stream's last, or npos when no
+// chain of headers reaches the window's end. Packet data may hold "OggS",
+// even whole pages that end where the stream ends, inside the real last page
+// or in an earlier one reaching over it. Real pages chain, each header's size
+// leading to the next, from the first real header in the window to the end,
+// and packet data lies inside them; so the page kept is the last of the
+// earliest chain that ends exactly at the window's end. Each "OggS" costs its
+// header and a lookup, never a checksum.
+std::size_t LastPageStart(std::string_view window) {
+    const std::vector<std::uint32_t> sums = PrefixSums(window);
+    struct Chain {
+        std::size_t at, lastPage;
+    };
+    std::vector<Chain> chains;  // those that reach the end, latest first
+    std::size_t kept = std::string_view::npos;
+    for (std::size_t at = window.rfind("OggS"); at != std::string_view::npos;
+         at = at == 0 ? std::string_view::npos : window.rfind("OggS", at - 1)) {
+        const std::size_t size = ClaimedPageSize(window, sums, at);
+        if (size == 0 || size > window.size() - at) continue;
+        const std::size_t next = at + size;
+        std::size_t lastPage = at;
+        if (next != window.size()) {
+            const auto found = std::lower_bound(chains.begin(), chains.end(), next,
+                                                [](const Chain& c, std::size_t n) { return c.at > n; });
+            if (found == chains.end() || found->at != next) continue;
+            lastPage = found->lastPage;
+        }
+        chains.push_back({at, lastPage});
+        kept = lastPage;
     }
-    return crc;
+    return kept;
 }
 
-// The size of the page starting at `at`, when its header and segment table
-// fit in bytes; 0 otherwise.
-std::size_t PageSize(std::string_view bytes, std::size_t at) {
-    if (bytes.size() - at < kPageHeaderBytes || bytes.substr(at, 4) != "OggS" ||
-        Byte(bytes, at + 4) != 0) {
-        return 0;
-    }
-    const std::size_t segments = Byte(bytes, at + kSegmentCountAt);
-    if (bytes.size() - at < kPageHeaderBytes + segments) return 0;
-    std::size_t size = kPageHeaderBytes + segments;
-    for (std::size_t s = 0; s < segments; ++s) size += Byte(bytes, at + kPageHeaderBytes + s);
-    return size;
+// libogg's sync state, cleared when it goes.
+class OggSync {
+public:
+    OggSync() { ogg_sync_init(&state_); }
+    ~OggSync() { ogg_sync_clear(&state_); }
+    OggSync(const OggSync&) = delete;
+    OggSync& operator=(const OggSync&) = delete;
+    ogg_sync_state* get() { return &state_; }
+
+private:
+    ogg_sync_state state_{};
+};
+
+// The granule position of page, when libogg takes all of it as one page
+// that passes its checksum, is marked as the end of the stream and has a
+// granule position without its sign bit (-1 says no packet ends there).
+std::optional<std::uint64_t> CheckedLastPageLength(std::string_view page) {
+    OggSync sync;
+    const auto size = static_cast<long>(page.size());
+    char* buffer = ogg_sync_buffer(sync.get(), size);
+    if (buffer == nullptr) return std::nullopt;
+    std::memcpy(buffer, page.data(), page.size());
+    ogg_sync_wrote(sync.get(), size);
+    ogg_page checked{};
+    if (ogg_sync_pageseek(sync.get(), &checked) != size) return std::nullopt;
+    const ogg_int64_t granule = ogg_page_granulepos(&checked);
+    if (ogg_page_version(&checked) != 0 || !ogg_page_eos(&checked) || granule < 0) return std::nullopt;
+    return static_cast<std::uint64_t>(granule);
 }
 
 }  // namespace
 
 std::optional<std::uint64_t> OggStreamLength(std::string_view tail) {
     if (tail.size() > kOggTailBytes) tail = tail.substr(tail.size() - kOggTailBytes);
-    // Packet data may hold "OggS" too; only a page that ends at the end and
-    // passes its checksum counts.
-    for (std::size_t at = tail.rfind("OggS"); at != std::string_view::npos;
-         at = at == 0 ? std::string_view::npos : tail.rfind("OggS", at - 1)) {
-        const std::string_view page = tail.substr(at);
-        if (PageSize(tail, at) != page.size()) continue;
-        if (PageChecksum(page) != LittleEndian(page, kChecksumAt, 4)) continue;
-        const std::uint64_t granule = LittleEndian(page, kGranuleAt, 8);
-        // A granule with its sign bit set is -1 (no packet ends here) or nonsense.
-        if (!(Byte(page, 5) & kEndOfStreamFlag) || granule >> 63) return std::nullopt;
-        return granule;
-    }
-    return std::nullopt;
+    const std::size_t at = LastPageStart(tail);
+    if (at == std::string_view::npos) return std::nullopt;
+    return CheckedLastPageLength(tail.substr(at));
 }
 
 std::optional<std::uint64_t> ReadOggStreamLength(std::istream& file, std::uint64_t start,
                                                  std::uint64_t end) {
     if (end <= start) return std::nullopt;
     // The last page is nearly always a few KiB: read that much first, and the
-    // most a page can take only when it does not hold the whole page.
+    // most a page can take only when no page ends there.
     for (const std::uint64_t wanted : {std::uint64_t{8192}, std::uint64_t{kOggTailBytes}}) {
         const std::uint64_t size = std::min<std::uint64_t>(end - start, wanted);
         std::string tail(static_cast<std::size_t>(size), '\0');
@@ -100,7 +126,8 @@ std::optional<std::uint64_t> ReadOggStreamLength(std::istream& file, std::uint64
         file.clear();
         file.seekg(kept);
         if (!read) return std::nullopt;
-        if (const auto length = OggStreamLength(tail)) return length;
+        const std::size_t at = LastPageStart(tail);
+        if (at != std::string_view::npos) return CheckedLastPageLength(std::string_view(tail).substr(at));
         if (size == end - start) break;
     }
     return std::nullopt;

@@ -17,15 +17,17 @@ inline constexpr std::size_t kOggTailBytes = 64 * 1024;
 
 // The granule position of the stream's last page, which for a Vorbis stream
 // is its length in points. tail is the end of one stream (any length; only
-// its last kOggTailBytes are looked at). The last page must end exactly
-// where tail ends, pass its checksum and be marked as the end of the
-// stream; otherwise the length is unknown (std::nullopt).
+// its last kOggTailBytes are looked at). The last page is found from the
+// page headers alone, and only it is checked: it must end exactly where tail
+// ends, pass its checksum, be marked as the end of the stream and have a
+// granule position without its sign bit; otherwise the length is unknown
+// (std::nullopt). The work grows linearly with the bytes looked at.
 std::optional<std::uint64_t> OggStreamLength(std::string_view tail);
 
 // OggStreamLength of the stream at the 0-based file offsets [start, end),
-// with one read of at most kOggTailBytes. The file's read position is kept,
-// so a reader in the middle of the file can go on. Unknown when the range is
-// empty or cannot be read.
+// from its last 8 KiB, or its last kOggTailBytes when no page ends there.
+// The file's read position is kept, so a reader in the middle of the file
+// can go on. Unknown when the range is empty or cannot be read.
 std::optional<std::uint64_t> ReadOggStreamLength(std::istream& file, std::uint64_t start,
                                                  std::uint64_t end);
 

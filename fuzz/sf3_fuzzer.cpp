@@ -1,0 +1,32 @@
+// A fuzzed file, seeded with SoundFont 3 files, is loaded and each of its
+// instruments run through the export's report, which decodes the compressed
+// samples its zones play and converts them as an export would, writing
+// nothing: every report completes or names its refusal (the file stays
+// readable, so an ExportError is a finding); nothing crashes, hangs or
+// claims memory beyond what the input holds.
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+
+#include "export/conversion_report.h"
+#include "soundfont/errors.h"
+#include "soundfont/loader.h"
+#include "soundfont/memory_tree.h"
+#include "work_folder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string input = zelvo::fuzzing::ProcessFolder().File("input.sf3");
+    std::ofstream(input, std::ios::binary).write(reinterpret_cast<const char*>(data),
+                                                 static_cast<std::streamsize>(size));
+    zelvo::SoundFontModel model;
+    zelvo::MemoryTree tree;
+    try {
+        zelvo::OpenSoundFont(model, input, tree);
+    } catch (const zelvo::SoundFontError&) {
+        return 0;
+    }
+    for (int i = 1; i <= model.InstCount; ++i) {
+        zelvo::ReportNotes(zelvo::ReportInstrumentExport(model, i, input));
+    }
+    return 0;
+}
