@@ -124,17 +124,12 @@ TEST_F(DesktopTest, ADroppedSoundFontOpensAndOtherDropsAreRefused) {
                           Qt::DropActions actions) {
         QMimeData data;
         data.setUrls(QList<QUrl>(urls.begin(), urls.end()));
-        const QPointF at = under->mapTo(&w(), under->rect().center());
-        std::unique_ptr<QDropEvent> event;
-        if (type == QEvent::DragEnter) {
-            event = std::make_unique<QDragEnterEvent>(at.toPoint(), actions, &data, Qt::LeftButton,
-                                                      Qt::NoModifier);
-        } else {
-            event = std::make_unique<QDropEvent>(at, actions, &data, Qt::LeftButton,
-                                                 Qt::NoModifier, type);
-        }
-        QApplication::sendEvent(type == QEvent::DragEnter ? under : &w(), event.get());
-        return event->isAccepted() ? event->dropAction() : Qt::IgnoreAction;
+        const QPoint at = under->mapTo(&w(), under->rect().center());
+        QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent& event = type == QEvent::DragEnter ? enter : drop;
+        QApplication::sendEvent(type == QEvent::DragEnter ? under : &w(), &event);
+        return event.isAccepted() ? event.dropAction() : Qt::IgnoreAction;
     };
     const QUrl text = QUrl::fromLocalFile(Q(notes.path()));
     const QUrl sf2 = QUrl::fromLocalFile(Q(bank.path()));
@@ -181,28 +176,17 @@ TEST_F(DesktopTest, HelpContentsHandsTheManualToTheDesktopOrSaysThereIsNone) {
 
 TEST(CommandLine, HelpAndVersionWinAndAnythingButOneFileIsAUsageError) {
     using Action = CommandLine::Action;
-    struct Case {
-        std::vector<std::string> args;
-        Action action;
-        std::string file;
-    };
-    const Case cases[] = {
-        {{}, Action::Run, ""},
-        {{"Bank.sf2"}, Action::Run, "Bank.sf2"},
-        {{"--", "-odd.sf2"}, Action::Run, "-odd.sf2"},
-        {{"-"}, Action::Run, "-"},
-        {{"Bank.sf2", "--version"}, Action::Version, ""},
-        {{"--bogus", "-h"}, Action::Help, ""},
-        {{"--version", "--help"}, Action::Help, ""},
-        {{"-odd.sf2"}, Action::UsageError, ""},
-        {{"a.sf2", "b.sf2"}, Action::UsageError, ""},
-        {{""}, Action::UsageError, ""},
-    };
-    for (const Case& c : cases) {
-        const CommandLine line = ParseCommandLine(c.args);
-        EXPECT_EQ(std::make_pair(line.action, line.file), std::make_pair(c.action, c.file))
-            << ::testing::PrintToString(c.args);
-        EXPECT_EQ(line.error.empty(), c.action != Action::UsageError);
+    const std::tuple<std::vector<std::string>, Action, std::string> cases[] = {
+        {{}, Action::Run, ""}, {{"Bank.sf2"}, Action::Run, "Bank.sf2"},
+        {{"--", "-odd.sf2"}, Action::Run, "-odd.sf2"}, {{"-"}, Action::Run, "-"},
+        {{"Bank.sf2", "--version"}, Action::Version, ""}, {{"--bogus", "-h"}, Action::Help, ""},
+        {{"--version", "--help"}, Action::Help, ""}, {{"-odd.sf2"}, Action::UsageError, ""},
+        {{"a.sf2", "b.sf2"}, Action::UsageError, ""}, {{""}, Action::UsageError, ""}};
+    for (const auto& [args, action, file] : cases) {
+        const CommandLine line = ParseCommandLine(args);
+        EXPECT_EQ(std::make_pair(line.action, line.file), std::make_pair(action, file))
+            << ::testing::PrintToString(args);
+        EXPECT_EQ(line.error.empty(), action != Action::UsageError);
     }
 }
 

@@ -173,19 +173,20 @@ TEST_F(MainWindowTest, ClosingWritesThePlacementInTwipsButNotWhileMinimised) {
     w().setWindowState(Qt::WindowNoState);
     w().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w()));
+    // At the offscreen screen's 96 dots per inch, a pixel is 15 twips; the
+    // frame is the window and a border of 2 pixels.
+    ASSERT_EQ(QGuiApplication::primaryScreen()->logicalDotsPerInchX(), 96);
+    w().resize(900, 700);
     w().move(150, 90);
-    const QRect frame = w().frameGeometry();
+    ASSERT_EQ(w().frameGeometry(), QRect(150, 90, 904, 704));
     w().mnuFileExit_Click();
     QSettings settings(kAppTitle, kAppTitle);
-    const double twipsPerPixel = 1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInchX();
-    const auto twips = [&](int pixels) { return QString::number(qRound(pixels * twipsPerPixel)); };
     settings.beginGroup("Settings");
     QStringList stored;
     for (const QString& key : settings.allKeys())
         stored << key + " " + settings.value(key).toString();
-    EXPECT_EQ(stored,
-              (QStringList{"MainHeight " + twips(frame.height()), "MainLeft " + twips(frame.x()),
-                           "MainTop " + twips(frame.y()), "MainWidth " + twips(frame.width())}));
+    EXPECT_EQ(stored, (QStringList{"MainHeight 10560", "MainLeft 2250", "MainTop 1350",
+                                   "MainWidth 13560"}));
 }
 
 TEST_F(MainWindowTest, InformationWindowShowsTheFileOrItsAbsence) {
