@@ -22,7 +22,7 @@ Sf2Builder SmallFile() {
 template <typename Error = MalformedFileError>
 Error LoadExpecting(std::string_view bytes) {
     Loaded f = LoadBytes(SmallFile().Build());
-    SpanStream in(bytes);
+    std::istringstream in{std::string(bytes)};
     ByteReader reader(in);
     try {
         LoadSoundFont(f.model, reader, f.tree);
