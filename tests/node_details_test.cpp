@@ -31,8 +31,6 @@ const std::vector<std::string> kPresetTitles{"Bank", "Preset", "PBAG"};
 const std::vector<std::string> kGenTitles{"Gen Nr", "Generator", "Amount"};
 const std::vector<std::string> kSampleTitles{"Type",     "Size",    "Start loop",
                                              "End loop", "Rate Hz", " Root Key"};
-const Table kFirstPresetZone{
-    kGenTitles, {"1", "KeyRange", "C1 - C6 / 36 - 96"}, {"2", "instrument", "Piano"}};
 
 // Presets whose names begin alike, zones with a few generators, samples of
 // every kind the sample view tells apart.
@@ -76,7 +74,9 @@ TEST(NodeDetails, GeneratorListNamesEachGeneratorAndItsValue) {
         PutLe(file, at, static_cast<unsigned char>(file[at]) + 5, 2);
     const Loaded moved = LoadBytes(file);
     for (const Loaded* g : {&f, &moved}) {
-        EXPECT_EQ(Shown("PGene1", g->model), kFirstPresetZone);
+        EXPECT_EQ(Shown("PGene1", g->model), (Table{kGenTitles,
+                                                    {"1", "KeyRange", "C1 - C6 / 36 - 96"},
+                                                    {"2", "instrument", "Piano"}}));
         EXPECT_EQ(Shown("PGene2", g->model), Table{kGenTitles});
         // A reference the file lacks leaves the value empty.
         EXPECT_EQ(Shown("PGene3", g->model), (Table{kGenTitles, {"1", "instrument", ""}}));
