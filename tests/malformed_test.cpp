@@ -94,11 +94,15 @@ TEST(Malformed, ErrorsNameTheChunkAndWhereTheReadBegan) {
     const MalformedFileError e = LoadExpecting(file.substr(0, pbag + 8 + 3));
     EXPECT_EQ(DescribeError(e), "Error in SoundFont File: the file ends early inside the pbag "
                                 "chunk (at byte offset " + std::to_string(pbag + 10) + ")");
-    // A chunk whose size reaches past its list, and a preset named like the
+    // Chunks whose sizes reach past their list, by far and by the one byte
+    // after the last record of the file, and a preset named like the
     // terminal record before the last one.
-    std::string past = file;
-    PutLe(past, FindChunk(past, "pgen") + 4, 4000, 4);
-    EXPECT_STREQ(LoadExpecting(past).what(), "the pgen chunk reaches past the end of the pdta list");
+    for (const auto& [id, size] : {std::pair{"pgen", 4000}, std::pair{"shdr", 2 * 46 + 1}}) {
+        std::string past = file;
+        PutLe(past, FindChunk(past, id) + 4, size, 4);
+        EXPECT_EQ(std::string(LoadExpecting(past).what()),
+                  "the " + std::string(id) + " chunk reaches past the end of the pdta list");
+    }
     Sf2Builder eop = SmallFile();
     eop.Preset({"EOPiano", 1, 0, {}}).Preset({"After", 2, 0, {}});
     EXPECT_STREQ(LoadExpecting(eop.Build()).what(),
