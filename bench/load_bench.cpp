@@ -8,7 +8,6 @@
 #include <fstream>
 #include <vector>
 
-#include "load_helpers.h"
 #include "soundfont/loader.h"
 #include "soundfont/memory_tree.h"
 
@@ -16,14 +15,20 @@ namespace {
 
 const std::string kFluid = std::string(ZELVO_SOUNDFONT_DIR) + "/FluidR3_GM.sf2";
 
+// Where the sample data lies and how long it is, in bytes.
+struct SampleData {
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+};
+
 // Reads every byte of the file except the sample data: two reads and a seek.
-std::size_t ReadHeaderBytes(const zelvo::testing::ChunkInfo& smpl) {
+std::size_t ReadHeaderBytes(const SampleData& smpl) {
     std::ifstream in(kFluid, std::ios::binary);
-    std::vector<char> bytes(smpl.dataOffset);
+    std::vector<char> bytes(smpl.offset);
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    in.seekg(static_cast<std::streamoff>(smpl.dataOffset + smpl.size));
+    in.seekg(static_cast<std::streamoff>(smpl.offset + smpl.size));
     std::vector<char> rest(static_cast<std::size_t>(std::filesystem::file_size(kFluid) -
-                                                    smpl.dataOffset - smpl.size));
+                                                    smpl.offset - smpl.size));
     in.read(rest.data(), static_cast<std::streamsize>(rest.size()));
     return bytes.size() + rest.size();
 }
@@ -44,7 +49,13 @@ void BM_LoadFluidR3Gm(benchmark::State& state) {
         state.SkipWithError("FluidR3_GM.sf2 is not installed (fluid-soundfont-gm)");
         return;
     }
-    const auto smpl = zelvo::testing::WalkRiff(kFluid).chunks.at("smpl");
+    SampleData smpl;
+    {
+        zelvo::SoundFontModel model;
+        zelvo::MemoryTree tree;
+        zelvo::OpenSoundFont(model, kFluid, tree);
+        smpl = {model.SampleDataPos - 1, model.SmplSize};
+    }
     std::size_t headerBytes = 0;
     const double baseline = MedianSeconds(50, [&] { headerBytes = ReadHeaderBytes(smpl); });
     for (auto _ : state) {

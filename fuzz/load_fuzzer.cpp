@@ -2,18 +2,18 @@
 // typed errors; anything else is a crash for libFuzzer to report.
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
+#include <sstream>
+#include <string>
 
 #include "soundfont/errors.h"
 #include "soundfont/loader.h"
 #include "soundfont/memory_tree.h"
-#include "load_helpers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     zelvo::SoundFontModel model;
     model.FileName = "fuzz.sf2";
     zelvo::MemoryTree tree;
-    zelvo::testing::SpanStream in(std::string_view(reinterpret_cast<const char*>(data), size));
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     zelvo::ByteReader reader(in);
     try {
         zelvo::LoadSoundFont(model, reader, tree);

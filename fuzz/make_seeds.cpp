@@ -44,10 +44,12 @@ std::string SmallInstrumentFile() {
     return b.Build();
 }
 
-// The smpl chunk of a real file, which comes first in its sdta list.
+// The smpl chunk of a real file, where the reader finds it.
 SampleData SampleDataOf(const std::string& path) {
-    const ChunkInfo smpl = WalkRiff(path).chunks.at("smpl");
-    return {static_cast<std::size_t>(smpl.dataOffset), smpl.size};
+    zelvo::SoundFontModel model;
+    zelvo::MemoryTree tree;
+    zelvo::OpenSoundFont(model, path, tree);
+    return {static_cast<std::size_t>(model.SampleDataPos - 1), model.SmplSize};
 }
 
 // Checks that a seed loads: seeds the reader refuses leave the fuzzer

@@ -63,16 +63,13 @@ TEST(FuzzSparseFile, HoleLandsWhereTheInputSaysAndReadsAsZeros) {
 
 TEST(FuzzSeeds, SampleDataCutOrAsAHoleLeavesAFileThatLoads) {
     const std::string file = SmallFile();
-    const SoundFontModel full = testing::LoadBytes(file).model;
     const SoundFontModel cut = testing::LoadBytes(WithoutSampleData(file, BuiltSampleData(file))).model;
-    EXPECT_EQ(cut.SmplSize, 0u);
-    EXPECT_EQ(cut.InstCount, full.InstCount);
-    EXPECT_EQ(cut.SampleCount, full.SampleCount);
+    EXPECT_EQ(std::make_tuple(cut.SmplSize, cut.InstCount, cut.SampleCount),
+              std::make_tuple(0u, 1, 1));
     std::uint64_t size = 0;
     const SoundFontModel holed = OpenSparse(SampleDataAsHole(file, BuiltSampleData(file)), &size);
-    EXPECT_EQ(size, file.size());
-    EXPECT_EQ(holed.SmplSize, full.SmplSize);
-    EXPECT_EQ(holed.PresetCount, full.PresetCount);
+    EXPECT_EQ(std::make_tuple(size, holed.SmplSize, holed.PresetCount),
+              std::make_tuple(file.size(), 32u, 1));
 }
 
 TEST(FuzzSeeds, ChunksGrownByAHoleKeepTheirSizesInAgreement) {
@@ -88,8 +85,9 @@ TEST(FuzzSeeds, ChunksGrownByAHoleKeepTheirSizesInAgreement) {
         OpenSparse(ChunkGrownByHole(file, {"shdr", "pdta", 46}));
         ADD_FAILURE() << "a grown shdr chunk loaded";
     } catch (const MalformedFileError& e) {
-        const std::string records = std::to_string(2 + kGiB / 46) + " records";
-        EXPECT_NE(std::string(e.what()).find("the shdr chunk holds " + records), std::string::npos)
+        // Two records and the hole's 1 GiB / 46 bytes.
+        EXPECT_NE(std::string(e.what()).find("the shdr chunk holds 23342215 records"),
+                  std::string::npos)
             << e.what();
     }
 }

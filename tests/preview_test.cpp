@@ -185,14 +185,15 @@ TEST(SampleView, ThePlayedSoundIsTheConvertedOne) {
     EXPECT_GT(Correlation(got, expected), 0.999);
 }
 
-// The points and the file size against an independent walk over a real file's chunks.
+// The points against the file's bytes, from where its sample data begins (read
+// off its chunks by hand), and the file size.
 TEST(RealSoundFont, SamplePointsAndWaveFileSize) {
     const std::string path = std::string(ZELVO_SOUNDFONT_DIR) + "/TimGM6mb.sf2";
     if (!fs::exists(path)) GTEST_SKIP() << path << " is not installed";
     SoundFontModel model;
     MemoryTree tree;
     OpenSoundFont(model, path, tree);
-    const std::uint64_t smpl = WalkRiff(path).chunks.at("smpl").dataOffset;
+    const std::uint64_t smpl = 120;
     const std::string file = ReadWholeFile(path);
     for (const int s : {1, model.SampleCount / 2, model.SampleCount}) {
         const sfSample& h = model.SampleHeaders[static_cast<std::size_t>(s)];

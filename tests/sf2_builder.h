@@ -76,9 +76,9 @@ inline std::size_t FindChunk(const std::string& file, std::string_view id) {
 inline std::string ResizeChunk(std::string file, std::string_view id, int delta) {
     const std::size_t at = FindChunk(file, id);
     const auto size = [&](std::size_t where) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(file[where]) |
-                                          static_cast<unsigned char>(file[where + 1]) << 8 |
-                                          static_cast<unsigned char>(file[where + 2]) << 16);
+        std::uint32_t value = 0;
+        for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(file[where + i]);
+        return value;
     };
     const std::size_t end = at + 8 + size(at + 4);
     if (delta > 0) file.insert(end, static_cast<std::size_t>(delta), '\0');
@@ -93,25 +93,12 @@ class Sf2Builder {
 public:
     // An INFO sub-chunk as given; "ifil" replaces the default version 2.01.
     Sf2Builder& Info(std::string_view id, std::string data) {
-        if (id == "ifil") {
-            ifil_ = std::move(data);
-        } else {
-            info_ += Chunk(id, data);
-        }
-        return *this;
+        if (id == "ifil") return ifil_ = std::move(data), *this;
+        return info_ += Chunk(id, data), *this;
     }
-    Sf2Builder& Preset(PresetDef p) {
-        presets_.push_back(std::move(p));
-        return *this;
-    }
-    Sf2Builder& Instrument(InstrumentDef i) {
-        instruments_.push_back(std::move(i));
-        return *this;
-    }
-    Sf2Builder& Sample(SampleDef s) {
-        samples_.push_back(std::move(s));
-        return *this;
-    }
+    Sf2Builder& Preset(PresetDef p) { return presets_.push_back(std::move(p)), *this; }
+    Sf2Builder& Instrument(InstrumentDef i) { return instruments_.push_back(std::move(i)), *this; }
+    Sf2Builder& Sample(SampleDef s) { return samples_.push_back(std::move(s)), *this; }
     // A compressed sample: stream goes after the sample data so far, and
     // start and end become its byte offsets there. Loop points stay as given.
     Sf2Builder& CompressedSample(SampleDef s, std::string_view stream) {
@@ -121,23 +108,14 @@ public:
         smpl_ += stream;
         return Sample(std::move(s));
     }
-    Sf2Builder& SampleBytes(std::string bytes) {
-        smpl_ = std::move(bytes);
-        return *this;
-    }
+    Sf2Builder& SampleBytes(std::string bytes) { return smpl_ = std::move(bytes), *this; }
     Sf2Builder& SamplePoints(const std::vector<std::int16_t>& points) {
         smpl_.clear();
         for (std::int16_t p : points) AppendLe(smpl_, static_cast<std::uint16_t>(p), 2);
         return *this;
     }
-    Sf2Builder& Sm24(std::string bytes) {
-        sm24_ = std::move(bytes);
-        return *this;
-    }
-    Sf2Builder& WithoutEos() {
-        eos_ = false;
-        return *this;
-    }
+    Sf2Builder& Sm24(std::string bytes) { return sm24_ = std::move(bytes), *this; }
+    Sf2Builder& WithoutEos() { return eos_ = false, *this; }
 
     std::string Build() const {
         std::string sdta = Chunk("smpl", smpl_);

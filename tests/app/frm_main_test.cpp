@@ -1,114 +1,34 @@
-// The desktop program's windows driven offscreen, with dialogs and message
-// boxes that answer from the test: the Open command, the tree and the detail
-// list, the View menu, Help, the closing sequence, the information and About
-// windows, and Element > Save Instrument as EX5/7 Wave.
+// The desktop program's main window offscreen: the Open command, the tree and
+// the detail list, the View menu, the closing sequence, the information and
+// About windows, and Element > Save Instrument as EX5/7 Wave.
 #include "app/frm_main.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QAbstractItemModelTester>
-#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeWidget>
-#include <atomic>
-#include <chrono>
-#include <deque>
-#include <filesystem>
-#include <memory>
-#include <thread>
-#include <vector>
 
+#include "allocation_limit.h"
 #include "app/frm_about.h"
 #include "app/frm_info.h"
-#include "allocation_limit.h"
 #include "app/other.h"
 #include "load_helpers.h"
-#include "sf2_builder.h"
+#include "window_test.h"
 
 namespace zelvo::testing {
 namespace {
 
-const std::string kTimGM6mb = std::string(ZELVO_SOUNDFONT_DIR) + "/TimGM6mb.sf2";
-
-class MainWindowTest : public ::testing::Test {
-   protected:
-    void SetUp() override {
-        ASSERT_TRUE(settingsDir_.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
-        window_ = std::make_unique<frmMain>(model_);
-        // An empty answer, when none is queued, cancels the dialog.
-        const auto answer = [](std::deque<QString>& answers,
-                               std::vector<FileDialogRequest>& requests) {
-            return [a = &answers, q = &requests](const FileDialogRequest& r) {
-                q->push_back(r);
-                const QString next = a->empty() ? QString() : a->front();
-                if (!a->empty()) a->pop_front();
-                return next;
-            };
-        };
-        window_->AskOpenFileName = answer(openAnswers_, openRequests_);
-        window_->AskSaveFileName = answer(saveAnswers_, saveRequests_);
-        window_->ShowMessage = [this](const MessageBoxRequest& r) {
-            messages_.push_back(r);
-            cursorDuringMessages_.push_back(QApplication::overrideCursor() != nullptr);
-        };
-        window_->EndProgram = [this](int status) { endStatus_.push_back(status); };
-    }
-
-    // Opens path through File > Open, as a user who picks it in the dialog.
-    void Open(const std::string& path) {
-        openAnswers_.push_back(QString::fromStdString(path));
-        window_->mnuFileOpen_Click();
-    }
-
-    frmMain& w() { return *window_; }
-
-    SoundFontModel model_;
-    QTemporaryDir settingsDir_;
-    std::unique_ptr<frmMain> window_;
-    std::deque<QString> openAnswers_, saveAnswers_;
-    std::vector<FileDialogRequest> openRequests_, saveRequests_;
-    std::vector<MessageBoxRequest> messages_;
-    std::vector<bool> cursorDuringMessages_;
-    std::vector<int> endStatus_;
-};
-
-void Select(frmMain& w, std::string_view key) {
-    w.TreeView1->clearSelection();
-    if (QTreeWidgetItem* item = w.FindNode(key)) w.TreeView1->setCurrentItem(item);
-}
-
+using MainWindowTest = WindowTest;
 using Table = std::vector<std::vector<std::string>>;
-
-// Presets whose names begin alike, two instruments and two samples.
-Sf2Builder SmallFile() {
-    Sf2Builder b;
-    b.Sample({.name = "Piano C4", .end = 100, .startLoop = 10, .endLoop = 90});
-    b.Sample({.name = "Piano C5", .start = 146, .end = 246, .rate = 22050, .pitch = 72});
-    b.Instrument({"Piano", {{{KeyRange(0, 60), SampleId(0)}}, {{SampleId(1)}}}});
-    b.Preset({"Piano Bright", 1, 0, {{{InstrumentId(0)}}}});
-    b.Preset({"Piano", 0, 0, {{{KeyRange(0, 127), InstrumentId(0)}}}});
-    return b.SamplePoints(std::vector<std::int16_t>(300, 7));
-}
-
-std::string SelectedKey(const frmMain& w) {
-    const QList<QTreeWidgetItem*> selected = w.TreeView1->selectedItems();
-    return selected.isEmpty() ? "" : TreeWidgetBrowseTree::KeyOf(selected.front()).value_or("");
-}
 
 // The column titles, then the cells of each row.
 Table Rows(const QTreeWidget& list) {
@@ -123,113 +43,60 @@ Table Rows(const QTreeWidget& list) {
     return rows;
 }
 
-// A click on the node's row, as a user makes it.
-void ClickNode(frmMain& w, std::string_view key) {
-    QTreeWidgetItem* item = w.FindNode(key);
-    ASSERT_NE(item, nullptr) << key;
-    w.TreeView1->scrollToItem(item);
-    QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {},
-                      w.TreeView1->visualItemRect(item).center());
-    ASSERT_EQ(SelectedKey(w), key);
-}
+TEST_F(MainWindowTest, FailedLoadsAreReportedAndTheNextOpenShowsEachStep) {
+    const TempFile good(SmallFile().Build(), "Good.sf2");
+    std::string truncated = SmallFile().Build();
+    truncated.resize(FindChunk(truncated, "shdr") + 30);
+    const TempFile bad(truncated, "Bad.sf2");
+    Sf2Builder many;
+    for (int s = 0; s < 40000; ++s) many.Sample({.name = "S" + std::to_string(s)});
+    const TempFile big(many.Build(), "Big.sf2");
+    Open(good.path());
+    Open(bad.path());
+    Open(good.folder() / "missing.sf2");
+    {
+        const AllocationLimit limit(512 * 1024);
+        Open(big.path());
+    }
+    ASSERT_EQ(messages_.size(), 3u);
+    EXPECT_TRUE(messages_[0].text.startsWith("Error in SoundFont File: ") &&
+                messages_[0].text.contains("offset"))
+        << messages_[0].text.toStdString();
+    EXPECT_EQ(messages_[1].text, "Error in SoundFont File: " + Q(good.folder() / "missing.sf2") +
+                                     ": No such file or directory");
+    EXPECT_EQ(messages_[2].text, "not enough memory to load " + Q(big.path()));
+    for (const MessageBoxRequest& m : messages_) {
+        EXPECT_EQ(std::make_pair(m.title, m.icon),
+                  std::make_pair(QString("Zelvo"), QMessageBox::Critical));
+    }
+    EXPECT_EQ(cursorDuringMessages_, std::vector<bool>(3, false));
+    EXPECT_EQ(model_.PresetCount, 0);
+    EXPECT_EQ(w().TreeView1->topLevelItemCount(), 0);
+    EXPECT_EQ(w().windowTitle() + " | " + w().StatusText(), "Zelvo | Ready");
 
-TEST_F(MainWindowTest, OpenShowsEachStepInTheStatusBarAndCaption) {
-    if (!std::filesystem::exists(kTimGM6mb)) GTEST_SKIP() << kTimGM6mb << " is not installed";
     std::vector<std::string> steps;
     QObject::connect(&w(), &frmMain::StatusTextChanged, [&](const QString& status) {
         const bool busy = QApplication::overrideCursor() != nullptr;
         steps.push_back(
             (status + " | " + w().windowTitle() + (busy ? " | busy" : "")).toStdString());
     });
-    Open(kTimGM6mb);
-    const std::string counts = " 136 presets,  210 instruments,  520 samples";
+    Open(good.path());
+    const std::string counts = " 2 presets,  1 instruments,  2 samples";
     EXPECT_EQ(steps, (std::vector<std::string>{"Open SoundFont File | Zelvo",
                                                "Processing... | Zelvo | busy",
                                                counts + ", one moment please... | Zelvo | busy",
-                                               counts + " | Zelvo - TimGM6mb.sf2"}));
-    EXPECT_EQ(w().FindNode("nodeP1")->text(0), "Flute TB");
-    EXPECT_TRUE(messages_.empty());
-}
-
-TEST_F(MainWindowTest, MalformedOrUnreadableFilesAreReportedAndTheProgramGoesOn) {
-    const TempFile good(SmallFile().Build(), "Good.sf2");
-    std::string truncated = SmallFile().Build();
-    truncated.resize(FindChunk(truncated, "shdr") + 30);
-    const TempFile bad(truncated, "Bad.sf2");
-    Open(good.path().string());
-    Open(bad.path().string());
-    Open((good.folder() / "missing.sf2").string());
-    ASSERT_EQ(messages_.size(), 2u);
-    for (const MessageBoxRequest& m : messages_) {
-        EXPECT_TRUE(m.text.startsWith("Error in SoundFont File: ")) << m.text.toStdString();
-        EXPECT_EQ(std::make_pair(m.title, m.icon),
-                  std::make_pair(QString("Zelvo"), QMessageBox::Critical));
-    }
-    EXPECT_TRUE(messages_[0].text.contains("offset"));
-    EXPECT_TRUE(messages_[1].text.contains("No such file or directory"));
-    EXPECT_EQ(cursorDuringMessages_, (std::vector<bool>{false, false}));
-    EXPECT_EQ(model_.PresetCount, 0);
-    EXPECT_EQ(w().TreeView1->topLevelItemCount(), 0);
-    EXPECT_EQ(w().windowTitle() + " | " + w().StatusText(), "Zelvo | Ready");
-    Open(good.path().string());
-    EXPECT_EQ(w().windowTitle(), "Zelvo - Good.sf2");
-    // A chunk holding a record more than its indices call for is malformed, not a wrong id.
-    const TempFile longBag(ResizeChunk(SmallFile().Build(), "pbag", 4));
-    Open(longBag.path().string());
-    ASSERT_EQ(messages_.size(), 3u);
-    EXPECT_TRUE(messages_[2].text.contains("the pbag chunk holds 4 records")) << messages_[2].text.toStdString();
+                                               counts + " | Zelvo - Good.sf2"}));
+    EXPECT_EQ(w().FindNode("nodeP1")->text(0), "Piano Bright");
     EXPECT_TRUE(endStatus_.empty());
 
     // A wrong chunk id shows a fixed message and ends the program, without the closing sequence.
     std::string wrongId = SmallFile().Build();
     wrongId.replace(FindChunk(wrongId, "pbag"), 4, "pbxg");
-    const TempFile notSf2(wrongId);
-    Open(notSf2.path().string());
+    Open(TempFile(wrongId).path());
     ASSERT_EQ(messages_.size(), 4u);
     EXPECT_EQ(messages_[3].text, "Error in SoundFont File. Program will End");
     EXPECT_EQ(endStatus_, std::vector<int>{1});
     EXPECT_TRUE(QSettings(kAppTitle, kAppTitle).allKeys().filter("Settings/").isEmpty());
-}
-
-TEST_F(MainWindowTest, FifosAndExhaustedMemoryAreReportedAtOnceAndTheProgramGoesOn) {
-    const TempFile good(SmallFile().Build(), "Good.sf2");
-    const std::filesystem::path fifo = good.folder() / "pipe.sf2";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    // An open that waits for a writer gets one after two seconds, so no test hangs.
-    std::atomic<bool> opened{false};
-    std::thread rescue([&] {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (!opened) {
-            const int fd = std::chrono::steady_clock::now() < deadline
-                               ? -1
-                               : ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0) ::close(fd);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    });
-    const auto start = std::chrono::steady_clock::now();
-    Open(fifo.string());
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    opened = true;
-    rescue.join();
-    EXPECT_LT(took.count(), 1.0);
-
-    Sf2Builder many;
-    for (int s = 0; s < 40000; ++s) many.Sample({.name = "S" + std::to_string(s)});
-    const TempFile big(many.Build(), "Big.sf2");
-    {
-        const AllocationLimit limit(512 * 1024);
-        Open(big.path().string());
-    }
-    ASSERT_EQ(messages_.size(), 2u);
-    EXPECT_EQ(messages_[0].text, "Error in SoundFont File: " + QString::fromStdString(fifo.string()) +
-                                     ": it is a FIFO, not a regular file");
-    EXPECT_EQ(messages_[1].text, "not enough memory to load " + QString::fromStdString(big.path()));
-    EXPECT_EQ(w().windowTitle() + " | " + w().StatusText(), "Zelvo | Ready");
-    EXPECT_EQ(w().TreeView1->topLevelItemCount(), 0);
-    Open(good.path().string());
-    EXPECT_EQ(w().windowTitle(), "Zelvo - Good.sf2");
-    EXPECT_TRUE(endStatus_.empty());
 }
 
 TEST_F(MainWindowTest, ClicksAndListedKeyReleasesInTheTreeFillTheList) {
@@ -237,31 +104,39 @@ TEST_F(MainWindowTest, ClicksAndListedKeyReleasesInTheTreeFillTheList) {
     QAbstractItemModelTester treeModel(w().TreeView1->model());
     QAbstractItemModelTester listModel(w().ListView1->model());
     const TempFile file(SmallFile().Build(), "Small.sf2");
-    Open(file.path().string());
+    Open(file.path());
     w().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w()));
     const QTreeWidget& list = *w().ListView1;
-    ClickNode(w(), "nodeP2");  // "Piano", after "Piano Bright"
+    // A click on the node's row, as a user makes it.
+    const auto click = [this](std::string_view key) {
+        QTreeWidgetItem* item = w().FindNode(key);
+        w().TreeView1->scrollToItem(item);
+        QTest::mouseClick(w().TreeView1->viewport(), Qt::LeftButton, {},
+                          w().TreeView1->visualItemRect(item).center());
+        ASSERT_EQ(SelectedKey(), key);
+    };
+    click("nodeP2");  // "Piano", after "Piano Bright"
     EXPECT_EQ(Rows(list), (Table{{"Bank", "Preset", "PBAG"}, {"0", "0", "1"}}));
-    ClickNode(w(), "PGene2");
+    click("PGene2");
     EXPECT_EQ(Rows(list), (Table{{"Gen Nr", "Generator", "Amount"},
                                  {"1", "KeyRange", "C-2 - G8 / 0 - 127"},
                                  {"2", "instrument", "Piano"}}));
-    ClickNode(w(), "node1");
+    click("node1");
     EXPECT_EQ(Rows(list), Table{{}});
 
     w().FindNode("nodeS")->setExpanded(true);
-    ClickNode(w(), "nodeS1");
+    click("nodeS1");
     QTest::keyClick(w().TreeView1, Qt::Key_Down);
-    EXPECT_EQ(SelectedKey(w()), "nodeS2");
+    EXPECT_EQ(SelectedKey(), "nodeS2");
     EXPECT_EQ(Rows(list).at(1), (std::vector<std::string>{"mono", "100", "0", "0", "22050", "72"}));
     // End moves the selection but is not a listed key; a letter is.
-    ClickNode(w(), "nodeS1");
+    click("nodeS1");
     QTest::keyClick(w().TreeView1, Qt::Key_End);
-    EXPECT_EQ(SelectedKey(w()), "nodeS2");
+    EXPECT_EQ(SelectedKey(), "nodeS2");
     EXPECT_EQ(Rows(list).at(1).at(4), "44100");
     QTest::keyClick(w().TreeView1, Qt::Key_P);
-    EXPECT_EQ(SelectedKey(w()), "nodeP");
+    EXPECT_EQ(SelectedKey(), "nodeP");
     EXPECT_EQ(Rows(list), (Table{{"Bank", "Preset", "PBAG"}}));
     // The edges of the listed key codes: PageUp, PageDown, Home to Select, A to Z.
     std::string rebuilt;
@@ -287,46 +162,31 @@ TEST_F(MainWindowTest, ViewTogglesTheToolbarAndTheStatusBarIndependently) {
     }
 }
 
-TEST_F(MainWindowTest, ClosingWritesThePlacementInTwips) {
-    w().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w()));
-    w().move(150, 90);
-    const QRect frame = w().frameGeometry();
-    w().mnuFileExit_Click();
-    QSettings settings(kAppTitle, kAppTitle);
-    const double twipsPerPixel = 1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInchX();
-    const auto twips = [&](int pixels) { return QString::number(qRound(pixels * twipsPerPixel)); };
-    settings.beginGroup("Settings");
-    QStringList stored;
-    for (const QString& key : settings.allKeys())
-        stored << key + " " + settings.value(key).toString();
-    EXPECT_EQ(stored,
-              (QStringList{"MainHeight " + twips(frame.height()), "MainLeft " + twips(frame.x()),
-                           "MainTop " + twips(frame.y()), "MainWidth " + twips(frame.width())}));
-}
-
-TEST_F(MainWindowTest, ClosingWhileMinimisedKeepsTheStoredPlacement) {
+TEST_F(MainWindowTest, ClosingWritesThePlacementInTwipsButNotWhileMinimised) {
     QSettings(kAppTitle, kAppTitle).setValue("Settings/MainLeft", "7");
     w().show();
     w().setWindowState(Qt::WindowMinimized);
     w().close();
-    const QSettings settings(kAppTitle, kAppTitle);
-    EXPECT_EQ(settings.allKeys(), QStringList{"Settings/MainLeft"});
-    EXPECT_EQ(settings.value("Settings/MainLeft"), "7");
-}
+    EXPECT_EQ(QSettings(kAppTitle, kAppTitle).allKeys(), QStringList{"Settings/MainLeft"});
+    EXPECT_EQ(QSettings(kAppTitle, kAppTitle).value("Settings/MainLeft"), "7");
 
-TEST_F(MainWindowTest, HelpWithoutAHelpSettingSaysSoAndOpensNothing) {
-    int viewerCalls = 0;
-    w().OpenHelpFile = [&](const QString&) { return ++viewerCalls, std::optional<QString>(); };
-    w().HelpFile.clear();
-    w().setWindowTitle("Zelvo - Small.sf2");
-    w().mnuHelpContents_Click();
-    EXPECT_EQ(viewerCalls, 0);
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0].text,
-              "Unable to display Help Contents. There is no Help associated with this project.");
-    EXPECT_EQ(std::make_pair(messages_[0].title, messages_[0].icon),
-              std::make_pair(QString("Zelvo - Small.sf2"), QMessageBox::Information));
+    w().setWindowState(Qt::WindowNoState);
+    w().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w()));
+    // At the offscreen screen's 96 dots per inch, a pixel is 15 twips; the
+    // frame is the window and a border of 2 pixels.
+    ASSERT_EQ(QGuiApplication::primaryScreen()->logicalDotsPerInchX(), 96);
+    w().resize(900, 700);
+    w().move(150, 90);
+    ASSERT_EQ(w().frameGeometry(), QRect(150, 90, 904, 704));
+    w().mnuFileExit_Click();
+    QSettings settings(kAppTitle, kAppTitle);
+    settings.beginGroup("Settings");
+    QStringList stored;
+    for (const QString& key : settings.allKeys())
+        stored << key + " " + settings.value(key).toString();
+    EXPECT_EQ(stored, (QStringList{"MainHeight 10560", "MainLeft 2250", "MainTop 1350",
+                                   "MainWidth 13560"}));
 }
 
 TEST_F(MainWindowTest, InformationWindowShowsTheFileOrItsAbsence) {
@@ -354,7 +214,7 @@ TEST_F(MainWindowTest, InformationWindowShowsTheFileOrItsAbsence) {
     b.Info("INAM", std::string("Tiny Bank\0\0", 11)).Info("ICOP", "\xA9 2024");
     b.Info("ISFT", "Builder").Info("ICMT", std::string(400, 'c'));
     const TempFile file(b.Info("iver", std::string("\x01\x00\x02\x00", 4)).Build(), "Tiny.sf2");
-    Open(file.path().string());
+    Open(file.path());
     // clang-format off
     const std::vector<std::string> expected = {
         "Filename: Tiny.sf2", "SoundFont File Version  2.01", "Sound Engine: ", "ROM wavetable: ",
@@ -383,14 +243,14 @@ TEST_F(MainWindowTest, ExportRefusesWithoutAFileOrAnInstrumentWithZones) {
     b.Sample({.name = "Piano C4", .end = 100}).SamplePoints(std::vector<std::int16_t>(100));
     b.Instrument({"Piano", {{{SampleId(0)}}}}).Instrument({"Silent", {}});
     const TempFile file(b.Preset({"Piano", 0, 0, {{{InstrumentId(0)}}}}).Build());
-    Open(file.path().string());
+    Open(file.path());
     std::vector<std::string> expected = {"No SoundFont file | Error | 3"};
     for (const char* key : {"", "node1", "nodeI", "nodeP1", "PGene1", "IGene1", "nodeS1"}) {
-        Select(w(), key);
+        Select(key);
         w().mnuCopyInstr_Click();
         expected.push_back("Select instrument | No Instrument Selected | 2");
     }
-    Select(w(), "nodeI2");
+    Select("nodeI2");
     w().mnuCopyInstr_Click();
     w().ExportInstrument(2);
     expected.push_back("Instrument has no samples | Error | 3");
@@ -403,69 +263,44 @@ TEST_F(MainWindowTest, ExportRefusesWithoutAFileOrAnInstrumentWithZones) {
     EXPECT_TRUE(saveRequests_.empty());
 }
 
-TEST_F(MainWindowTest, ExportSavesAnInstrumentOfARealFileThroughTheSaveDialog) {
-    if (!std::filesystem::exists(kTimGM6mb)) GTEST_SKIP() << kTimGM6mb << " is not installed";
-    Open(kTimGM6mb);
-    QTemporaryDir out;
-    const QString target = out.filePath("Flute TB.s1m");
-    saveAnswers_ = {"/nonexistent-folder/Flute TB.s1m", target};
-    Select(w(), "nodeI1");
+// The SoundFont itself is refused as the target; then two saves, with the
+// samples converted to 44.1 kHz (the default) and as stored.
+TEST_F(MainWindowTest, ExportSavesThroughTheDialogNeverOverTheSoundFont) {
+    Sf2Builder b = SmallFile();
+    const std::string bytes = b.Instrument({"A/B:\x1B", {{{SampleId(0)}}, {{SampleId(1)}}}}).Build();
+    const TempFile sf2(bytes, "Bank.sf2");
+    Open(sf2.path());
+    Select("nodeI2");
     w().show();
-    w().mnuCopyInstr_Click();  // into a folder that does not exist
+    saveAnswers_ = {Q(sf2.path()), Q(sf2.folder() / "on.s1m"), Q(sf2.folder() / "off.s1m")};
+    w().mnuCopyInstr_Click();
     ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].text, "Cannot write " + Q(sf2.path()) + ": it is the SoundFont being exported");
     EXPECT_EQ(std::make_pair(messages_[0].title, messages_[0].icon),
               std::make_pair(QString("Error"), QMessageBox::Critical));
     EXPECT_EQ(w().StatusText(), "Ready");
     EXPECT_EQ(cursorDuringMessages_, std::vector<bool>{false});
+    EXPECT_TRUE(ReadWholeFile(sf2.path()) == bytes);
 
+    ASSERT_TRUE(w().mnuConvertSamples->isChecked());
     w().mnuCopyInstr_Click();
-    ASSERT_EQ(messages_.size(), 1u) << messages_.back().text.toStdString();
-    // Nothing saved yet: the home folder (no documents folder here), never the SoundFont's.
-    EXPECT_EQ(saveRequests_[1].fileName, QDir::homePath() + "/Flute TB.s1m");
-    const std::uint64_t size = std::filesystem::file_size(target.toStdString());
-    EXPECT_GT(size, kSampleDataOffset);
-    EXPECT_EQ(w().StatusText(), "File  " + target + "  was saved");
+    EXPECT_EQ(std::filesystem::file_size(sf2.folder() / "on.s1m"), kSampleDataOffset + 600);
+    EXPECT_EQ(w().StatusText(), "File  " + Q(sf2.folder() / "on.s1m") + "  was saved");
     EXPECT_TRUE(w().ProgressBar1->isHidden());
     // The bar counted the sample bytes up to their total, of one more.
-    EXPECT_EQ(static_cast<std::uint64_t>(w().ProgressBar1->value()), size - kSampleDataOffset);
-    EXPECT_EQ(static_cast<std::uint64_t>(w().ProgressBar1->maximum()),
-              size - kSampleDataOffset + 1);
+    EXPECT_EQ(std::make_pair(w().ProgressBar1->value(), w().ProgressBar1->maximum()),
+              std::make_pair(600, 601));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(MainWindowTest, ExportProposesTheCoreFileNameAndNeverReplacesTheSoundFont) {
-    Sf2Builder b;
-    b.Sample({.name = "S", .end = 100}).SamplePoints(std::vector<std::int16_t>(100, 3));
-    const TempFile file(b.Instrument({"A/B:\x1B", {{{SampleId(0)}}}}).Build(), "Bank.sf2");
-    Open(file.path().string());
-    Select(w(), "nodeI1");
-    saveAnswers_ = {QString::fromStdString(file.path())};
-    w().mnuCopyInstr_Click();
-    ASSERT_EQ(saveRequests_.size(), 1u);
-    // The core's file name, in the folder last saved to: none yet, so the home folder.
-    EXPECT_EQ(saveRequests_[0].fileName, QDir::homePath() + "/A_B__.s1m");
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0].text.toStdString(),
-              "Cannot write " + file.path().string() + ": it is the SoundFont being exported");
-    EXPECT_EQ(std::make_pair(messages_[0].title, messages_[0].icon),
-              std::make_pair(QString("Error"), QMessageBox::Critical));
-    EXPECT_TRUE(ReadWholeFile(file.path()) == b.Build());
-}
-
-TEST_F(MainWindowTest, ConvertSamplesIsOnByDefaultAndKeptInTheSettings) {
-    const TempFile sf2(SmallFile().Build());
-    Open(sf2.path().string());
-    Select(w(), "nodeI1");
-    const auto exported = [&](const char* name) {
-        saveAnswers_.push_back(QString::fromStdString((sf2.folder() / name).string()));
-        w().mnuCopyInstr_Click();
-        return std::filesystem::file_size(sf2.folder() / name) - kSampleDataOffset;
-    };
-    ASSERT_TRUE(w().mnuConvertSamples->isChecked());
-    EXPECT_EQ(exported("on.s1m"), 600u);  // the 22,050 Hz sample doubles
     w().mnuConvertSamples->trigger();
-    EXPECT_EQ(exported("off.s1m"), 400u);
-    EXPECT_TRUE(messages_.empty());
+    w().mnuCopyInstr_Click();
+    EXPECT_EQ(std::filesystem::file_size(sf2.folder() / "off.s1m"), kSampleDataOffset + 400);
+    EXPECT_EQ(messages_.size(), 1u);
+    // The core's file name, in the folder last saved to: until a save
+    // succeeds, the home folder (no documents folder here), never the SoundFont's.
+    ASSERT_EQ(saveRequests_.size(), 3u);
+    EXPECT_EQ(saveRequests_[0].fileName, QDir::homePath() + "/A_B__.s1m");
+    EXPECT_EQ(saveRequests_[1].fileName, QDir::homePath() + "/A_B__.s1m");
+    EXPECT_EQ(saveRequests_[2].fileName, Q(sf2.folder() / "A_B__.s1m"));
     SoundFontModel model;
     EXPECT_FALSE(frmMain(model).mnuConvertSamples->isChecked());
 }
