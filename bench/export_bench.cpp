@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // The copy as stored: conversion has a benchmark of its own.
-constexpr ExportOptions kAsStored{.convertSamples = false};
+const ExportOptions kAsStored{.convertSamples = false};
 
 struct LargestInstrument {
     std::string soundFont;

@@ -13,7 +13,7 @@ namespace zelvo {
 
 struct AuditionVoice {
     int rootKey = 60;
-    int tuneCents = 0;  // coarse tune x 100 + fine tune
+    double tuneCents = 0.0;  // coarse tune x 100 + fine tune
     bool loops = false;
 };
 

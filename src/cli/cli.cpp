@@ -17,20 +17,30 @@ constexpr const char* kUsage =
     "  tree FILE    print the browse tree of a SoundFont 2 file\n"
     "  info FILE    print the file's information texts\n"
     "  export FILE N [OUT] [--as-stored]\n"
-    "               save instrument N as an EX5/7 wave, samples at 44.1 kHz\n"
-    "               (--as-stored: as stored); OUT defaults to the\n"
-    "               instrument's name + .s1m in FILE's folder\n"
+    "               save instrument N as an EX5/7 wave, each zone as a\n"
+    "               SoundFont player plays it, samples at 44.1 kHz\n"
+    "               (--as-stored: points and tuning as stored); OUT defaults\n"
+    "               to the instrument's name + .s1m in FILE's folder\n"
+    "  export FILE --preset BANK:PROGRAM [OUT]\n"
+    "               save a preset: every zone of every instrument it layers,\n"
+    "               merged with its own; OUT defaults to \"BBB-PPP Name.s1m\"\n"
     "  export FILE --all DIR [--as-stored]\n"
     "               save every instrument with zones into DIR\n"
-    "  report FILE [N] [--json] [--as-stored]\n"
-    "               what the export does to instrument N, or per instrument:\n"
-    "               name, zones, samples, bytes, warnings, ok/changed/refused\n"
+    "  export FILE --all-presets DIR\n"
+    "               save every preset into DIR as \"BBB-PPP Name.s1m\"\n"
+    "  report FILE [N | --preset BANK:PROGRAM] [--json] [--as-stored]\n"
+    "               what the export does to instrument N or a preset, or per\n"
+    "               instrument: name, zones, samples, bytes, warnings,\n"
+    "               ok/changed/refused\n"
     "  details FILE KEY\n"
     "               print the detail list of tree node KEY: column titles, then\n"
     "               one line per row, TAB-separated\n"
     "  inspect FILE.s1m\n"
     "               check an EX5/7 wave file and print its key map and sample\n"
-    "               headers, TAB-separated\n";
+    "               headers, TAB-separated\n"
+    "  calibration OUT.s1m\n"
+    "               write a wave that checks the EX5/7's tune units against a\n"
+    "               tuner (see the manual)\n";
 
 using Command = std::function<int(const Args&, Output&, Output&)>;
 
@@ -42,6 +52,7 @@ const std::map<std::string, Command>& Commands() {
         {"details", RunDetails},
         {"inspect", RunInspect},
         {"report", RunReport},
+        {"calibration", RunCalibration},
     };
     return commands;
 }
@@ -50,19 +61,21 @@ bool IsOption(const std::string& arg) {
     return arg.size() > 1 && arg[0] == '-';
 }
 
-// "export FILE --all DIR" has its option in one place; --as-stored (export,
-// report) and --json (report) may follow FILE anywhere. Anything else that
-// looks like an option is a mistake, never a file name.
+// "export FILE --all DIR" and "--all-presets DIR" have their option in one
+// place; --as-stored (export, report), --json (report) and --preset with its
+// value (export, report) may follow FILE anywhere. Anything else that looks
+// like an option is a mistake, never a file name.
 bool HasMisplacedOption(const std::string& command, const Args& given) {
     Args args = given;
-    const bool takesAsStored = command == "export" || command == "report";
-    if (takesAsStored && args.size() > 1 && args[0] != kAsStoredOption) {
+    const bool exportOrReport = command == "export" || command == "report";
+    if (exportOrReport && args.size() > 1 && !IsOption(args[0])) {
         TakeOption(args, kAsStoredOption);
+        TakeOptionValue(args, kPresetOption);
         if (command == "report") TakeOption(args, kJsonOption);
     }
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const bool allInPlace =
-            command == "export" && i == 1 && args.size() == 3 && args[i] == kAllOption;
+        const bool allInPlace = command == "export" && i == 1 && args.size() == 3 &&
+                                (args[i] == kAllOption || args[i] == kAllPresetsOption);
         if (IsOption(args[i]) && !allInPlace) return true;
     }
     return false;

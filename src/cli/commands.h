@@ -15,6 +15,9 @@ namespace zelvo::cli {
 using Args = std::vector<std::string>;
 
 inline constexpr std::string_view kAllOption = "--all";
+inline constexpr std::string_view kAllPresetsOption = "--all-presets";
+// Followed by BANK:PROGRAM.
+inline constexpr std::string_view kPresetOption = "--preset";
 
 int RunTree(const Args& args, Output& out, Output& err);
 int RunInfo(const Args& args, Output& out, Output& err);
@@ -22,6 +25,7 @@ int RunExport(const Args& args, Output& out, Output& err);
 int RunDetails(const Args& args, Output& out, Output& err);
 int RunInspect(const Args& args, Output& out, Output& err);
 int RunReport(const Args& args, Output& out, Output& err);
+int RunCalibration(const Args& args, Output& out, Output& err);
 
 // Writes the samples and tuning as stored, without conversion or correction.
 inline constexpr std::string_view kAsStoredOption = "--as-stored";
@@ -35,6 +39,18 @@ std::optional<InstrumentNumber> ParseInstrumentNumber(std::string_view text);
 
 // Removes option from args; what it removed, if it was there.
 std::optional<std::string> TakeOption(Args& args, std::string_view option);
+// Removes option and the value after it from args; the value, if there.
+std::optional<std::string> TakeOptionValue(Args& args, std::string_view option);
+
+// A preset as "BANK:PROGRAM", each a whole number.
+struct PresetNumber {
+    int bank = 0;
+    int program = 0;
+};
+std::optional<PresetNumber> ParsePresetNumber(std::string_view text);
+
+// The preset that "BANK:PROGRAM" names in model; reports on err when none does.
+std::optional<int> PresetForCli(const SoundFontModel& model, const std::string& text, Output& err);
 
 // The options a command takes anywhere after its FILE.
 inline constexpr std::string_view kJsonOption = "--json";

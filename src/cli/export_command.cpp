@@ -7,6 +7,7 @@
 
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "export/calibration_wave.h"
 #include "export/export_many.h"
 #include "export/export_texts.h"
 #include "export/write_stuff.h"
@@ -29,6 +30,30 @@ std::optional<std::string> TakeOption(Args& args, std::string_view option) {
     if (found == args.end()) return std::nullopt;
     args.erase(found);
     return std::string(option);
+}
+
+std::optional<std::string> TakeOptionValue(Args& args, std::string_view option) {
+    const auto found = std::find(args.begin(), args.end(), option);
+    if (found == args.end() || found + 1 == args.end()) return std::nullopt;
+    std::string value = *(found + 1);
+    args.erase(found, found + 2);
+    return value;
+}
+
+std::optional<PresetNumber> ParsePresetNumber(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    const std::optional<InstrumentNumber> bank = ParseInstrumentNumber(text.substr(0, colon));
+    const std::optional<InstrumentNumber> program = ParseInstrumentNumber(text.substr(colon + 1));
+    if (!bank || !program || !bank->fits || !program->fits) return std::nullopt;
+    return PresetNumber{bank->value, program->value};
+}
+
+std::optional<int> PresetForCli(const SoundFontModel& model, const std::string& text, Output& err) {
+    const std::optional<PresetNumber> number = ParsePresetNumber(text);
+    const std::optional<int> preset = number ? FindPreset(model, number->bank, number->program) : std::nullopt;
+    if (!preset) err << "zelvo-cli: there is no preset " << text << " in this SoundFont" << kNewLine;
+    return preset;
 }
 
 namespace {
@@ -67,9 +92,10 @@ int ExportInstrument(const std::string& path, const std::string& numberText,
                                                                                 : kExitFailure;
 }
 
-// Every instrument with zones; one that cannot be exported does not stop the others.
-int ExportAll(const std::string& path, const std::string& folder, const ExportOptions& options,
-              Output& out, Output& err) {
+// Every instrument with zones, or every preset; one that cannot be exported
+// does not stop the others.
+int ExportAll(const std::string& path, const std::string& folder, bool presets,
+              const ExportOptions& options, Output& out, Output& err) {
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(path, model, tree, err)) return kExitFailure;
@@ -79,7 +105,8 @@ int ExportAll(const std::string& path, const std::string& folder, const ExportOp
         err << "zelvo-cli: cannot create " << folder << ": " << error.message() << kNewLine;
         return kExitFailure;
     }
-    const ExportManySummary summary = ExportManyInstruments(model, path, folder, {}, options);
+    const ExportManySummary summary = presets ? ExportManyPresets(model, path, folder)
+                                              : ExportManyInstruments(model, path, folder, {}, options);
     for (const std::string& written : summary.written) out << SavedText(written) << kNewLine;
     for (const ExportRefusal& refusal : summary.refused) {
         err << "zelvo-cli: " << refusal.reason << kNewLine;
@@ -87,17 +114,59 @@ int ExportAll(const std::string& path, const std::string& folder, const ExportOp
     return summary.refused.empty() ? kExitOk : kExitFailure;
 }
 
+int ExportPreset(const std::string& path, const std::string& number,
+                 const std::optional<std::string>& outputPath, Output& out, Output& err) {
+    if (!ParsePresetNumber(number)) {
+        err << "zelvo-cli: a preset is BANK:PROGRAM, not \"" << number << "\"" << kNewLine;
+        return kExitUsage;
+    }
+    SoundFontModel model;
+    MemoryTree tree;
+    if (!LoadForCli(path, model, tree, err)) return kExitFailure;
+    const std::optional<int> preset = PresetForCli(model, number, err);
+    if (!preset) return kExitFailure;
+    const std::string target = outputPath.value_or(ProposedPresetExportPath(model, *preset));
+    try {
+        ExportPresetToWave(model, *preset, path, target);
+    } catch (const ExportError& e) {
+        err << "zelvo-cli: " << e.what() << kNewLine;
+        return kExitFailure;
+    }
+    out << SavedText(target) << kNewLine;
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunExport(const Args& given, Output& out, Output& err) {
     Args args = given;
-    const ExportOptions options{.convertSamples = !TakeOption(args, kAsStoredOption)};
-    if (args.size() == 3 && args[1] == kAllOption) {
-        return ExportAll(args[0], args[2], options, out, err);
+    const bool asStored = TakeOption(args, kAsStoredOption).has_value();
+    const ExportOptions options{.convertSamples = !asStored};
+    if (const std::optional<std::string> preset = TakeOptionValue(args, kPresetOption)) {
+        // A preset's zones are always played as a player merges them.
+        if (asStored || args.empty() || args.size() > 2) return kExitUsage;
+        return ExportPreset(args[0], *preset,
+                            args.size() == 2 ? std::optional(args[1]) : std::nullopt, out, err);
+    }
+    if (args.size() == 3 && (args[1] == kAllOption || args[1] == kAllPresetsOption)) {
+        if (args[1] == kAllPresetsOption && asStored) return kExitUsage;
+        return ExportAll(args[0], args[2], args[1] == kAllPresetsOption, options, out, err);
     }
     if (args.size() == 2) return ExportInstrument(args[0], args[1], std::nullopt, options, out, err);
     if (args.size() == 3) return ExportInstrument(args[0], args[1], args[2], options, out, err);
     return kExitUsage;
+}
+
+int RunCalibration(const Args& args, Output& out, Output& err) {
+    if (args.size() != 1) return kExitUsage;
+    try {
+        WriteCalibrationWave(args[0]);
+    } catch (const ExportError& e) {
+        err << "zelvo-cli: " << e.what() << kNewLine;
+        return kExitFailure;
+    }
+    out << SavedText(args[0]) << kNewLine;
+    return kExitOk;
 }
 
 }  // namespace zelvo::cli

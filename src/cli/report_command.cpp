@@ -45,39 +45,46 @@ nlohmann::json ClampsJson(const std::vector<ValueClamp>& clamps) {
 }
 
 nlohmann::json ReportJson(const InstrumentReport& r) {
-    nlohmann::json json = {{"instrument", r.instrument},
-                           {"name", Shown(r.name)},
+    nlohmann::json json = {{"name", Shown(r.name)},
                            {"convert", r.convert},
                            {"zones", r.zones},
                            {"samples", r.samples},
+                           {"entries", r.entries},
                            {"status", r.Status()},
                            {"warnings", r.Warnings()},
                            {"refusal", r.refusal ? nlohmann::json(*r.refusal) : nlohmann::json()}};
+    json[r.preset ? "preset" : "instrument"] = r.preset ? r.preset : r.instrument;
     if (r.refusal) return json;
     std::vector<std::uint64_t> memories;
     for (const WaveMemory& m : r.output.FittingWaveMemories()) memories.push_back(m.bytes / kMegabyte);
     json["output"] = {{"bytes", r.output.bytes},
                       {"megabytes", r.output.Megabytes()},
                       {"fits_wave_memories_mb", memories},
-                      {"fits_floppy", r.output.FitsFloppy()}};
+                      {"fits_floppy", r.output.FitsFloppy()},
+                      {"repeated_sample_bytes", r.repeatedSampleBytes}};
     for (const SampleReport& s : r.sampleReports) {
         json["sample_reports"].push_back(
-            {{"number", s.number}, {"name", Shown(s.name)}, {"codec", s.codec},
-             {"from_rate", s.fromRate}, {"to_rate", s.toRate}, {"points", s.points},
-             {"out_points", s.outPoints}, {"loop_points", s.loopPoints},
+            {{"number", s.number}, {"name", Shown(s.name)}, {"wave_name", s.waveName},
+             {"codec", s.codec}, {"from_rate", s.fromRate}, {"to_rate", s.toRate},
+             {"first_point", s.first}, {"points", s.points}, {"out_points", s.outPoints},
+             {"looped", s.looped}, {"loop_points", s.loopPoints},
              {"out_loop_points", s.outLoopPoints}, {"loop_tune_cents", s.loopTuneCents},
              {"loop_pitch_error_cents", s.loopPitchErrorCents},
              {"pitch_correction_cents", s.pitchCorrectionCents},
              {"gain_db", s.gainDb}, {"clamps", ClampsJson(s.clamps)}});
     }
     for (const ZoneReport& z : r.zoneReports) {
-        nlohmann::json zone = {{"zone", z.zone}, {"global", z.global},
+        nlohmann::json zone = {{"instrument", z.instrument}, {"zone", z.zone}, {"global", z.global},
                                {"dropped_generators", z.droppedGenerators},
                                {"modulators", z.modulators}};
         if (!z.global) {
-            zone.update({{"sample", z.sampleNumber}, {"clamps", ClampsJson(z.clamps)},
-                         {"root_key", z.rootKey}, {"root_key_source", z.rootKeySource},
-                         {"sample_modes", z.sampleModes}, {"loop_flag", z.loopFlag}});
+            zone.update({{"sample", z.sampleNumber}, {"entries", z.entries},
+                         {"keys", {z.keyLo, z.keyHi}}, {"velocities", {z.velLo, z.velHi}},
+                         {"clamps", ClampsJson(z.clamps)}, {"root_key", z.rootKey},
+                         {"root_key_source", z.rootKeySource}, {"sample_modes", z.sampleModes},
+                         {"loop_flag", z.loopFlag}, {"scale_tuning", z.scaleTuning},
+                         {"tune_cents", z.tuneCents}, {"played_cents", z.playedCents},
+                         {"key_tuned", z.keyTuned}});
         }
         json["zone_reports"].push_back(zone);
     }
@@ -94,24 +101,34 @@ nlohmann::json ReportJson(const InstrumentReport& r) {
 }
 
 void PrintSample(Output& out, const SampleReport& s) {
-    out << "Sample " << s.number << " \"" << Shown(s.name) << "\": " << s.codec << ", "
-        << s.fromRate << " Hz -> " << s.toRate << " Hz, " << s.points << " -> " << s.outPoints
-        << " points, loop " << s.loopPoints << " -> " << s.outLoopPoints << " points, loop tune "
+    out << "Sample " << s.number << " \"" << Shown(s.name) << "\" as \"" << s.waveName << "\": "
+        << s.codec << ", " << s.fromRate << " Hz -> " << s.toRate << " Hz, from point " << s.first
+        << ", " << s.points << " -> " << s.outPoints << " points, loop " << s.loopPoints << " -> "
+        << s.outLoopPoints << " points" << (s.looped ? "" : " (not looped)") << ", loop tune "
         << Fixed(s.loopTuneCents) << " cents, loop pitch error " << Fixed(s.loopPitchErrorCents)
         << " cents, pitch correction " << s.pitchCorrectionCents << " cents, gain "
         << Fixed(s.gainDb) << " dB" << kNewLine;
     if (!s.clamps.empty()) out << "  clamped: " << ClampsText(s.clamps) << kNewLine;
 }
 
-void PrintZone(Output& out, const ZoneReport& z) {
-    out << "Zone " << z.zone << ": ";
+void PrintZone(Output& out, const ZoneReport& z, bool preset) {
+    out << "Zone " << z.zone;
+    if (preset) out << " of instrument " << z.instrument;
+    if (!z.global) {
+        out << " (keys " << z.keyLo << "-" << z.keyHi << ", velocities " << z.velLo << "-" << z.velHi << ")";
+    }
+    out << ": ";
     if (z.global) {
         out << "global";
     } else {
         char flag[8];
         std::snprintf(flag, sizeof flag, "0x%02X", z.loopFlag);
-        out << "sample " << z.sampleNumber << ", root key " << z.rootKey << " from "
-            << z.rootKeySource << ", loop mode " << z.sampleModes << " (loop flag " << flag << ")";
+        out << "sample " << z.sampleNumber << ", " << z.entries << (z.entries == 1 ? " entry" : " entries")
+            << ", root key " << z.rootKey << " from " << z.rootKeySource << ", tune "
+            << Fixed(z.tuneCents) << " cents played as " << Fixed(z.playedCents) << ", loop mode "
+            << z.sampleModes << " (loop flag " << flag << ")";
+        if (z.scaleTuning != 100) out << ", scale tuning " << z.scaleTuning;
+        if (z.keyTuned) out << " (in tune at one key)";
         if (!z.clamps.empty()) out << ", clamped: " << ClampsText(z.clamps);
     }
     out << ", " << z.modulators << " modulators";
@@ -120,8 +137,9 @@ void PrintZone(Output& out, const ZoneReport& z) {
 }
 
 void PrintReport(Output& out, const InstrumentReport& r) {
-    out << "Instrument " << r.instrument << " \"" << Shown(r.name) << "\": " << r.zones
-        << " zones, " << r.samples << " samples, " << r.Warnings() << " warnings, " << r.Status()
+    out << (r.preset ? "Preset " : "Instrument ") << (r.preset ? r.preset : r.instrument) << " \""
+        << Shown(r.name) << "\": " << r.zones << " zones, " << r.samples << " samples, "
+        << r.entries << " entries, " << r.Warnings() << " warnings, " << r.Status()
         << (r.convert ? "" : " (as stored)") << kNewLine;
     if (r.refusal) {
         out << "Refused: " << *r.refusal << kNewLine;
@@ -133,14 +151,25 @@ void PrintReport(Output& out, const InstrumentReport& r) {
         << " MB); fits wave memory: " << (memories.empty() ? "none" : Joined(memories))
         << "; 1.44 MB floppy: " << (r.output.FitsFloppy() ? "fits" : "does not fit") << kNewLine;
     for (const SampleReport& s : r.sampleReports) PrintSample(out, s);
-    for (const ZoneReport& z : r.zoneReports) PrintZone(out, z);
+    for (const ZoneReport& z : r.zoneReports) PrintZone(out, z, r.preset != 0);
     for (const PresetLevelReport& p : r.presetGenerators) {
         out << "Preset \"" << Shown(p.preset) << "\" (bank " << p.bank << ", program " << p.program
-            << ") adds: " << Joined(p.generators) << kNewLine;
+            << ") adds: " << Joined(p.generators) << (r.preset ? ", not in the wave" : "") << kNewLine;
     }
     for (const StereoPairReport& p : r.stereoPairs) {
         out << "Stereo pair \"" << Shown(p.left) << "\" and \"" << Shown(p.right)
             << "\": written as two mono samples" << kNewLine;
+    }
+    for (const ReportNote& n : ReportNotes(r)) {
+        if (n.warning) out << "Warning: " << n.text << kNewLine;
+    }
+}
+
+void PrintOne(Output& out, const InstrumentReport& report, bool json) {
+    if (json) {
+        out.Json(ReportJson(report));
+    } else {
+        PrintReport(out, report);
     }
 }
 
@@ -149,8 +178,14 @@ void PrintReport(Output& out, const InstrumentReport& r) {
 int RunReport(const Args& given, Output& out, Output& err) {
     Args args = given;
     const bool json = TakeOption(args, kJsonOption).has_value();
-    const ExportOptions options{.convertSamples = !TakeOption(args, kAsStoredOption)};
-    if (args.empty() || args.size() > 2) return kExitUsage;
+    const bool asStored = TakeOption(args, kAsStoredOption).has_value();
+    const ExportOptions options{.convertSamples = !asStored};
+    const std::optional<std::string> presetText = TakeOptionValue(args, kPresetOption);
+    if (args.empty() || args.size() > 2 || (presetText && (args.size() != 1 || asStored))) return kExitUsage;
+    if (presetText && !ParsePresetNumber(*presetText)) {
+        err << "zelvo-cli: a preset is BANK:PROGRAM, not \"" << *presetText << "\"" << kNewLine;
+        return kExitUsage;
+    }
     std::optional<InstrumentNumber> number;
     if (args.size() == 2) {
         number = ParseInstrumentNumber(args[1]);
@@ -168,14 +203,14 @@ int RunReport(const Args& given, Output& out, Output& err) {
         return kExitFailure;
     }
     try {
+        if (presetText) {
+            const std::optional<int> preset = PresetForCli(model, *presetText, err);
+            if (!preset) return kExitFailure;
+            PrintOne(out, ReportPresetExport(model, *preset, args[0]), json);
+            return kExitOk;
+        }
         if (number) {
-            const InstrumentReport report =
-                ReportInstrumentExport(model, number->value, args[0], options);
-            if (json) {
-                out.Json(ReportJson(report));
-            } else {
-                PrintReport(out, report);
-            }
+            PrintOne(out, ReportInstrumentExport(model, number->value, args[0], options), json);
             return kExitOk;
         }
         nlohmann::json all = nlohmann::json::array();

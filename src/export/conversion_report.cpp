@@ -167,6 +167,10 @@ ZoneReport PlayedZoneReport(const SoundFontModel& model, const WavePlan& plan, s
     report.clamps = ZoneClamps(zone, entry, convert);
     report.sampleModes = zone.sampleModes;
     report.scaleTuning = zone.scaleTuning;
+    report.keyLo = zone.keyLo;
+    report.keyHi = zone.keyHi;
+    report.velLo = zone.velLo;
+    report.velHi = zone.velHi;
     report.tuneCents = entry.tuneCents;
     report.playedCents = entry.tune.Cents();
     const auto c = static_cast<std::size_t>(entry.sampleNumber - 1);
@@ -242,9 +246,9 @@ std::vector<StereoPairReport> StereoPairs(const SoundFontModel& model, const std
 // The gain each resampled sample needs, by converting it as the export
 // does. A stream that does not decode refuses the export as it would.
 void MeasureGains(const SoundFontModel& model, const WavePlan& plan, const std::string& soundFontPath,
-                  InstrumentReport& report) {
+                  std::stop_token stop, InstrumentReport& report) {
     if (!plan.ResamplesPoints()) return;
-    SampleSource source(model, soundFontPath);
+    SampleSource source(model, soundFontPath, std::move(stop));
     for (std::size_t c = 0; c < plan.samples.size(); ++c) {
         const PlannedSample& s = plan.samples[c];
         if (!s.conversion.Resampled()) continue;
@@ -349,7 +353,7 @@ InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrum
     }
     if (report.refusal) return report;
     ReportPlan(model, plan, report);
-    if (measure && options.convertSamples) MeasureGains(model, plan, soundFontPath, report);
+    if (measure && options.convertSamples) MeasureGains(model, plan, soundFontPath, options.stop, report);
     if (report.refusal) return report;
 
     const InstZoneInfo& info = model.InstZoneTable[static_cast<std::size_t>(instrument)];
@@ -377,7 +381,7 @@ InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrum
 }
 
 InstrumentReport ReportPresetExport(const SoundFontModel& model, int preset,
-                                    const std::string& soundFontPath, bool measure) {
+                                    const std::string& soundFontPath, bool measure, std::stop_token stop) {
     InstrumentReport report;
     report.preset = preset;
     if (preset >= 1 && preset <= model.PresetCount) {
@@ -402,7 +406,7 @@ InstrumentReport ReportPresetExport(const SoundFontModel& model, int preset,
     report.zones = static_cast<int>(PresetZonesAsPlayed(model, preset).size());
     if (report.refusal) return report;
     ReportPlan(model, plan, report);
-    if (measure) MeasureGains(model, plan, soundFontPath, report);
+    if (measure) MeasureGains(model, plan, soundFontPath, std::move(stop), report);
     if (report.refusal) return report;
     ReportPlayedZones(model, plan, true, report);
     return report;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,7 @@ struct ZoneReport {
     bool global = false;
     int sampleNumber = 0;  // 0 for a global zone
     int entries = 0;       // key-map entries it takes
+    int keyLo = 0, keyHi = 127, velLo = 1, velHi = 127;  // as played, after any preset
     std::vector<ValueClamp> clamps;
     std::string rootKeySource;  // "zone", "global zone", "sample" or "fallback"
     int rootKey = 60;
@@ -119,6 +121,7 @@ InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrum
                                         const std::string& soundFontPath,
                                         const ExportOptions& options = {}, bool measure = true);
 InstrumentReport ReportPresetExport(const SoundFontModel& model, int preset,
-                                    const std::string& soundFontPath, bool measure = true);
+                                    const std::string& soundFontPath, bool measure = true,
+                                    std::stop_token stop = {});
 
 }  // namespace zelvo

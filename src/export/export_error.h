@@ -5,16 +5,17 @@
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 
 namespace zelvo {
 
 // Why an export did not produce its file. A refusal is decided before
-// anything is written; a failure happens while reading or writing. what()
-// is the message shown to the user.
+// anything is written; a failure happens while reading or writing; a
+// cancelled export was asked to stop. what() is the message shown to the user.
 class ExportError : public std::runtime_error {
 public:
-    enum class Kind { Refused, Failed };
+    enum class Kind { Refused, Failed, Cancelled };
     ExportError(Kind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}
     Kind kind() const { return kind_; }
 
@@ -29,6 +30,8 @@ struct ExportOptions {
     // Samples at other rates become 44,100 Hz and pitch corrections join the
     // fine tune; false writes the points and tuning as stored.
     bool convertSamples = true;
+    // Asked to stop: reading sample points throws ExportError(Cancelled).
+    std::stop_token stop = {};
 };
 
 }  // namespace zelvo

@@ -1,5 +1,6 @@
-// Export of every instrument with zones into one folder, as
-// "zelvo-cli export --all" and Element > Save All Instruments run it.
+// Export of every instrument with zones, or every preset, into one folder,
+// as "zelvo-cli export --all" or "--all-presets" and Element > Save All
+// Instruments run it.
 #pragma once
 
 #include <cstdint>
@@ -47,5 +48,9 @@ ExportManySummary ExportManyInstruments(const SoundFontModel& model,
                                         const std::string& folder,
                                         const ExportManyProgress& progress = {},
                                         const ExportOptions& options = {});
+
+// Writes every preset, named "BBB-PPP Name.s1m" (PresetFileStem).
+ExportManySummary ExportManyPresets(const SoundFontModel& model, const std::string& soundFontPath,
+                                    const std::string& folder, const ExportManyProgress& progress = {});
 
 }  // namespace zelvo

@@ -1,5 +1,7 @@
 #include "export/export_texts.h"
 
+#include <cstdio>
+
 #include "browser/text_encoding.h"
 
 namespace zelvo {
@@ -33,6 +35,18 @@ std::string WaveFileStem(std::string_view name, int instrument) {
 std::string ProposedExportPath(const SoundFontModel& model, int instrument) {
     return model.FileFolder + WaveFileStem(InstrumentName(model, instrument), instrument) +
            kWaveFileExtension;
+}
+
+std::string PresetFileStem(const SoundFontModel& model, int preset) {
+    const sfPresetHeader& header = model.PresetHeaders.at(static_cast<std::size_t>(preset));
+    char number[16];
+    std::snprintf(number, sizeof number, "%03u-%03u ", unsigned{header.wBank}, unsigned{header.wPreset});
+    // The numbers keep the stem from being empty or only dots and spaces.
+    return WaveFileStem(number + DisplayText(header.achPresetName), preset);
+}
+
+std::string ProposedPresetExportPath(const SoundFontModel& model, int preset) {
+    return model.FileFolder + PresetFileStem(model, preset) + kWaveFileExtension;
 }
 
 }  // namespace zelvo

@@ -36,4 +36,9 @@ std::string WaveFileStem(std::string_view name, int instrument);
 // SoundFont's folder, the file name of the instrument's name and ".s1m".
 std::string ProposedExportPath(const SoundFontModel& model, int instrument);
 
+// A preset's file name (without ".s1m"): its bank and program as three
+// digits each, then its name by the rule above: "000-056 Trumpet".
+std::string PresetFileStem(const SoundFontModel& model, int preset);
+std::string ProposedPresetExportPath(const SoundFontModel& model, int preset);
+
 }  // namespace zelvo

@@ -4,11 +4,14 @@
 
 #include "browser/text_encoding.h"
 #include "export/export_error.h"
+#include "export/export_plan.h"
 #include "export/sample_conversion.h"
 #include "export/vorbis_decode.h"
 
 namespace zelvo {
 namespace {
+
+constexpr std::size_t kBlockPoints = 1 << 16;
 
 [[noreturn]] void Refuse(const sfSample& sample, const std::string& why) {
     throw ExportError(ExportError::Kind::Refused,
@@ -17,8 +20,9 @@ namespace {
 
 }  // namespace
 
-SampleSource::SampleSource(const SoundFontModel& model, const std::string& soundFontPath)
-    : model_(model), file_(soundFontPath) {}
+SampleSource::SampleSource(const SoundFontModel& model, const std::string& soundFontPath,
+                           std::stop_token stop)
+    : model_(model), file_(soundFontPath), stop_(std::move(stop)) {}
 
 SampleSource::~SampleSource() = default;
 
@@ -69,6 +73,7 @@ VorbisStream& SampleSource::StreamAt(int sampleNdx, std::uint64_t first) {
 }
 
 void SampleSource::Read(int sampleNdx, std::uint64_t first, std::span<std::int16_t> into) {
+    if (stop_.stop_requested()) throw ExportError(ExportError::Kind::Cancelled, "Cancelled.");
     const sfSample& sample = Sample(sampleNdx);
     if (sample.sfSampleType & kSampleTypeRom) Refuse(sample, "lies in ROM, not in this file.");
     if (first + into.size() > PointCount(sampleNdx)) {
@@ -90,8 +95,8 @@ std::vector<std::int16_t> SampleSource::ReadPoints(int sampleNdx, std::uint64_t 
 }
 
 SampleSound ReadSampleSound(const SoundFontModel& model, int sampleNdx,
-                            const std::string& soundFontPath) {
-    SampleSource source(model, soundFontPath);
+                            const std::string& soundFontPath, std::stop_token stop) {
+    SampleSource source(model, soundFontPath, std::move(stop));
     SampleSound sound;
     try {
         sound.points = source.ReadPoints(sampleNdx, 0, source.PointCount(sampleNdx));
@@ -114,8 +119,8 @@ SampleSound ReadSampleSound(const SoundFontModel& model, int sampleNdx,
 }
 
 SampleSound ReadConvertedSampleSound(const SoundFontModel& model, int sampleNdx,
-                                     const std::string& soundFontPath) {
-    SampleSound sound = ReadSampleSound(model, sampleNdx, soundFontPath);
+                                     const std::string& soundFontPath, std::stop_token stop) {
+    SampleSound sound = ReadSampleSound(model, sampleNdx, soundFontPath, std::move(stop));
     // The conversion plans from a header; this one describes the points read.
     sfSample placed = model.SampleHeaders[static_cast<std::size_t>(sampleNdx)];
     placed.dwStart = 0;
@@ -129,6 +134,53 @@ SampleSound ReadConvertedSampleSound(const SoundFontModel& model, int sampleNdx,
     sound.rate = conversion.toRate;
     sound.loopStart = static_cast<std::uint32_t>(conversion.outLoopStart);
     sound.loopEnd = static_cast<std::uint32_t>(conversion.outLoopEnd);
+    return sound;
+}
+
+void ReadPlannedPoints(SampleSource& source, const PlannedSample& s,
+                       const std::function<void(std::span<const std::int16_t>)>& write) {
+    const SampleConversion& c = s.conversion;
+    const auto read = [&](std::uint64_t first, std::span<std::int16_t> into) {
+        source.Read(s.sampleNdx, static_cast<std::uint64_t>(s.first) + first, into);
+    };
+    std::vector<std::int16_t> block(kBlockPoints);
+    if (c.Resampled()) {
+        const ConvertedSample converted = ConvertSample(read, c);
+        for (std::size_t i = 0; i < converted.points.size();) {
+            const std::size_t n = std::min(block.size(), converted.points.size() - i);
+            for (std::size_t k = 0; k < n; ++k) block[k] = converted.Point(i + k);
+            write(std::span<const std::int16_t>(block.data(), n));
+            i += n;
+        }
+        return;
+    }
+    for (std::int64_t done = 0; done < c.points;) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::int64_t>(c.points - done, static_cast<std::int64_t>(block.size())));
+        const std::span<std::int16_t> points(block.data(), n);
+        read(static_cast<std::uint64_t>(done), points);
+        write(points);
+        done += static_cast<std::int64_t>(n);
+    }
+}
+
+SampleSound ReadPlannedSound(const SoundFontModel& model, const std::string& soundFontPath,
+                             const PlannedSample& sample, std::stop_token stop) {
+    SampleSource source(model, soundFontPath, std::move(stop));
+    SampleSound sound;
+    sound.rate = sample.conversion.toRate;
+    sound.points.reserve(static_cast<std::size_t>(sample.conversion.outPoints));
+    try {
+        ReadPlannedPoints(source, sample, [&](std::span<const std::int16_t> points) {
+            sound.points.insert(sound.points.end(), points.begin(), points.end());
+        });
+    } catch (const VorbisDecodeError& e) {
+        throw ExportError(ExportError::Kind::Refused, e.what());
+    }
+    if (sample.looped) {
+        sound.loopStart = static_cast<std::uint32_t>(sample.conversion.outLoopStart);
+        sound.loopEnd = static_cast<std::uint32_t>(sample.conversion.outLoopEnd);
+    }
     return sound;
 }
 

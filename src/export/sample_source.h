@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,9 @@ class VorbisStream;
 class SampleSource {
 public:
     // Opens the SoundFont that model was loaded from. Throws ExportError(Failed).
-    SampleSource(const SoundFontModel& model, const std::string& soundFontPath);
+    // Once stop is requested, every read throws ExportError(Cancelled).
+    SampleSource(const SoundFontModel& model, const std::string& soundFontPath,
+                 std::stop_token stop = {});
     ~SampleSource();
     SampleSource(const SampleSource&) = delete;
     SampleSource& operator=(const SampleSource&) = delete;
@@ -47,6 +51,7 @@ private:
 
     const SoundFontModel& model_;
     InputFile file_;
+    std::stop_token stop_;
     int streamSample_ = 0;  // the compressed sample stream_ decodes
     std::unique_ptr<VorbisStream> stream_;
 };
@@ -56,13 +61,28 @@ private:
 // plays them. Throws ExportError: Refused for a sample that cannot be read
 // as 16-bit points or decoded, Failed when the file cannot be read.
 SampleSound ReadSampleSound(const SoundFontModel& model, int sampleNdx,
-                            const std::string& soundFontPath);
+                            const std::string& soundFontPath, std::stop_token stop = {});
 
 // The same sound as the wave file will hold it when the export converts: at
 // 44,100 Hz, its loop a whole number of points. What the preview draws and
 // plays, so that the user hears what the EX5/7 will get.
 SampleSound ReadConvertedSampleSound(const SoundFontModel& model, int sampleNdx,
-                                     const std::string& soundFontPath);
+                                     const std::string& soundFontPath, std::stop_token stop = {});
+
+struct PlannedSample;
+
+// One wave sample of an export's plan as the wave file will hold it: the
+// points a zone plays, converted, with the gain that keeps them in 16 bits;
+// its loop when it loops. What the preview draws and the audition plays for
+// a zone.
+SampleSound ReadPlannedSound(const SoundFontModel& model, const std::string& soundFontPath,
+                             const PlannedSample& sample, std::stop_token stop = {});
+
+// The points of a planned sample as the file takes them, read through
+// source: converted whole when resampled, else copied. Calls write with
+// blocks of points in order.
+void ReadPlannedPoints(SampleSource& source, const PlannedSample& sample,
+                       const std::function<void(std::span<const std::int16_t>)>& write);
 
 // How a sample's points are stored in the SoundFont, as the report names it.
 std::string SourceCodecName(const sfSample& sample);

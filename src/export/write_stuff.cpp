@@ -11,29 +11,6 @@
 namespace zelvo {
 namespace {
 
-// One planned sample's points as the file takes them: copied in blocks, or
-// converted whole and written with the gain that keeps them in 16 bits.
-void WritePlannedSample(SampleSource& source, const PlannedSample& s, PointWriter& writer) {
-    const SampleConversion& c = s.conversion;
-    const auto read = [&](std::uint64_t first, std::span<std::int16_t> into) {
-        source.Read(s.sampleNdx, static_cast<std::uint64_t>(s.first) + first, into);
-    };
-    if (c.Resampled()) {
-        const ConvertedSample converted = ConvertSample(read, c);
-        for (std::size_t i = 0; i < converted.points.size(); ++i) writer.Write(converted.Point(i));
-        return;
-    }
-    std::vector<std::int16_t> block(kSampleCopyBlockBytes / 2);
-    for (std::int64_t done = 0; done < c.points;) {
-        const auto n = static_cast<std::size_t>(
-            std::min<std::int64_t>(c.points - done, static_cast<std::int64_t>(block.size())));
-        const std::span<std::int16_t> points(block.data(), n);
-        read(static_cast<std::uint64_t>(done), points);
-        writer.Write(points);
-        done += static_cast<std::int64_t>(n);
-    }
-}
-
 // The instrument that the zones playing sample c belong to, for a refusal.
 std::string OwnerOf(const WavePlan& plan, const SoundFontModel& model, std::size_t c) {
     for (const KeyMapEntrySource& e : plan.entrySources) {
@@ -117,7 +94,8 @@ void WriteWaveSampleData(const WavePlan& plan, SampleSource& source, AtomicOutpu
     PointWriter writer(out, plan.SampleDataBytes(), progress);
     for (std::size_t c = 0; c < plan.samples.size(); ++c) {
         try {
-            WritePlannedSample(source, plan.samples[c], writer);
+            ReadPlannedPoints(source, plan.samples[c],
+                              [&](std::span<const std::int16_t> points) { writer.Write(points); });
         } catch (const VorbisDecodeError& e) {
             const sfSample& sample =
                 source.model().SampleHeaders.at(static_cast<std::size_t>(plan.samples[c].sampleNdx));
@@ -132,7 +110,7 @@ void WriteWaveSampleData(const WavePlan& plan, SampleSource& source, AtomicOutpu
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,
                             const std::string& soundFontPath, const std::string& outputPath,
                             const ExportProgress& progress, const ExportOptions& options) {
-    SampleSource source(model, soundFontPath);
+    SampleSource source(model, soundFontPath, options.stop);
     WritePlannedWave(PlanWaveFile(model, instrument, options), source, outputPath, progress);
 }
 

@@ -19,4 +19,12 @@ std::string InstrumentName(const SoundFontModel& model, int instrument) {
     return DisplayText(model.InstHeaders.at(static_cast<std::size_t>(instrument)).achInstName);
 }
 
+std::optional<int> FindPreset(const SoundFontModel& model, int bank, int program) {
+    for (int p = 1; p <= model.PresetCount; ++p) {
+        const sfPresetHeader& h = model.PresetHeaders[static_cast<std::size_t>(p)];
+        if (h.wBank == bank && h.wPreset == program) return p;
+    }
+    return std::nullopt;
+}
+
 }  // namespace zelvo

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -170,6 +171,9 @@ std::string DisplayText(const std::string& text);
 // gens the matching generator array), in file order.
 std::span<const sfGenList> ZoneGenerators(const std::vector<sfPresetBag>& bags,
                                           const std::vector<sfGenList>& gens, int bag);
+
+// The first preset with this bank and program number, if any (1-based).
+std::optional<int> FindPreset(const SoundFontModel& model, int bank, int program);
 
 // The instrument's name as the model holds it, cut at its first NUL; empty
 // for a number that names no instrument.
