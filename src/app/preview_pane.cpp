@@ -58,7 +58,7 @@ void FitColumns(QTreeWidget* table) {
 
 AuditionVoice VoiceOf(const InstZone& zone, int rootKey) {
     return {.rootKey = rootKey,
-            .tuneCents = zone.coarseTune * 100 + zone.fineTune,
+            .tuneCents = zone.coarseTune * 100.0 + zone.fineTune,
             .loops = LoopsWhileHeld(zone.sampleModes)};
 }
 
