@@ -1,5 +1,6 @@
-// Files that declare far more than they hold, or hold gigabytes of nothing:
-// zelvo-cli must end on each with its memory bounded by what it really reads.
+// Small files that announce large work: zelvo-cli must end on each with its
+// memory bounded by what it really holds, and in time that grows with the
+// file, never faster.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -7,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
+#include "load_helpers.h"
+#include "ogg_streams.h"
 #include "sf2_builder.h"
 
 namespace zelvo::testing {
@@ -17,16 +22,21 @@ namespace {
 struct ChildRun {
     int status = -1;
     long peakKiB = 0;
+    double cpuSeconds = 0;
 };
 
-// Runs `zelvo-cli tree FILE` in a fresh process and measures its peak memory.
-ChildRun RunTree(const std::string& path) {
+// Runs zelvo-cli with args in a fresh process: how it ended, its peak memory
+// and the processor time it took.
+ChildRun RunCli(const std::vector<std::string>& args) {
     const pid_t child = fork();
     if (child == 0) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
-        execl(ZELVO_CLI_PATH, ZELVO_CLI_PATH, "tree", path.c_str(), static_cast<char*>(nullptr));
+        std::vector<char*> argv{const_cast<char*>(ZELVO_CLI_PATH)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(ZELVO_CLI_PATH, argv.data());
         _exit(127);
     }
     ChildRun run;
@@ -35,6 +45,8 @@ ChildRun RunTree(const std::string& path) {
     wait4(child, &status, 0, &usage);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.peakKiB = usage.ru_maxrss;
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     return run;
 }
 
@@ -75,10 +87,76 @@ TEST(BoundedLoad, HugeDeclaredSizesEndQuicklyInLittleMemory) {
         riff + info + sdta + "LIST" + Le32(phdr + 12) + "pdta" + "phdr" + Le32(phdr), 5 * kGiB);
 
     for (const SparseFile* file : {&emptyInfo, &hugeComment, &manyPresets}) {
-        const ChildRun run = RunTree(file->path());
+        const ChildRun run = RunCli({"tree", file->path()});
         EXPECT_EQ(run.status, 1) << file->path();
         EXPECT_LT(run.peakKiB, kMemoryLimitKiB) << file->path();
     }
+}
+
+// A compressed sample's length is its last page's granule: a short stream
+// that claims 155 million points, and 16 sample headers over one stream of
+// 16.7 million, are refused from their headers before a point is decoded.
+TEST(BoundedExport, CompressedLengthsAreCheckedBeforeDecoding) {
+    const std::string stream = EncodeVorbis(std::vector<float>(4096, 0.0f), 1);
+    Sf2Builder b;
+    b.Info("ifil", {"\x03\x00\x01\x00", 4}).CompressedSample({.name = "Silence"}, WithLength(stream, 155'000'000));
+    const std::string shared = WithLength(stream, 16'700'000);
+    b.CompressedSample({.name = "Shared"}, shared);
+    std::vector<ZoneDef> zones;
+    for (int s = 0; s < 16; ++s) {
+        SampleDef again{.name = "Shared" + std::to_string(s), .type = 0x11};
+        again.start = static_cast<std::uint32_t>(stream.size());
+        again.end = static_cast<std::uint32_t>(stream.size() + shared.size());
+        b.Sample(again);
+        zones.push_back({{KeyRange(s, s), SampleId(2 + s)}});
+    }
+    b.Instrument({"Silence", {{{SampleId(0)}}}}).Instrument({"Shared", zones});
+    const TempFile file(b.Build(), "long.sf3");
+    const std::string out = (file.folder() / "out.s1m").string();
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"export", file.path(), "1", out}, {"export", file.path(), "2", out},
+             {"report", file.path(), "1"}, {"report", file.path()}}) {
+        const ChildRun run = RunCli(args);
+        EXPECT_EQ(run.status, args[0] == "export" ? 1 : 0) << args[2];
+        EXPECT_LT(run.peakKiB, kMemoryLimitKiB) << args[0] << " " << args[2];
+        RecordProperty(args[0] + "_" + std::to_string(args.size()) + "_peak_kib", std::to_string(run.peakKiB));
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// An 8 kHz sample of three million points becomes 16.5 million at 44.1 kHz:
+// the export holds that one sample and nothing else.
+TEST(BoundedExport, UpsamplingHoldsOneConvertedSample) {
+    constexpr std::uint32_t kPoints = 3'000'000;
+    std::vector<std::int16_t> points(kPoints);
+    for (std::uint32_t i = 0; i < kPoints; ++i) points[i] = static_cast<std::int16_t>((i * 37) % 2000 - 1000);
+    Sf2Builder b;
+    b.Sample({.name = "Long", .end = kPoints, .startLoop = 1'000'000, .endLoop = 2'999'000, .rate = 8000})
+        .SamplePoints(points)
+        .Instrument({"Long", {{{Gen(54, 1), SampleId(0)}}}});
+    const TempFile file(b.Build());
+    const std::string out = (file.folder() / "out.s1m").string();
+    const ChildRun run = RunCli({"export", file.path(), "1", out});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_GT(std::filesystem::file_size(out), 33'000'000u);
+    EXPECT_LT(run.peakKiB, kMemoryLimitKiB);
+    RecordProperty("peak_kib", std::to_string(run.peakKiB));
+}
+
+// The whole-bank report reads each instrument's zones once: 16,000
+// instruments take it about as long as listing them in the tree does.
+TEST(BoundedExport, ReportGrowsWithTheInstruments) {
+    Sf2Builder b;
+    b.Sample({.name = "Tick", .end = 8}).SamplePoints(std::vector<std::int16_t>(8, 100));
+    for (int i = 0; i < 16000; ++i) b.Instrument({"I" + std::to_string(i), {{{SampleId(0)}}}});
+    b.Preset({"All", 0, 0, {ZoneDef({InstrumentId(0)})}});
+    const TempFile file(b.Build());
+    const ChildRun tree = RunCli({"tree", file.path()});
+    const ChildRun report = RunCli({"report", file.path()});
+    EXPECT_EQ(tree.status, 0);
+    EXPECT_EQ(report.status, 0);
+    EXPECT_LT(report.cpuSeconds, 25 * tree.cpuSeconds + 0.1) << tree.cpuSeconds;
+    RecordProperty("cpu_seconds", std::to_string(tree.cpuSeconds) + " " + std::to_string(report.cpuSeconds));
 }
 
 }  // namespace

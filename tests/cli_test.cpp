@@ -202,9 +202,9 @@ TEST(Cli, ControlCharactersArePrintedEscapedAndNeverReachAFileName) {
     EXPECT_EQ(Cli({"report", path}).out, bank);
     const std::string one = Cli({"report", path, "1"}).out;
     EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 4) << one;
-    EXPECT_TRUE(one.starts_with("Instrument 1 \"Line\\x0ABreak\": 1 zones, 1 samples, 0 warnings, "
+    EXPECT_TRUE(one.starts_with("Instrument 1 \"Line\\x0ABreak\": 1 zones, 1 samples, 1 entries, 0 warnings, "
                                 "ok\nOutput: "));
-    EXPECT_NE(one.find("\nSample 1 \"Esc\\x1B\\x9B\\x0A\": PCM 16-bit, "), std::string::npos);
+    EXPECT_NE(one.find("\nSample 1 \"Esc\\x1B\\x9B\\x0A\" as \"Esc\\x1B\\x9B\\x0A\": PCM 16-bit, "), std::string::npos);
     const auto json = nlohmann::json::parse(Cli({"report", path, "1", "--json"}).out);
     EXPECT_EQ(json["name"], "Line\nBreak");
     EXPECT_EQ(json["sample_reports"][0]["name"], "Esc\x1B\xC2\x9B\n");
@@ -350,7 +350,8 @@ TEST(CliProgram, SpecialFilesAreRefusedAtOnceAndFullDisksAreErrors) {
     EXPECT_EQ(std::distance(fs::directory_iterator(sf2.folder()), {}), 3);
 }
 
-// Keys as note names and numbers, stored pan and tunes, loops in points.
+// Keys as note names and numbers, stored pan and tunes (coarse -12 is 52,
+// fine +50 is 96), loops in points.
 TEST(InspectCli, PrintsAnExportedWaveOrRefusesItDamaged) {
     Sf2Builder b;
     b.Sample({.name = "Tone", .end = 100, .startLoop = 10, .endLoop = 90, .pitch = 69});
@@ -369,7 +370,7 @@ TEST(InspectCli, PrintsAnExportedWaveOrRefusesItDamaged) {
               "key map\tPiano\n"
               "entry\tkeys\tvelocities\tsample\tpan\tcoarse tune\tfine tune\n"
               "1\tA-1 - B2 / 21 - 59\t0 - 127\t1\t96\t64\t64\n"
-              "2\tC3 - C7 / 60 - 108\t64 - 127\t2\t64\t56\t96\n"
+              "2\tC3 - C7 / 60 - 108\t64 - 127\t2\t64\t52\t96\n"
               "\n"
               "sample\tname\tloop start\tloop length\tloop\troot key\tsize\n"
               "1\tTone\t10\t80\ton\tA3 / 69\t200\n"

@@ -127,4 +127,17 @@ inline std::string OggPages(const std::vector<std::string>& packets, std::int64_
     return out;
 }
 
+// The stream with its last page's granule position set to length: a
+// stream that claims as many points as a test needs.
+inline std::string WithLength(std::string stream, std::int64_t length) {
+    const std::size_t at = stream.rfind("OggS");
+    ogg_page page{reinterpret_cast<unsigned char*>(stream.data() + at), 27 + static_cast<unsigned char>(stream[at + 26]),
+                  nullptr, 0};
+    page.body = page.header + page.header_len;
+    page.body_len = static_cast<long>(stream.size() - at) - page.header_len;
+    for (int i = 0; i < 8; ++i) page.header[6 + i] = static_cast<unsigned char>(length >> (8 * i));
+    ogg_page_checksum_set(&page);
+    return stream;
+}
+
 }  // namespace zelvo::testing

@@ -37,7 +37,7 @@ std::string Woodwinds() {
     return b.Instrument({"Globals", {{{Gen(kAttenuation, 10)}}}}).Build();
 }
 
-// Exports instrument n of a built SoundFont and returns the file's bytes.
+// Exports instrument n of a built SoundFont as stored and returns the file's bytes.
 class WaveReader : public ::testing::Test {
 protected:
     std::string Export(const std::string& sf2Bytes, int n) {
@@ -45,7 +45,7 @@ protected:
         SoundFontModel model;
         MemoryTree tree;
         OpenSoundFont(model, sf2_->path().string(), tree);
-        ExportInstrumentToWave(model, n, sf2_->path().string(), Out());
+        ExportInstrumentToWave(model, n, sf2_->path().string(), Out(), {}, {.convertSamples = false});
         return ReadWholeFile(Out());
     }
     std::string Out() const { return (sf2_->folder() / "out.s1m").string(); }
@@ -214,7 +214,7 @@ TEST_F(WaveReader, ReadsEveryInstrumentOfARealSoundFont) {
     OpenSoundFont(m, path, tree);
     sf2_ = std::make_unique<TempFile>("");
     for (int i = 1; i <= m.InstCount; ++i) {
-        ExportInstrumentToWave(m, i, path, Out());
+        ExportInstrumentToWave(m, i, path, Out(), {}, {.convertSamples = false});
         const WaveFileContents w = ReadWaveFile(Out());
         const InstZoneInfo& info = m.InstZoneTable[static_cast<std::size_t>(i)];
         std::size_t k = 0;

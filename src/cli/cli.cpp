@@ -82,18 +82,12 @@ bool HasMisplacedOption(const std::string& command, const Args& given) {
 }
 
 // Output that did not reach its file, on a full disk for one, is a failure
-// like any other. The system's reason is known when the last flush fails;
-// an earlier failure's may have been overwritten since.
-bool OutputWritten(std::ostream& out, Output& err) {
-    int error = 0;
-    if (out) {
-        errno = 0;
-        out.flush();
-        error = errno;
-    }
-    if (out) return true;
+// like any other, with the system's reason from the write that failed.
+bool OutputWritten(Output& out, Output& err) {
+    int reason = 0;
+    if (out.Flush(reason)) return true;
     err << "zelvo-cli: cannot write the output";
-    if (error != 0) err << ": " << std::strerror(error);
+    if (reason != 0) err << ": " << std::strerror(reason);
     err << kNewLine;
     return false;
 }
@@ -122,7 +116,7 @@ int RunCommand(const std::vector<std::string>& args, Output& out, Output& err) {
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Output output(out), errors(err);
     const int status = RunCommand(args, output, errors);
-    return !OutputWritten(out, errors) && status == kExitOk ? kExitFailure : status;
+    return !OutputWritten(output, errors) && status == kExitOk ? kExitFailure : status;
 }
 
 }  // namespace zelvo::cli

@@ -40,7 +40,7 @@ public:
     Output& operator<<(Break b);
     Output& operator<<(Number auto number) {
         stream_ << number;
-        return *this;
+        return Checked();
     }
 
     // One line of cells, TAB-separated.
@@ -48,8 +48,15 @@ public:
     // JSON with its own escapes, indented, then LF.
     void Json(const nlohmann::json& value);
 
+    // Flushes; the system's reason when the stream failed, here or at the
+    // first write that failed, else 0. Returns whether all was written.
+    bool Flush(int& reason);
+
 private:
+    Output& Checked();
+
     std::ostream& stream_;
+    int reason_ = 0;  // errno of the first write that failed
 };
 
 }  // namespace zelvo::cli

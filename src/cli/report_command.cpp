@@ -64,7 +64,7 @@ nlohmann::json ReportJson(const InstrumentReport& r) {
                       {"repeated_sample_bytes", r.repeatedSampleBytes}};
     for (const SampleReport& s : r.sampleReports) {
         json["sample_reports"].push_back(
-            {{"number", s.number}, {"name", Shown(s.name)}, {"wave_name", s.waveName},
+            {{"number", s.number}, {"name", Shown(s.name)}, {"wave_name", Shown(s.waveName)},
              {"codec", s.codec}, {"from_rate", s.fromRate}, {"to_rate", s.toRate},
              {"first_point", s.first}, {"points", s.points}, {"out_points", s.outPoints},
              {"looped", s.looped}, {"loop_points", s.loopPoints},

@@ -175,6 +175,7 @@ ZoneReport PlayedZoneReport(const SoundFontModel& model, const WavePlan& plan, s
     report.playedCents = entry.tune.Cents();
     const auto c = static_cast<std::size_t>(entry.sampleNumber - 1);
     report.loopFlag = plan.sampleHeaders[c].loopFlag;
+    report.retuned = entry.rootKey != plan.samples[c].rootKey;
     SetRootKeySource(report, model, zone);
     for (std::size_t e = firstEntry; e < plan.entrySources.size(); ++e) {
         const KeyMapEntrySource& mine = plan.entrySources[e];
@@ -310,7 +311,7 @@ int InstrumentReport::Warnings() const {
     for (const SampleReport& s : sampleReports) {
         if (!s.emptySourceLoop) warnings += static_cast<int>(s.clamps.size());
         if (s.gainDb != 0.0) ++warnings;
-        if (convert && s.toRate != kWaveSampleRate && s.toRate != 0) ++warnings;
+        if (s.toRate != kWaveSampleRate && s.toRate != 0) ++warnings;
         if (std::abs(s.loopPitchErrorCents) > kAudiblePitchErrorCents) ++warnings;
     }
     for (const ZoneReport& z : zoneReports) {
@@ -329,8 +330,8 @@ std::string InstrumentReport::Status() const {
             return s.fromRate != s.toRate || s.pitchCorrectionCents != 0 || s.loopTuneCents != 0.0 ||
                    s.gainDb != 0.0 || s.first != 0 || (!s.emptySourceLoop && !s.clamps.empty());
         });
-    const bool tuningChanged = std::any_of(zoneReports.begin(), zoneReports.end(), [](const ZoneReport& z) {
-        return !z.global && (z.entries > 1 || z.tuneCents != z.playedCents);
+    const bool tuningChanged = convert && std::any_of(zoneReports.begin(), zoneReports.end(), [](const ZoneReport& z) {
+        return !z.global && (z.entries > 1 || z.retuned);
     });
     return samplesChanged || tuningChanged ? "changed" : "ok";
 }
@@ -463,8 +464,9 @@ std::vector<ReportNote> ReportNotes(const InstrumentReport& r) {
         if (std::abs(s.loopPitchErrorCents) > kAudiblePitchErrorCents) {
             warn(name + ": loop detuned by " + Cents(s.loopPitchErrorCents));
         }
-        if (r.convert && s.toRate != kWaveSampleRate && s.toRate != 0) {
-            warn(name + ": its rate of " + std::to_string(s.toRate) + " Hz is kept, not converted");
+        if (s.toRate != kWaveSampleRate && s.toRate != 0) {
+            warn(name + ": plays at 44100 Hz on the EX5/7 but holds points at " +
+                 std::to_string(s.toRate) + " Hz");
         }
         std::vector<std::string> change;
         if (s.fromRate != s.toRate) change.push_back(std::to_string(s.fromRate) + " -> " + std::to_string(s.toRate) + " Hz");

@@ -60,6 +60,7 @@ struct ZoneReport {
     int loopFlag = 0;  // as the zone's sample header has it
     int scaleTuning = 100;
     bool keyTuned = false;  // its scale tuning is right at one key only
+    bool retuned = false;   // plays at another root key than its sample header's
     double tuneCents = 0.0;    // what its entry asks of the sample header's pitch
     double playedCents = 0.0;  // what the entry's bytes give
     std::vector<std::string> droppedGenerators;
