@@ -13,7 +13,8 @@ for option in "$@"; do
                  timgm6mb-soundfont fluid-soundfont-gm fluid-soundfont-gs opl3-soundfont
                  csound-soundfont avldrums.lv2-soundfont
                  desktop-file-utils appstream man-db shared-mime-info xdg-utils
-                 fluidr3mono-gm-soundfont musescore-general-soundfont-small) ;;
+                 fluidr3mono-gm-soundfont musescore-general-soundfont-small
+                 fluidsynth sox vorbis-tools) ;;
     --package)
       packages+=(dpkg-dev file) ;;
   esac
