@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "export/export_error.h"
 
@@ -90,18 +91,67 @@ void FeedRange(Resampler& resampler, const PointReader& read, std::int64_t from,
     }
 }
 
-// Feeds count points of the loop repeating, from loop point `into` on.
-template <typename Take>
-void FeedLoop(Resampler& resampler, const PointReader& read, const SampleConversion& c,
-              std::int64_t into, std::int64_t count, Take& take) {
-    const std::int64_t loop = c.loopEnd - c.loopStart;
-    while (count > 0) {
-        into %= loop;
-        const std::int64_t n = std::min(count, loop - into);
-        FeedRange(resampler, read, c.loopStart + into, c.loopStart + into + n, take);
-        count -= n;
-        into += n;
+// The loop points that the runs after the first need again: its first
+// `head` and last `tail` points (all of it when they meet), kept as the
+// first run reads them, so that the source is read once, front to back.
+class KeptLoop {
+public:
+    KeptLoop(const SampleConversion& c, std::int64_t head, std::int64_t tail)
+        : start_(c.loopStart), loop_(c.loopEnd - c.loopStart), head_(std::min(head, loop_)),
+          tail_(std::min(tail, loop_)) {
+        if (head_ + tail_ >= loop_) std::tie(head_, tail_) = std::make_pair(loop_, std::int64_t{0});
+        points_.resize(static_cast<std::size_t>(head_ + tail_));
     }
+
+    // Notes the points of the sample from point `first` on as they are read.
+    void Keep(std::int64_t first, std::span<const std::int16_t> points) {
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const std::int64_t p = first + static_cast<std::int64_t>(i) - start_;
+            if (p >= 0 && p < loop_ && (p < head_ || p >= loop_ - tail_)) points_[Index(p)] = points[i];
+        }
+    }
+
+    // Feeds count points of the loop repeating, from loop point `into` on.
+    template <typename Take>
+    void Feed(Resampler& resampler, std::int64_t into, std::int64_t count, Take& take) const {
+        std::vector<std::int16_t> block;
+        for (std::int64_t i = 0; i < count; ++i) block.push_back(points_[Index((into + i) % loop_)]);
+        resampler.Feed(block, take);
+    }
+
+private:
+    std::size_t Index(std::int64_t p) const {
+        return static_cast<std::size_t>(p < head_ ? p : head_ + p - (loop_ - tail_));
+    }
+
+    std::int64_t start_, loop_, head_, tail_;
+    std::vector<std::int16_t> points_;
+};
+
+// How far before the loop end the run for the points after the loop starts,
+// and where its output meets the first run's grid. Its first output point
+// falls between two of that grid's; of the lengths of loop the filter needs,
+// the one that puts it closest to the grid is taken.
+struct TailLead {
+    std::int64_t before = 0;  // loop points fed first
+    std::int64_t shift = 0;   // its output index of the loop end's
+};
+
+TailLead LeadIntoTail(const SampleConversion& c, double reach) {
+    const double phase = static_cast<double>(c.outLoopStart) - static_cast<double>(c.loopStart) * c.ratio;
+    const auto least = static_cast<std::int64_t>(std::ceil(reach)) + 1;
+    TailLead lead{least, 0};
+    double best = 1.0;
+    for (std::int64_t p = least; p < least + 256; ++p) {
+        const double at = static_cast<double>(p) * c.ratio + phase;
+        const double off = std::abs(at - std::round(at));
+        if (off < best) {
+            best = off;
+            lead.before = p;
+        }
+    }
+    lead.shift = std::llround(static_cast<double>(lead.before) * c.ratio + phase);
+    return lead;
 }
 
 std::vector<float> ResamplePlain(const PointReader& read, const SampleConversion& c) {
@@ -120,11 +170,10 @@ std::vector<float> ResamplePlain(const PointReader& read, const SampleConversion
 // both sides, so that every loop point is taken where the filter sees only
 // the loop around it. The ratio maps the loop to a whole number of points, so
 // each repeat starts on an output point.
-void ResampleLoop(const PointReader& read, const SampleConversion& c, double reach,
+void ResampleLoop(const PointReader& read, const SampleConversion& c, std::int64_t extra, KeptLoop& kept,
                   std::vector<float>& out) {
     const std::int64_t outLoop = c.outLoopEnd - c.outLoopStart;
-    const auto extra = static_cast<std::int64_t>(std::ceil(3.0 * reach));
-    const auto reachOut = static_cast<std::int64_t>(std::ceil(reach * c.ratio));
+    const auto reachOut = static_cast<std::int64_t>(std::ceil(static_cast<double>(extra) / 3 * c.ratio));
     const std::int64_t validEnd =
         c.outLoopEnd + static_cast<std::int64_t>(std::floor(static_cast<double>(extra) * c.ratio)) - reachOut;
     Resampler resampler(c.ratio);
@@ -135,37 +184,26 @@ void ResampleLoop(const PointReader& read, const SampleConversion& c, double rea
         const std::int64_t k = j < c.outLoopEnd ? j : c.outLoopStart + (j - c.outLoopStart) % outLoop;
         out[static_cast<std::size_t>(k)] = v;
     };
-    FeedRange(resampler, read, 0, c.loopEnd, take);
-    FeedLoop(resampler, read, c, 0, extra, take);
+    const PointReader keeping = [&](std::uint64_t first, std::span<std::int16_t> into) {
+        read(first, into);
+        kept.Keep(static_cast<std::int64_t>(first), into);
+    };
+    FeedRange(resampler, keeping, 0, c.loopEnd, take);
+    kept.Feed(resampler, 0, extra, take);
     resampler.Finish(take);
 }
 
 // The second run gives the points after the loop, with as much of the loop
-// before them as the filter reaches. Its first output point falls between
-// two of the first run's grid; of the lengths of loop before the tail that
-// the filter needs, the one that puts it closest to the grid is taken.
-void ResampleTail(const PointReader& read, const SampleConversion& c, double reach,
-                  std::vector<float>& out) {
+// before them as the filter reaches.
+void ResampleTail(const PointReader& read, const SampleConversion& c, const TailLead& lead,
+                  const KeptLoop& kept, std::vector<float>& out) {
     const std::int64_t loop = c.loopEnd - c.loopStart;
-    const double phase = static_cast<double>(c.outLoopStart) - static_cast<double>(c.loopStart) * c.ratio;
-    const auto least = static_cast<std::int64_t>(std::ceil(reach)) + 1;
-    std::int64_t before = least;
-    double best = 1.0;
-    for (std::int64_t p = least; p < least + 256; ++p) {
-        const double at = static_cast<double>(p) * c.ratio + phase;
-        const double off = std::abs(at - std::round(at));
-        if (off < best) {
-            best = off;
-            before = p;
-        }
-    }
-    const std::int64_t shift = std::llround(static_cast<double>(before) * c.ratio + phase);
     Resampler resampler(c.ratio);
     auto take = [&](std::uint64_t index, float v) {
-        const std::int64_t k = c.outLoopEnd + static_cast<std::int64_t>(index) - shift;
+        const std::int64_t k = c.outLoopEnd + static_cast<std::int64_t>(index) - lead.shift;
         if (k >= c.outLoopEnd && k < c.outPoints) out[static_cast<std::size_t>(k)] = v;
     };
-    FeedLoop(resampler, read, c, ((loop - before) % loop + loop) % loop, before, take);
+    kept.Feed(resampler, ((loop - lead.before) % loop + loop) % loop, lead.before, take);
     FeedRange(resampler, read, c.loopEnd, c.points, take);
     resampler.Finish(take);
 }
@@ -256,8 +294,11 @@ ConvertedSample ConvertSample(const PointReader& read, const SampleConversion& c
     const double reach = kFilterReachPoints * std::max(1.0, 1.0 / c.ratio);
     if (c.wholeLoop) {
         converted.points.assign(static_cast<std::size_t>(c.outPoints), 0.0f);
-        ResampleLoop(read, c, reach, converted.points);
-        if (c.outPoints > c.outLoopEnd) ResampleTail(read, c, reach, converted.points);
+        const auto extra = static_cast<std::int64_t>(std::ceil(3.0 * reach));
+        const TailLead lead = LeadIntoTail(c, reach);
+        KeptLoop kept(c, extra, lead.before);
+        ResampleLoop(read, c, extra, kept, converted.points);
+        if (c.outPoints > c.outLoopEnd) ResampleTail(read, c, lead, kept, converted.points);
     } else {
         converted.points = ResamplePlain(read, c);
     }
