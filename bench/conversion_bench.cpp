@@ -66,8 +66,9 @@ std::optional<std::vector<ResampleJob>> LoadJobs() {
         for (const PlannedSample& s : plan.samples) {
             const SampleConversion& conversion = s.conversion;
             if (!conversion.Resampled()) continue;
-            jobs.push_back({source.ReadPoints(s.sampleNdx, static_cast<std::uint64_t>(s.first),
-                                              static_cast<std::uint64_t>(conversion.points)),
+            std::vector<std::int16_t> points(static_cast<std::size_t>(conversion.points));
+            PlannedPointReader(source, s)(0, points);
+            jobs.push_back({std::move(points),
                             conversion.ratio,
                             static_cast<std::size_t>(conversion.outPoints)});
         }

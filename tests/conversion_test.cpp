@@ -281,39 +281,49 @@ TEST_F(Conversion, ZonesPlayTheirOwnRootKeysStartsAndLoops) {
     for (std::size_t e = 0; e < entries.size(); ++e) EXPECT_EQ(EntryFields(w.keyMapEntries[e]), entries[e]) << e;
     // Flag, loop start, loop length, after the loop, root key, points. Modes
     // 0 and 2 do not loop, 1 and 3 do; a zone starting past its loop start
-    // loops from its own start.
+    // plays on to the loop end, then loops from the loop start: 400 points,
+    // the 800 of the loop, the 100 after it.
     const std::vector<std::vector<std::int64_t>> headers = {
         {0x40, 100, 800, 100, 60, 1000}, {0x00, 95, 790, 85, 60, 970},  {0x00, 2200, 4000, 1000, 64, 7200},
-        {0x00, 100, 900, 0, 60, 1000},   {0x00, 0, 900, 100, 60, 1000}, {0x00, 0, 400, 100, 60, 500}};
+        {0x00, 100, 900, 0, 60, 1000},   {0x00, 0, 900, 100, 60, 1000}, {0x00, 400, 800, 100, 60, 1300}};
     ASSERT_EQ(w.samples.size(), headers.size());
     for (std::size_t c = 0; c < headers.size(); ++c) EXPECT_EQ(HeaderFields(w.samples[c]), headers[c]) << c;
     // The points start where the zones start.
     EXPECT_EQ(PointsOf(file, w.samples[1]).front(), 10);
     EXPECT_EQ(PointsOf(file, w.samples[2]).front(), (1046 + 32800) % 30000);
-    EXPECT_EQ(PointsOf(file, w.samples[5]).front(), 500);
+    const std::vector<std::int16_t> late = PointsOf(file, w.samples[5]);
+    EXPECT_EQ((std::vector<int>{late[0], late[399], late[400], late[1199], late[1200]}),
+              (std::vector<int>{500, 899, 100, 899, 900}));
 
     const InstrumentReport report = Report(1);
-    EXPECT_EQ(report.repeatedSampleBytes, 2u * (970 + 1000 + 1000 + 500));
-    EXPECT_EQ(report.sampleReports[5].clamps.at(0).field, "loop start");
-    EXPECT_EQ(report.sampleReports[5].clamps.at(0).from, -400);
+    EXPECT_EQ(report.repeatedSampleBytes, 2u * (970 + 1000 + 1000 + 1300));
     EXPECT_EQ(report.Status(), "changed");
 }
 
-// A zone whose scale tuning is not 100 gets one entry per key while the wave
-// stays within 128 entries; beyond, its entry is in tune at its root key.
-TEST_F(Conversion, ScaleTuningGivesAnEntryPerKey) {
+// A zone whose scale tuning is not 100, or that plays every key as one,
+// gets one entry per key while the wave stays within 128 entries; beyond,
+// its entry is in tune at its root key. A tuning past the coarse byte's
+// reach moves the sample header's root key instead, in a sample of its own.
+TEST_F(Conversion, EntriesFollowScaleTuningKeynumAndFarTunings) {
     Sf2Builder b;
     b.Sample({.name = "Drum", .end = 100, .pitch = 61}).SamplePoints(Sine(100, 10, 1000));
     Load(b.Instrument({"Kit", {{{KeyRange(60, 62), Gen(kScaleTuning, 0), SampleId(0)}},
-                               {{Gen(kScaleTuning, 50), SampleId(0)}}}}));
+                               {{Gen(kScaleTuning, 50), SampleId(0)}},
+                               {{KeyRange(40, 41), Gen(46, 61), SampleId(0)}},
+                               {{KeyRange(100, 100), Gen(kCoarseTune, 70), SampleId(0)}}}}));
     const WaveFileContents w = Export(1).second;
-    ASSERT_EQ(w.keyMapEntries.size(), 4u);
-    // Keys 60, 61, 62 all sound the sample's own pitch: -100 + 100, 0, -100 cents... from the header's 61.
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ((std::vector<int>{w.keyMapEntries[k].keyLo, w.keyMapEntries[k].keyHi, w.keyMapEntries[k].coarseTune}),
-                  (std::vector<int>{60 + k, 60 + k, 64 - (k - 1)}));
+    std::vector<std::vector<int>> entries;
+    for (const WaveKeyMapEntry& e : w.keyMapEntries) {
+        entries.push_back({e.sampleReference, e.keyLo, e.keyHi, e.coarseTune, e.fineTune});
     }
-    EXPECT_EQ(EntryFields(w.keyMapEntries[3]), (std::vector<int>{0x4000, 0, 127, 1, 127, 64, 64, 64}));
+    // Keys 60..62 all sound the sample's own pitch from its root 61; keys 40
+    // and 41 sound key 61; +7000 cents on a header root of 0 is 900 cents
+    // from key 100.
+    EXPECT_EQ(entries, (std::vector<std::vector<int>>{{0x4000, 60, 60, 65, 64}, {0x4000, 61, 61, 64, 64},
+                                                      {0x4000, 62, 62, 63, 64}, {0x4000, 0, 127, 64, 64},
+                                                      {0x4000, 40, 40, 85, 64}, {0x4000, 41, 41, 84, 64},
+                                                      {0x4001, 100, 100, 73, 64}}));
+    EXPECT_EQ(w.samples.at(1).header.rootKey, 0);
     const InstrumentReport report = Report(1);
     EXPECT_EQ(report.zoneReports.at(1).entries, 1);
     EXPECT_TRUE(report.zoneReports.at(1).keyTuned);

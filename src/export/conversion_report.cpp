@@ -108,8 +108,7 @@ double LoopPitchError(const SampleConversion& c, const KeyMapEntrySource& entry)
 SampleReport MakeSampleReport(int number, const sfSample& sample, const PlannedSample& s,
                               const std::string& waveName) {
     const SampleConversion& c = s.conversion;
-    std::vector<ValueClamp> clamps = s.clamps;
-    clamps.insert(clamps.end(), c.clamps.begin(), c.clamps.end());
+    std::vector<ValueClamp> clamps = c.clamps;
     std::string shown = DisplayText(waveName);
     shown.erase(shown.find_last_not_of(' ') + 1);
     return {.number = number,
@@ -118,7 +117,7 @@ SampleReport MakeSampleReport(int number, const sfSample& sample, const PlannedS
             .codec = SourceCodecName(sample),
             .fromRate = c.fromRate,
             .toRate = c.toRate,
-            .first = s.first,
+            .first = s.First(),
             .points = c.points,
             .outPoints = c.outPoints,
             .loopPoints = c.loopEnd - c.loopStart,
@@ -254,11 +253,7 @@ void MeasureGains(const SoundFontModel& model, const WavePlan& plan, const std::
         const PlannedSample& s = plan.samples[c];
         if (!s.conversion.Resampled()) continue;
         try {
-            const ConvertedSample converted = ConvertSample(
-                [&](std::uint64_t first, std::span<std::int16_t> into) {
-                    source.Read(s.sampleNdx, static_cast<std::uint64_t>(s.first) + first, into);
-                },
-                s.conversion);
+            const ConvertedSample converted = ConvertSample(PlannedPointReader(source, s), s.conversion);
             report.sampleReports[c].gainDb = converted.GainDb();
             report.sampleReports[c].converted = true;
         } catch (const VorbisDecodeError& e) {
@@ -455,8 +450,8 @@ std::vector<ReportNote> ReportNotes(const InstrumentReport& r) {
         const std::string name = "Sample " + Shown(s.name);
         if (s.gainDb != 0.0) {
             char gain[64];
-            std::snprintf(gain, sizeof gain, "%.2f dB", s.gainDb);
-            warn(name + ": scaled by " + gain + " so that its converted points fit 16 bits");
+            std::snprintf(gain, sizeof gain, s.gainDb > -0.005 ? "less than 0.01 dB" : "%.2f dB", s.gainDb);
+            warn(name + ": scaled down by " + gain + " so that its converted points fit 16 bits");
         }
         if (!s.emptySourceLoop) {
             for (const ValueClamp& c : s.clamps) warn(name + ": " + ClampText(c));

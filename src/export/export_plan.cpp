@@ -1,6 +1,7 @@
 #include "export/export_plan.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
 #include <tuple>
@@ -106,7 +107,8 @@ std::int64_t FirstPoint(const sfSample& s) {
     return s.IsCompressed() ? 0 : s.dwStart;
 }
 
-// A sample as placed for the conversion: points counted from `first`.
+// A wave sample's points as placed for the conversion: counted from its
+// first, with its loop.
 sfSample Placement(const sfSample& sample, std::int64_t first, std::int64_t points,
                    std::int64_t loopStart, std::int64_t loopEnd) {
     sfSample placed = sample;
@@ -170,10 +172,10 @@ void PlaceSamples(const SoundFontModel& model, WavePlan& plan, const std::vector
         const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(s.sampleNdx));
         plan.sampleHeaders.push_back(MakeSampleHeader(names[c], s.conversion, loopFlags[c], s.rootKey,
                                                       static_cast<int>(c), dataBefore));
+        fileBytes += 2 * static_cast<std::uint64_t>(s.conversion.outPoints);
+        CheckTotal(fileBytes, sample, owners[c]);
         CheckSampleHeader(plan.sampleHeaders.back(), sample, owners[c]);
         plan.sampleSizes.push_back(static_cast<std::uint32_t>(2 * s.conversion.outPoints));
-        fileBytes += plan.sampleSizes.back();
-        CheckTotal(fileBytes, sample, owners[c]);
         dataBefore += s.conversion.outPoints;
     }
 }
@@ -200,11 +202,12 @@ WavePlan PlanAsStored(const SoundFontModel& model, int instrument) {
             placed.dwStart = 0;
             placed.dwEnd = sample.decodedLength;
         }
+        const SampleConversion conversion = PlanSampleConversion(placed, false);
         PlannedSample planned{.sampleNdx = zone.sampleNdx,
-                              .conversion = PlanSampleConversion(placed, false),
+                              .runs = {{0, conversion.points}},
+                              .conversion = conversion,
                               .looped = WaveLoopFlag(zone.sampleModes) == kLoopOnFlag,
-                              .rootKey = WaveRootKey(zone.rootKey, sample.byOriginalPitch),
-                              .clamps = {}};
+                              .rootKey = WaveRootKey(zone.rootKey, sample.byOriginalPitch)};
         plan.samples.push_back(std::move(planned));
         names.push_back(WaveName(sample.achSampleName));
         flags.push_back(WaveLoopFlag(zone.sampleModes));
@@ -234,14 +237,16 @@ WavePlan PlanAsStored(const SoundFontModel& model, int instrument) {
 
 // The points of a sample that a zone plays, as a player keeps its offsets
 // inside the sample: start and end within the points, the loop within them
-// too, and a loop of fewer than two points not looped. first and end count
-// from the sample's first point; the loop too.
+// too, and a loop of fewer than two points not looped. A player that starts
+// after the loop start plays on to the loop end and then loops from the loop
+// start: the wave sample holds the points up to the loop end, the loop once
+// more, then the rest. Loop points count from the wave sample's first point.
 struct ZoneSpan {
-    std::int64_t first = 0, end = 0, loopStart = 0, loopEnd = 0;
+    std::vector<PointRun> runs;
+    std::int64_t points = 0, loopStart = 0, loopEnd = 0;
     bool looped = false;
-    std::vector<ValueClamp> clamps;
 
-    auto Key() const { return std::make_tuple(first, end, looped, looped ? loopStart : 0, looped ? loopEnd : 0); }
+    auto Key() const { return std::make_tuple(runs, looped, looped ? loopStart : 0, looped ? loopEnd : 0); }
 };
 
 ZoneSpan SpanOf(const sfSample& sample, const InstZone& zone) {
@@ -257,30 +262,44 @@ ZoneSpan SpanOf(const sfSample& sample, const InstZone& zone) {
     std::int64_t loopEnd = std::clamp<std::int64_t>(std::int64_t{sample.dwEndloop} - base + o.LoopEnd(), 0, points);
     if (loopStart > loopEnd) std::swap(loopStart, loopEnd);
     span.looped = LoopsWhileHeld(zone.sampleModes) && loopEnd - loopStart >= 2;
-    span.first = first;
-    span.end = span.looped ? std::max(last + 1, loopEnd) : last + 1;
-    // A wave sample starts at its first point: a loop that starts before the
-    // zone's start begins there instead.
-    if (span.looped && loopStart < first) {
-        span.clamps.push_back({"loop start", loopStart - first, 0});
-        loopStart = first;
-        span.looped = loopEnd - loopStart >= 2;
+    const std::int64_t end = span.looped ? std::max(last + 1, loopEnd) : last + 1;
+    if (!span.looped || loopStart >= first) {
+        span.runs = {{first, end - first}};
+        span.points = end - first;
+        span.loopStart = std::clamp(loopStart - first, std::int64_t{0}, span.points);
+        span.loopEnd = std::clamp(loopEnd - first, span.loopStart, span.points);
+        return span;
     }
-    span.loopStart = std::clamp(loopStart, first, span.end);
-    span.loopEnd = std::clamp(loopEnd, span.loopStart, span.end);
+    // A start at or past the loop end jumps to the loop start at once.
+    if (loopEnd > first) span.runs.push_back({first, loopEnd - first});
+    span.loopStart = loopEnd > first ? loopEnd - first : 0;
+    span.runs.push_back({loopStart, loopEnd - loopStart});
+    span.loopEnd = span.loopStart + loopEnd - loopStart;
+    if (end > loopEnd) span.runs.push_back({loopEnd, end - loopEnd});
+    span.points = span.loopEnd + std::max<std::int64_t>(0, end - loopEnd);
     return span;
 }
 
-// Which zones get one entry per key: those whose scale tuning is not 100 and
-// that cover more than one key, in zone order while the wave stays within
-// the entries it plays.
+// The key a zone's pitch follows when key k is played.
+int PitchKey(const InstZone& zone, int k) {
+    return zone.keynum >= 0 ? zone.keynum : k;
+}
+
+// A zone whose keys do not each move its pitch by a semitone: another scale
+// tuning, or one key that every key plays as.
+bool FollowsOtherScale(const InstZone& zone) {
+    return (zone.scaleTuning != 100 || zone.keynum >= 0) && zone.keyHi > zone.keyLo;
+}
+
+// Which zones get one entry per key: those that follow another scale, in
+// zone order while the wave stays within the entries it plays.
 std::vector<bool> SplitZones(const std::vector<ZoneAsPlayed>& zones) {
     std::vector<bool> split(zones.size(), false);
     std::size_t budget = zones.size() < kPlayableEntries ? kPlayableEntries - zones.size() : 0;
     for (std::size_t i = 0; i < zones.size(); ++i) {
         const InstZone& v = zones[i].values;
         const int lo = std::max(v.keyLo, 0), hi = std::min(v.keyHi, 127);
-        if (v.scaleTuning == 100 || hi <= lo) continue;
+        if (!FollowsOtherScale(v) || hi <= lo) continue;
         const auto extra = static_cast<std::size_t>(hi - lo);
         if (extra > budget) continue;
         split[i] = true;
@@ -293,10 +312,24 @@ std::string NoteOf(int key) {
     return NoteName(key).value_or("");
 }
 
+// The keys of a zone's entries: each of its keys when split, else the one
+// key its single entry is in tune at.
+std::vector<int> EntryKeys(const InstZone& v, int root, bool split) {
+    const int lo = std::min(v.keyLo, v.keyHi), hi = std::max(v.keyLo, v.keyHi);
+    std::vector<int> keys;
+    if (split) {
+        for (int k = std::max(lo, 0); k <= std::min(hi, 127); ++k) keys.push_back(k);
+    } else {
+        keys.push_back(std::clamp(v.keynum >= 0 ? v.keynum : root, lo, hi));
+    }
+    return keys;
+}
+
 WavePlan PlanZones(const SoundFontModel& model, const std::vector<ZoneAsPlayed>& zones,
                    const std::string& keyMapName, const std::string& what) {
     WavePlan plan;
-    std::map<std::tuple<int, std::int64_t, std::int64_t, bool, std::int64_t, std::int64_t>, int> numbers;
+    // The wave samples of each way of playing a sample, one per header root key.
+    std::map<std::tuple<int, std::vector<PointRun>, bool, std::int64_t, std::int64_t>, std::vector<int>> numbers;
     std::vector<std::string> owners;
     const std::vector<bool> split = SplitZones(zones);
     for (std::size_t i = 0; i < zones.size(); ++i) {
@@ -307,47 +340,58 @@ WavePlan PlanZones(const SoundFontModel& model, const std::vector<ZoneAsPlayed>&
         const sfSample& sample = model.SampleHeaders.at(static_cast<std::size_t>(v.sampleNdx));
         CheckSampleData(model, sample, instrumentName);
         const ZoneSpan span = SpanOf(sample, v);
-        const auto key = std::tuple_cat(std::make_tuple(v.sampleNdx), span.Key());
-        auto [found, added] = numbers.try_emplace(key, static_cast<int>(plan.samples.size()) + 1);
-        const int number = found->second;
-        if (added) {
-            PlannedSample planned{
-                .sampleNdx = v.sampleNdx,
-                .first = span.first,
-                .conversion = PlanSampleConversion(
-                    Placement(sample, span.first, span.end - span.first, span.loopStart, span.loopEnd),
-                    true, span.looped),
-                .looped = span.looped,
-                .rootKey = WaveRootKey(v.rootKey, sample.byOriginalPitch),
-                .clamps = span.clamps};
-            plan.samples.push_back(std::move(planned));
-            owners.push_back(instrumentName);
-        }
-        const PlannedSample& planned = plan.samples[static_cast<std::size_t>(number - 1)];
+        const SampleConversion conversion =
+            PlanSampleConversion(Placement(sample, 0, span.points, span.loopStart, span.loopEnd), true, span.looped);
         const int root = WaveRootKey(v.rootKey, sample.byOriginalPitch);
-        const double base = 100.0 * v.coarseTune + v.fineTune + planned.conversion.TuneCents() +
-                            100.0 * (planned.rootKey - root);
-        const auto add = [&](int keyLo, int keyHi, int at, bool perKey, bool keyTuned) {
-            const double cents = base + (v.scaleTuning - 100) * static_cast<double>(at - root);
-            const EntryTune tune = EntryTuneFor(cents);
+        const std::vector<int> keys = EntryKeys(v, root, split[i]);
+        // What an entry at key k adds to a header root key R: the pitch a
+        // player gives key k, less the semitones the EX5 moves from R.
+        const auto cents = [&](int k, int rootKey) {
+            return 100.0 * v.coarseTune + v.fineTune + conversion.TuneCents() +
+                   v.scaleTuning * static_cast<double>(PitchKey(v, k) - root) - 100.0 * (k - rootKey);
+        };
+        const auto fits = [&](int rootKey) {
+            return std::none_of(keys.begin(), keys.end(),
+                                [&](int k) { return EntryTuneFor(cents(k, rootKey)).CoarseClamped(); });
+        };
+        // A sample header whose root key leaves every entry's coarse byte in
+        // range; a zone that fits none gets one of its own, at the root key
+        // that centres its tuning.
+        std::vector<int>& variants = numbers[std::tuple_cat(std::make_tuple(v.sampleNdx), span.Key())];
+        const auto fitting = std::find_if(variants.begin(), variants.end(), [&](int n) {
+            return fits(plan.samples[static_cast<std::size_t>(n - 1)].rootKey);
+        });
+        int number = fitting != variants.end() ? *fitting : 0;
+        if (number == 0) {
+            const int middle = keys[keys.size() / 2];
+            const int rootKey = fits(root) ? root
+                                           : static_cast<int>(std::clamp<double>(
+                                                 std::round(-cents(middle, 0) / 100.0), 0, 127));
+            plan.samples.push_back({.sampleNdx = v.sampleNdx,
+                                    .runs = span.runs,
+                                    .conversion = conversion,
+                                    .looped = span.looped,
+                                    .rootKey = rootKey});
+            owners.push_back(instrumentName);
+            number = static_cast<int>(plan.samples.size());
+            variants.push_back(number);
+        }
+        const int headerRoot = plan.samples[static_cast<std::size_t>(number - 1)].rootKey;
+        for (const int k : keys) {
+            const double tuning = cents(k, headerRoot);
+            const EntryTune tune = EntryTuneFor(tuning);
             plan.entrySources.push_back({.instrument = zp.instrument,
                                          .zone = zp.zone,
                                          .presetBag = zp.presetBag,
                                          .sampleNumber = number,
                                          .rootKey = root,
-                                         .tuneCents = cents,
+                                         .tuneCents = tuning,
                                          .tune = tune,
-                                         .perKey = perKey,
-                                         .keyTuned = keyTuned});
-            plan.keyMapEntries.push_back(
-                MakeKeyMapEntry(v, number, keyLo, keyHi, tune, plan.keyMapEntries.empty()));
-        };
-        if (split[i]) {
-            for (int k = std::max(v.keyLo, 0); k <= std::min(v.keyHi, 127); ++k) add(k, k, k, true, false);
-        } else {
-            const bool keyTuned = v.scaleTuning != 100 && v.keyHi > v.keyLo;
-            add(v.keyLo, v.keyHi, std::clamp(root, std::min(v.keyLo, v.keyHi), std::max(v.keyLo, v.keyHi)),
-                false, keyTuned);
+                                         .perKey = split[i],
+                                         .keyTuned = !split[i] && FollowsOtherScale(v)});
+            plan.keyMapEntries.push_back(MakeKeyMapEntry(v, number, split[i] ? k : v.keyLo,
+                                                         split[i] ? k : v.keyHi, tune,
+                                                         plan.keyMapEntries.empty()));
         }
     }
     FinishCounts(plan, keyMapName, what);

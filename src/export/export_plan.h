@@ -30,15 +30,24 @@ struct ExportNumbering {
 
 ExportNumbering NumberExportSamples(const InstZoneInfo& instrument);
 
+// Points of a SoundFont sample, counted from its first.
+struct PointRun {
+    std::int64_t first = 0;
+    std::int64_t count = 0;
+    auto operator<=>(const PointRun&) const = default;
+};
+
 // One sample of the wave: a SoundFont sample as the zones that share it
 // play it.
 struct PlannedSample {
     int sampleNdx = 0;
-    std::int64_t first = 0;       // its first point, counted from the SoundFont sample's first
-    SampleConversion conversion;  // of its points from `first` on
+    // Its points in wave order: one run, or, for zones that start after their
+    // loop start, the points up to the loop end, the loop again, then the rest.
+    std::vector<PointRun> runs;
+    SampleConversion conversion;  // of the points of its runs
     bool looped = false;          // whether the zones that play it loop it
     int rootKey = 60;             // its header's: the root key of the first zone that plays it
-    std::vector<ValueClamp> clamps;  // what the zone's points had to give up to fit a wave sample
+    std::int64_t First() const { return runs.empty() ? 0 : runs.front().first; }
 };
 
 // Where a key-map entry came from and how it is tuned.

@@ -1,6 +1,7 @@
 #include "export/sample_source.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "browser/text_encoding.h"
 #include "export/export_error.h"
@@ -137,12 +138,28 @@ SampleSound ReadConvertedSampleSound(const SoundFontModel& model, int sampleNdx,
     return sound;
 }
 
+PointReader PlannedPointReader(SampleSource& source, const PlannedSample& sample) {
+    return [&source, &sample](std::uint64_t first, std::span<std::int16_t> into) {
+        auto at = static_cast<std::int64_t>(first);
+        for (const PointRun& run : sample.runs) {
+            if (into.empty()) return;
+            if (at >= run.count) {
+                at -= run.count;
+                continue;
+            }
+            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(run.count - at, static_cast<std::int64_t>(into.size())));
+            source.Read(sample.sampleNdx, static_cast<std::uint64_t>(run.first + at), into.first(n));
+            into = into.subspan(n);
+            at = 0;
+        }
+        if (!into.empty()) throw std::out_of_range("read past a planned sample's points");
+    };
+}
+
 void ReadPlannedPoints(SampleSource& source, const PlannedSample& s,
                        const std::function<void(std::span<const std::int16_t>)>& write) {
     const SampleConversion& c = s.conversion;
-    const auto read = [&](std::uint64_t first, std::span<std::int16_t> into) {
-        source.Read(s.sampleNdx, static_cast<std::uint64_t>(s.first) + first, into);
-    };
+    const PointReader read = PlannedPointReader(source, s);
     std::vector<std::int16_t> block(kBlockPoints);
     if (c.Resampled()) {
         const ConvertedSample converted = ConvertSample(read, c);

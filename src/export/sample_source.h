@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "browser/sample_view.h"
+#include "export/sample_conversion.h"
 #include "export/export_files.h"
 #include "soundfont/model.h"
 
@@ -77,6 +78,9 @@ struct PlannedSample;
 // a zone.
 SampleSound ReadPlannedSound(const SoundFontModel& model, const std::string& soundFontPath,
                              const PlannedSample& sample, std::stop_token stop = {});
+
+// Reads a planned sample's points in wave order, through its runs.
+PointReader PlannedPointReader(SampleSource& source, const PlannedSample& sample);
 
 // The points of a planned sample as the file takes them, read through
 // source: converted whole when resampled, else copied. Calls write with

@@ -18,6 +18,7 @@ enum GeneratorNumber : int {
     kGenKeyRange = 43,
     kGenVelRange = 44,
     kGenStartloopAddrsCoarseOffset = 45,
+    kGenKeynum = 46,
     kGenEndloopAddrsCoarseOffset = 50,
     kGenCoarseTune = 51,
     kGenFineTune = 52,

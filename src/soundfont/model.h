@@ -114,6 +114,7 @@ struct InstZone {
     int sampleModes = 0;
     int pan = 0;
     int scaleTuning = 100;  // cents per key
+    int keynum = -1;        // the key every key of the zone plays as; -1: its own
     SampleOffsets offsets;
     bool isGlobal = false;
 };

@@ -47,6 +47,7 @@ void ApplyGenerator(InstZone& zone, const sfGenList& gen) {
             break;
         case kGenSampleModes: zone.sampleModes = a; break;
         case kGenScaleTuning: zone.scaleTuning = SignedAmount(a); break;
+        case kGenKeynum: zone.keynum = a <= 127 ? a : -1; break;
         case kGenStartAddrsOffset: zone.offsets.start = SignedAmount(a); break;
         case kGenEndAddrsOffset: zone.offsets.end = SignedAmount(a); break;
         case kGenStartloopAddrsOffset: zone.offsets.loopStart = SignedAmount(a); break;

@@ -46,7 +46,7 @@ bool InstrumentOnly(int gen) {
         case kGenSampleId:
         case kGenSampleModes:
         case kGenOverridingRootKey:
-        case 46:  // keynum
+        case kGenKeynum:
         case 47:  // velocity
         case 57:  // exclusiveClass
             return true;
