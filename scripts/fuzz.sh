@@ -6,15 +6,17 @@
 # a hole, and the SoundFont 3 target, seeded with built streams and a few
 # streams of the real SoundFont 3 files, decodes every compressed sample an
 # instrument plays: a load or decoding slower than its -timeout or greedier
-# than its memory limits is a finding. Longer runs:
+# than its memory limits is a finding. As many targets run at once as there
+# are cores. Longer runs:
 #   scripts/fuzz.sh 600
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZELVO_BUILD_FUZZ=ON -DZELVO_BUILD_GUI=OFF -DZELVO_BUILD_TESTS=OFF >/dev/null
-cmake --build build-fuzz -j "$(nproc)"
+  -DZELVO_BUILD_FUZZ=ON -DZELVO_BUILD_GUI=OFF -DZELVO_BUILD_TESTS=OFF -DZELVO_WERROR=ON >/dev/null
+cores=$(nproc)
+cmake --build build-fuzz -j "$cores"
 
 real=(/usr/share/sounds/sf2/FluidR3_GS.sf2 /usr/share/sounds/sf2/TimGM6mb.sf2
   /usr/share/sounds/sf2/sf_GMbank.sf2)
@@ -34,7 +36,15 @@ build-fuzz/fuzz/make_seeds --sf3 "$sf3_seeds" /usr/share/sounds/sf3/FluidR3Mono_
 dict=-dict=../fuzz/soundfont.dict
 export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp"
 
-status=0
+# Runs one target, noting in LOG.status whether it ended without a finding.
+run_target() {
+  local target=$1 log=$2
+  shift 2
+  if (cd build-fuzz && "../$target" "$@") >"$log" 2>&1; then echo ok; else echo failed; fi >"$log.status"
+}
+
+trap 'kill $(jobs -rp) 2>/dev/null || true' EXIT
+names=()
 for target in build-fuzz/fuzz/*_fuzzer; do
   name=$(basename "$target")
   corpus=build-fuzz/corpus/$name
@@ -54,7 +64,17 @@ for target in build-fuzz/fuzz/*_fuzzer; do
     *)
       args+=(-timeout=10 -rss_limit_mb=4096 -max_len=300000 "$dict" "../$corpus" "../$seeds") ;;
   esac
-  if (cd build-fuzz && "../$target" "${args[@]}") >"$log" 2>&1; then
+  while (($(jobs -rp | wc -l) >= cores)); do wait -n || true; done
+  rm -f "$log.status"
+  run_target "$target" "$log" "${args[@]}" &
+  names+=("$name")
+done
+wait
+
+status=0
+for name in "${names[@]}"; do
+  log=build-fuzz/$name.log
+  if [[ $(cat "$log.status" 2>/dev/null) == ok ]]; then
     runs=$(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
     coverage=$(grep -o 'DONE *cov: [0-9]* ft: [0-9]*' "$log" | grep -o 'cov.*')
     echo "$name: $runs runs, $coverage, nothing found"
