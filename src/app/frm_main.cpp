@@ -195,12 +195,12 @@ void frmMain::BuildMenus() {
     mnuCopyInstr = item(mnuElement, "Save &Instrument as EX5/7 Wave", &frmMain::mnuCopyInstr_Click,
                         kImageSaveWave);
     mnuCopyInstr->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    mnuSaveAllInstr = item(mnuElement, "Save &All Instruments as EX5/7 Waves...",
-                           &frmMain::mnuSaveAllInstr_Click);
-    mnuSaveAllInstr->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
     mnuSavePreset = item(mnuElement, "Save &Preset as EX5/7 Wave", &frmMain::mnuSavePreset_Click,
                          kImageSaveWave);
     mnuSavePreset->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    mnuSaveAllInstr = item(mnuElement, "Save &All Instruments as EX5/7 Waves...",
+                           &frmMain::mnuSaveAllInstr_Click);
+    mnuSaveAllInstr->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
     mnuElement->addSeparator();
     mnuShowInFolder = item(mnuElement, "Show in folder", &frmMain::mnuShowInFolder_Click, kImageOpen);
     mnuShowInFolder->setEnabled(false);

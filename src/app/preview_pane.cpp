@@ -45,6 +45,18 @@ QString Count(std::size_t n, const char* one, const char* many) {
     return n == 1 ? QString::fromLatin1(one) : QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(many));
 }
 
+// The facts in one line that wraps between them, never inside one.
+QString FactsLine(const SampleFacts& facts) {
+    QStringList parts{Text(facts.length), Text(facts.rate), QStringLiteral("root ") + Text(facts.root),
+                      Text(facts.loop)};
+    if (!facts.keys.empty()) {
+        parts << QStringLiteral("keys ") + Text(facts.keys)
+              << QStringLiteral("velocity ") + Text(facts.velocities);
+    }
+    for (QString& part : parts) part.replace(QLatin1Char(' '), QChar(0x00A0));
+    return parts.join(kSeparator);
+}
+
 QTreeWidget* MakeTable(const QStringList& titles) {
     auto* table = new QTreeWidget;
     table->setRootIsDecorated(false);
@@ -77,8 +89,9 @@ PreviewPane::PreviewPane(const SoundFontModel& model, QWidget* parent)
     lblFacts = new QLabel;
     lblFacts->setObjectName(QStringLiteral("lblFacts"));
     lblFacts->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Long facts are cut at the pane's edge rather than widen the window.
+    // Long facts wrap at the pane's edge rather than widen the window.
     lblFacts->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblFacts->setWordWrap(true);
     cmdPlay = new QPushButton(QStringLiteral("Play"));
     cmdPlay->setObjectName(QStringLiteral("cmdPlay"));
     cmdPlay->setMinimumWidth(88);
@@ -398,10 +411,7 @@ void PreviewPane::ShowSample(int sampleNdx) {
     const std::optional<SampleFacts> facts = SampleFactsOf(model_, sampleNdx);
     if (!facts) return ShowHint({});
     lblTitle->setText(QStringLiteral("Sample %1: %2").arg(sampleNdx).arg(Text(facts->name)));
-    lblFacts->setText(QStringList{Text(facts->length), Text(facts->rate), QStringLiteral("root ") + Text(facts->root),
-                                  Text(facts->loop)}
-                          .join(kSeparator));
-    ShowLoading();
+    ShowLoading(*facts);
     // A sample alone has no loop mode: it plays once at its own pitch.
     const sfSample& s = model_.SampleHeaders[static_cast<std::size_t>(sampleNdx)];
     const int root = s.byOriginalPitch <= 127 ? s.byOriginalPitch : 60;
@@ -412,7 +422,7 @@ void PreviewPane::ShowSample(int sampleNdx) {
             auto sound = std::make_shared<const SampleSound>(
                 convert ? ReadConvertedSampleSound(model, sampleNdx, path, std::move(stop))
                         : ReadSampleSound(model, sampleNdx, path, std::move(stop)));
-            return [this, sound, voice, root] { ShowSound(sound, voice, root); };
+            return [this, sound, voice, root, sampleNdx] { ShowSound(sound, voice, root, sampleNdx); };
         },
         [this](const QString& failure) { ShowSoundFailure(failure); });
 }
@@ -429,12 +439,7 @@ void PreviewPane::ShowZone(int bag) {
     lblTitle->setText(QStringLiteral("Zone %1 of %2: %3")
                           .arg(ref->zone)
                           .arg(Text(SoundFontTextToUtf8(instrument)), Text(facts->name)));
-    lblFacts->setText(QStringList{Text(facts->length), Text(facts->rate),
-                                  QStringLiteral("root ") + Text(facts->root), Text(facts->loop),
-                                  QStringLiteral("keys ") + Text(facts->keys),
-                                  QStringLiteral("velocity ") + Text(facts->velocities)}
-                          .join(kSeparator));
-    ShowLoading();
+    ShowLoading(*facts);
     try {
         plan_ = PlanWaveFile(model_, ref->instrument, {.convertSamples = convert_});
     } catch (const ExportError& e) {
@@ -442,18 +447,25 @@ void PreviewPane::ShowZone(int bag) {
     }
     const std::optional<PlannedAudition> audition = AuditionOfZone(*plan_, ref->instrument, ref->zone);
     if (!audition) return ShowSoundFailure(QStringLiteral("The wave holds no sample for this zone"));
-    LoadPlannedSound(audition->sampleNumber, [this, a = *audition] {
-        ShowSound(sounds_.at(a.sampleNumber), a.voice, a.key);
+    const int sampleNdx = plan_->samples[static_cast<std::size_t>(audition->sampleNumber - 1)].sampleNdx;
+    LoadPlannedSound(audition->sampleNumber, [this, a = *audition, sampleNdx] {
+        ShowSound(sounds_.at(a.sampleNumber), a.voice, a.key, sampleNdx);
     });
 }
 
-void PreviewPane::ShowLoading() {
+// The SoundFont's facts until the sound they describe has been read.
+void PreviewPane::ShowLoading(const SampleFacts& facts) {
+    facts_ = facts;
+    lblFacts->setText(FactsLine(facts));
     waveform->SetMessage(QString::fromLatin1(kLoadingText));
     seam->SetSeam(std::nullopt);
     pages->setCurrentIndex(kSamplePage);
 }
 
-void PreviewPane::ShowSound(std::shared_ptr<const SampleSound> sound, const AuditionVoice& voice, int key) {
+void PreviewPane::ShowSound(std::shared_ptr<const SampleSound> sound, const AuditionVoice& voice, int key,
+                            int sampleNdx) {
+    lblFacts->setText(FactsLine(
+        FactsOfSound(facts_, *sound, model_.SampleHeaders.at(static_cast<std::size_t>(sampleNdx)).dwSampleRate)));
     waveform->SetSound(sound);
     seam->SetSeam(BuildSeam(*sound));
     playable_ = Playable{std::move(sound), voice, key};

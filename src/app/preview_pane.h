@@ -109,8 +109,9 @@ private:
     void MeasureReport(std::function<InstrumentReport(std::stop_token)> measure);
     void ShowSample(int sampleNdx);
     void ShowZone(int bag);
-    void ShowLoading();
-    void ShowSound(std::shared_ptr<const SampleSound> sound, const AuditionVoice& voice, int key);
+    void ShowLoading(const SampleFacts& facts);
+    void ShowSound(std::shared_ptr<const SampleSound> sound, const AuditionVoice& voice, int key,
+                   int sampleNdx);
     void ShowSoundFailure(const QString& failure);
     void LoadPlannedSound(int sampleNumber, std::function<void()> then);
     void PlayKey(int key);
@@ -135,6 +136,7 @@ private:
     std::set<int> loading_;
     std::optional<int> heldKey_;
     std::optional<Playable> playable_;
+    SampleFacts facts_;  // of the sample or zone shown
     QThreadPool pool_;  // last: its threads end before the rest goes
 };
 
