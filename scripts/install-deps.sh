@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Zelvo needs for a build (and, with --test,
-# for its tests; with --package, for building its Debian package), skipping
+# for its tests; with --package, for building its Debian package; with
+# --screenshots, for driving the window on a virtual display), skipping
 # those already present.
 set -euo pipefail
 
@@ -17,6 +18,8 @@ for option in "$@"; do
                  fluidsynth sox vorbis-tools) ;;
     --package)
       packages+=(dpkg-dev file) ;;
+    --screenshots)
+      packages+=(xvfb xdotool imagemagick x11-apps) ;;
   esac
 done
 

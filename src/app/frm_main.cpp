@@ -67,6 +67,8 @@ constexpr int kDateTimeMinWidth = 2540;
 constexpr QSize kPreviewWindowSize(1200, 800);
 
 const QString kReady = QStringLiteral("Ready");
+const char* const kSelectPresetMessage = "Select preset";
+const char* const kNoPresetSelectedTitle = "No Preset Selected";
 
 // File and folder names are kept as the file system spells them.
 QString FromFileSystem(const std::string& name) {
@@ -193,6 +195,9 @@ void frmMain::BuildMenus() {
     mnuCopyInstr = item(mnuElement, "Save &Instrument as EX5/7 Wave", &frmMain::mnuCopyInstr_Click,
                         kImageSaveWave);
     mnuCopyInstr->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    mnuSavePreset = item(mnuElement, "Save &Preset as EX5/7 Wave", &frmMain::mnuSavePreset_Click,
+                         kImageSaveWave);
+    mnuSavePreset->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     mnuSaveAllInstr = item(mnuElement, "Save &All Instruments as EX5/7 Waves...",
                            &frmMain::mnuSaveAllInstr_Click);
     mnuSaveAllInstr->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
@@ -269,6 +274,11 @@ void frmMain::BuildTreeAndList() {
     connect(TreeView1, &QTreeWidget::itemSelectionChanged, this,
             [this] { Preview->ShowNode(TreeWidgetBrowseTree::KeyOf(SelectedNode())); });
     connect(Preview, &PreviewPane::NodeChosen, this, &frmMain::SelectNode);
+    Preview->SetConvertSamples(mnuConvertSamples->isChecked());
+    connect(mnuConvertSamples, &QAction::toggled, this, [this](bool on) {
+        Preview->SetConvertSamples(on);
+        Preview->ShowNode(TreeWidgetBrowseTree::KeyOf(SelectedNode()));
+    });
     connect(TreeView1, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         const std::optional<std::string> key = TreeWidgetBrowseTree::KeyOf(item);
         if (const auto linked = LinkedNodeKey(model_, key.value_or(""))) SelectNode(QString::fromStdString(*linked));
@@ -429,6 +439,7 @@ void frmMain::LoadChosenFile(const QString& path) {
     SetStatusText(QStringLiteral("Processing..."));
     setWindowTitle(QString::fromLatin1(kAppTitle));
     RepaintNow();
+    Preview->StopWork();  // its threads read the model that the load refills
     try {
         OpenSoundFont(model_, ToFileSystem(path), browseTree_);
     } catch (const ChunkIdError&) {
@@ -548,16 +559,31 @@ void frmMain::ExportInstrument(int instrument) {
                      QMessageBox::Critical});
         return;
     }
-    const std::optional<QString> path = AskExportFileName(instrument);
+    const std::optional<QString> path = AskExportFileName(ProposedExportPath(model_, instrument));
     if (!path) return;
+    const ExportOptions options{.convertSamples = mnuConvertSamples->isChecked()};
+    WriteWaveFile(*path, [&](const ExportProgress& progress) {
+        ExportInstrumentToWave(model_, instrument, model_.FileFolder + model_.FileName, ToFileSystem(*path),
+                               progress, options);
+    });
+}
+
+std::optional<QString> frmMain::AskExportFileName(const std::string& proposedPath) {
+    // The file name of the one rule, in the folder last saved to.
+    const QString proposed =
+        LastSaveFolder() + QLatin1Char('/') + QFileInfo(FromFileSystem(proposedPath)).fileName();
+    const QString chosen = AskSaveFileName({QString::fromLatin1(kSaveDialogTitle),
+                                            QString::fromLatin1(kSaveDialogFilter), proposed});
+    if (chosen.isEmpty()) return std::nullopt;
+    SetStatusText(QString::fromStdString(SavingText(chosen.toStdString())));
+    RepaintNow();
+    return chosen;
+}
+
+void frmMain::WriteWaveFile(const QString& path, const std::function<void(const ExportProgress&)>& write) {
     BusyPointer busy;
     try {
-        ExportInstrumentToWave(model_, instrument, model_.FileFolder + model_.FileName,
-                               ToFileSystem(*path),
-                               [this](std::uint64_t written, std::uint64_t total) {
-                                   ShowExportProgress(written, total);
-                               },
-                               {.convertSamples = mnuConvertSamples->isChecked()});
+        write([this](std::uint64_t written, std::uint64_t total) { ShowExportProgress(written, total); });
     } catch (const std::exception& e) {
         ProgressBar1->hide();
         busy.Release();
@@ -567,20 +593,8 @@ void frmMain::ExportInstrument(int instrument) {
         return;
     }
     ProgressBar1->hide();
-    SetStatusText(QString::fromStdString(SavedText(path->toStdString())));
-    SavedTo(*path, false);
-}
-
-std::optional<QString> frmMain::AskExportFileName(int instrument) {
-    // The file name of the one rule, in the folder last saved to.
-    const QString proposed = LastSaveFolder() + QLatin1Char('/') +
-                             QFileInfo(FromFileSystem(ProposedExportPath(model_, instrument))).fileName();
-    const QString chosen = AskSaveFileName({QString::fromLatin1(kSaveDialogTitle),
-                                            QString::fromLatin1(kSaveDialogFilter), proposed});
-    if (chosen.isEmpty()) return std::nullopt;
-    SetStatusText(QString::fromStdString(SavingText(chosen.toStdString())));
-    RepaintNow();
-    return chosen;
+    SetStatusText(QString::fromStdString(SavedText(path.toStdString())));
+    SavedTo(path, false);
 }
 
 // The bar counts bytes; files past the range of its int are shown in steps.
@@ -595,6 +609,34 @@ void frmMain::ShowExportProgress(std::uint64_t written, std::uint64_t total) {
     }
     // setValue repaints at once when the bar's drawing changes.
     ProgressBar1->setValue(static_cast<int>(std::min(written, total) / progressScale_));
+}
+
+// --- Element > Save Preset as EX5/7 Wave ---
+
+void frmMain::mnuSavePreset_Click() {
+    if (model_.FileName.empty()) {
+        ShowMessage({QString::fromLatin1(kNoSoundFontMessage), QString::fromLatin1(kErrorTitle),
+                     QMessageBox::Critical});
+        return;
+    }
+    const ParsedKey parsed = ParseKey(TreeWidgetBrowseTree::KeyOf(SelectedNode()).value_or(""));
+    std::optional<int> preset;
+    if (parsed.prefix == kPresetsKey && parsed.number) preset = parsed.number;
+    if (parsed.prefix == kPresetZonePrefix && parsed.number) preset = PresetOfZone(model_, *parsed.number);
+    if (!preset || *preset < 1 || *preset > model_.PresetCount) {
+        ShowMessage({QString::fromLatin1(kSelectPresetMessage), QString::fromLatin1(kNoPresetSelectedTitle),
+                     QMessageBox::Warning});
+        return;
+    }
+    ExportPreset(*preset);
+}
+
+void frmMain::ExportPreset(int preset) {
+    const std::optional<QString> path = AskExportFileName(ProposedPresetExportPath(model_, preset));
+    if (!path) return;
+    WriteWaveFile(*path, [&](const ExportProgress& progress) {
+        ExportPresetToWave(model_, preset, model_.FileFolder + model_.FileName, ToFileSystem(*path), progress);
+    });
 }
 
 // --- Element > Save All Instruments as EX5/7 Waves... ---
@@ -629,6 +671,7 @@ void frmMain::UpdateCommands() {
     const bool loaded = !model_.FileName.empty();
     mnuCopyInstr->setEnabled(loaded);
     mnuSaveAllInstr->setEnabled(loaded);
+    mnuSavePreset->setEnabled(loaded);
     for (QAction* button : tbToolBar->actions()) {
         if (button->data().toString() == QLatin1String("Copy")) button->setEnabled(loaded);
     }

@@ -14,6 +14,7 @@
 #include "app/image_list.h"
 #include "app/tree_widget_browse_tree.h"
 #include "browser/node_details.h"
+#include "export/export_error.h"
 #include "export/export_many.h"
 #include "soundfont/model.h"
 
@@ -101,6 +102,7 @@ public:
     QMenu* mnuElement = nullptr;
     QAction* mnuCopyInstr = nullptr;
     QAction* mnuSaveAllInstr = nullptr;
+    QAction* mnuSavePreset = nullptr;
     QAction* mnuShowInFolder = nullptr;
     QAction* mnuConvertSamples = nullptr;  // checked: exports convert to 44.1 kHz
     QMenu* mnuHelp = nullptr;
@@ -122,6 +124,9 @@ public Q_SLOTS:
     // Exports instrument (1-based) once the command has checked the selection.
     void ExportInstrument(int instrument);
     void mnuSaveAllInstr_Click();
+    // Element > Save Preset as EX5/7 Wave: the selected preset, or a zone's.
+    void mnuSavePreset_Click();
+    void ExportPreset(int preset);
     void mnuShowInFolder_Click();
     void mnuHelpContents_Click();
     void mnuHelpAbout_Click();
@@ -144,7 +149,12 @@ protected:
 private:
     void Form_Load();
     void Form_Unload();
-    std::optional<QString> AskExportFileName(int instrument);
+    // The save dialog, proposing the file name of proposedPath in the
+    // folder last saved to; empty when cancelled.
+    std::optional<QString> AskExportFileName(const std::string& proposedPath);
+    // Runs write with the progress bar and the status texts; a failure is
+    // shown in a message box.
+    void WriteWaveFile(const QString& path, const std::function<void(const ExportProgress&)>& write);
 
     void BuildMenus();
     void BuildToolbar();

@@ -95,6 +95,9 @@ void KeyMapWidget::PaintZones(QPainter& p, const QRect& area) const {
     QFont label = font();
     label.setPointSizeF(label.pointSizeF() * 0.9);
     p.setFont(label);
+    const QFontMetrics metrics = p.fontMetrics();
+    // Narrow zones, as many as a piano has, go without a label.
+    const int labelWidth = metrics.horizontalAdvance(QLatin1Char('M')) * 2;
     for (std::size_t i = 0; i < zones_.size(); ++i) {
         const KeyMapZone& z = zones_[i];
         const QRect r = Translated(ZoneRect(z, area.width(), area.height()), area);
@@ -109,14 +112,12 @@ void KeyMapWidget::PaintZones(QPainter& p, const QRect& area) const {
             const int w = std::max(2, area.width() / kKeyCount);
             p.fillRect(QRect(x, r.bottom() - 4, w, 5), fill.darker(220));
         }
-        const QString text = QString::fromStdString(z.sampleName);
         const QRect inside = r.adjusted(3, 1, -3, -1);
-        const QString elided = p.fontMetrics().elidedText(text, Qt::ElideRight, inside.width());
-        if (inside.width() > p.fontMetrics().horizontalAdvance(QLatin1Char('M')) * 2 &&
-            inside.height() >= p.fontMetrics().ascent()) {
+        if (inside.width() > labelWidth && inside.height() >= metrics.ascent()) {
             p.setPen(Qt::black);
-            const bool thin = inside.height() < 2 * p.fontMetrics().height();
-            p.drawText(inside, Qt::AlignLeft | (thin ? Qt::AlignVCenter : Qt::AlignTop), elided);
+            const bool thin = inside.height() < 2 * metrics.height();
+            p.drawText(inside, Qt::AlignLeft | (thin ? Qt::AlignVCenter : Qt::AlignTop),
+                       metrics.elidedText(QString::fromStdString(z.sampleName), Qt::ElideRight, inside.width()));
         }
     }
 }

@@ -1,8 +1,8 @@
 #include "app/preview_pane.h"
 
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -10,16 +10,18 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "app/audition_player.h"
 #include "app/conversion_report_widget.h"
 #include "app/key_map_widget.h"
+#include "app/planned_audition.h"
 #include "app/seam_widget.h"
 #include "app/waveform_widget.h"
 #include "browser/instrument_view.h"
 #include "browser/preset_view.h"
 #include "browser/text_encoding.h"
-#include "export/conversion_report.h"
+#include "export/export_error.h"
 #include "export/output_size.h"
 #include "export/sample_source.h"
 #include "soundfont/tree_keys.h"
@@ -27,7 +29,7 @@
 namespace zelvo {
 namespace {
 
-enum Page { kHintPage, kInstrumentPage, kSamplePage, kPresetPage };
+enum Page { kHintPage, kMapPage, kSamplePage };
 
 const QString kSeparator = QStringLiteral("   \u00B7   ");
 
@@ -37,6 +39,22 @@ QString Text(const std::string& utf8) {
 
 QString Name(const std::string& field) {
     return Text(SoundFontTextToUtf8(DisplayText(field)));
+}
+
+QString Count(std::size_t n, const char* one, const char* many) {
+    return n == 1 ? QString::fromLatin1(one) : QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(many));
+}
+
+// The facts in one line that wraps between them, never inside one.
+QString FactsLine(const SampleFacts& facts) {
+    QStringList parts{Text(facts.length), Text(facts.rate), QStringLiteral("root ") + Text(facts.root),
+                      Text(facts.loop)};
+    if (!facts.keys.empty()) {
+        parts << QStringLiteral("keys ") + Text(facts.keys)
+              << QStringLiteral("velocity ") + Text(facts.velocities);
+    }
+    for (QString& part : parts) part.replace(QLatin1Char(' '), QChar(0x00A0));
+    return parts.join(kSeparator);
 }
 
 QTreeWidget* MakeTable(const QStringList& titles) {
@@ -56,20 +74,11 @@ void FitColumns(QTreeWidget* table) {
     for (int c = 0; c < table->columnCount(); ++c) table->resizeColumnToContents(c);
 }
 
-AuditionVoice VoiceOf(const InstZone& zone, int rootKey) {
-    return {.rootKey = rootKey,
-            .tuneCents = zone.coarseTune * 100.0 + zone.fineTune,
-            .loops = LoopsWhileHeld(zone.sampleModes)};
-}
-
 }  // namespace
 
 PreviewPane::PreviewPane(const SoundFontModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
     setObjectName(QStringLiteral("previewPane"));
-    LoadSample = [this](int sampleNdx) {
-        return ReadConvertedSampleSound(model_, sampleNdx, model_.FileFolder + model_.FileName);
-    };
     lblTitle = new QLabel;
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     QFont bold = lblTitle->font();
@@ -80,8 +89,9 @@ PreviewPane::PreviewPane(const SoundFontModel& model, QWidget* parent)
     lblFacts = new QLabel;
     lblFacts->setObjectName(QStringLiteral("lblFacts"));
     lblFacts->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Long facts are cut at the pane's edge rather than widen the window.
+    // Long facts wrap at the pane's edge rather than widen the window.
     lblFacts->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblFacts->setWordWrap(true);
     cmdPlay = new QPushButton(QStringLiteral("Play"));
     cmdPlay->setObjectName(QStringLiteral("cmdPlay"));
     cmdPlay->setMinimumWidth(88);
@@ -105,9 +115,8 @@ PreviewPane::PreviewPane(const SoundFontModel& model, QWidget* parent)
     lblHint->setForegroundRole(QPalette::PlaceholderText);
     pages = new QStackedWidget;
     pages->addWidget(lblHint);
-    pages->addWidget(BuildInstrumentPage());
+    pages->addWidget(BuildMapPage());
     pages->addWidget(BuildSamplePage());
-    pages->addWidget(BuildPresetPage());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 0);
@@ -119,15 +128,22 @@ PreviewPane::PreviewPane(const SoundFontModel& model, QWidget* parent)
     ShowNode(std::nullopt);
 }
 
-PreviewPane::~PreviewPane() = default;
+PreviewPane::~PreviewPane() {
+    StopWork();
+}
 
-QWidget* PreviewPane::BuildInstrumentPage() {
+// The key map with the report beside it, the zone or layer table below, the
+// report's notes at the foot: for an instrument and for a preset.
+QWidget* PreviewPane::BuildMapPage() {
     keyMap = new KeyMapWidget;
     connect(keyMap, &KeyMapWidget::ZoneClicked, this, [this](std::size_t i) {
         Q_EMIT NodeChosen(Text(NodeKey(kInstZonePrefix, keyMap->Zones().at(i).bag)));
     });
     connect(keyMap, &KeyMapWidget::KeyPressed, this, &PreviewPane::PlayKey);
-    connect(keyMap, &KeyMapWidget::KeyReleased, this, [this] { player_->Stop(); });
+    connect(keyMap, &KeyMapWidget::KeyReleased, this, [this] {
+        heldKey_.reset();
+        player_->Stop();
+    });
     QStringList titles;
     for (const char* title : kZoneTableTitles) titles << QString::fromLatin1(title);
     zoneTable = MakeTable(titles);
@@ -135,6 +151,14 @@ QWidget* PreviewPane::BuildInstrumentPage() {
     connect(zoneTable, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         Q_EMIT NodeChosen(item->data(0, Qt::UserRole).toString());
     });
+    presetLayers = MakeTable({QStringLiteral("Instrument"), QStringLiteral("Keys"),
+                              QStringLiteral("Velocity")});
+    presetLayers->setObjectName(QStringLiteral("presetLayers"));
+    // itemActivated: a double click, or Return on the current row.
+    connect(presetLayers, &QTreeWidget::itemActivated, this, &PreviewPane::ChooseLayer);
+    tables = new QStackedWidget;
+    tables->addWidget(zoneTable);
+    tables->addWidget(presetLayers);
     conversionReport = new ConversionReportWidget;
     reportNotes = new QListWidget;
     reportNotes->setObjectName(QStringLiteral("reportNotes"));
@@ -147,7 +171,7 @@ QWidget* PreviewPane::BuildInstrumentPage() {
     upper->addWidget(keyMap, 1);
     upper->addWidget(conversionReport);
     layout->addLayout(upper, 1);
-    layout->addWidget(zoneTable, 1);
+    layout->addWidget(tables, 1);
     layout->addWidget(reportNotes);
     return page;
 }
@@ -163,26 +187,6 @@ QWidget* PreviewPane::BuildSamplePage() {
     return page;
 }
 
-QWidget* PreviewPane::BuildPresetPage() {
-    layerMap = new KeyMapWidget;
-    layerMap->setObjectName(QStringLiteral("layerMap"));
-    presetLayers = MakeTable({QStringLiteral("Instrument"), QStringLiteral("Keys"),
-                              QStringLiteral("Velocity")});
-    presetLayers->setObjectName(QStringLiteral("presetLayers"));
-    // itemActivated: a double click, or Return on the current row.
-    connect(presetLayers, &QTreeWidget::itemActivated, this, &PreviewPane::ChooseLayer);
-    connect(layerMap, &KeyMapWidget::ZoneClicked, this, [this](std::size_t i) {
-        presetLayers->setCurrentItem(presetLayers->topLevelItem(static_cast<int>(i)));
-        ChooseLayer();
-    });
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(layerMap, 3);
-    layout->addWidget(presetLayers, 2);
-    return page;
-}
-
 void PreviewPane::UseAudioOutput(const QAudioDevice& device) {
     if (player_) player_->Stop();
     player_ = std::make_unique<AuditionPlayer>(device);
@@ -190,10 +194,67 @@ void PreviewPane::UseAudioOutput(const QAudioDevice& device) {
     UpdatePlayButton();
 }
 
-void PreviewPane::ShowNode(const std::optional<std::string>& key) {
-    player_->Stop();
+std::string PreviewPane::SoundFontPath() const {
+    return model_.FileFolder + model_.FileName;
+}
+
+void PreviewPane::RunOffThread(std::function<UiStep(std::stop_token)> work,
+                               std::function<void(const QString&)> failed) {
+    struct Outcome {
+        UiStep step;
+        QString failure;
+    };
+    const std::uint64_t selection = selection_;
+    ++pending_;
+    auto* watcher = new QFutureWatcher<Outcome>(this);
+    connect(watcher, &QFutureWatcher<Outcome>::finished, this, [this, watcher, selection, failed] {
+        watcher->deleteLater();
+        if (selection != selection_) return;
+        --pending_;
+        const Outcome outcome = watcher->result();
+        if (outcome.step) {
+            outcome.step();
+        } else if (!outcome.failure.isEmpty()) {
+            failed(outcome.failure);
+        }
+        UpdatePlayButton();
+        if (pending_ == 0) Q_EMIT WorkDone();
+    });
+    watcher->setFuture(QtConcurrent::run(&pool_, [work = std::move(work), stop = stop_.get_token()] {
+        try {
+            return Outcome{work(stop), {}};
+        } catch (const ExportError& e) {
+            if (e.kind() == ExportError::Kind::Cancelled) return Outcome{};
+            return Outcome{{}, QString::fromStdString(e.what())};
+        } catch (const std::exception& e) {
+            return Outcome{{}, QString::fromStdString(e.what())};
+        }
+    }));
+}
+
+void PreviewPane::StopWork() {
+    stop_.request_stop();
+    ++selection_;
+    pending_ = 0;
+    loading_.clear();
+    pool_.waitForDone();
+}
+
+void PreviewPane::StartSelection() {
+    stop_.request_stop();
+    stop_ = std::stop_source();
+    ++selection_;
+    pending_ = 0;
+    loading_.clear();
+    sounds_.clear();
+    heldKey_.reset();
+    plan_.reset();
     playable_.reset();
-    instrument_ = 0;
+    player_->Stop();
+}
+
+void PreviewPane::ShowNode(const std::optional<std::string>& key) {
+    StartSelection();
     lblFacts->clear();
     const ParsedKey parsed = ParseKey(key.value_or(""));
     if (model_.FileName.empty()) {
@@ -228,13 +289,11 @@ void PreviewPane::ShowHint(const QString& hint) {
 
 void PreviewPane::ShowInstrument(int instrument) {
     if (instrument < 1 || instrument > model_.InstCount) return ShowHint({});
-    instrument_ = instrument;
     lblTitle->setText(QStringLiteral("Instrument %1: %2")
                           .arg(instrument)
                           .arg(Name(model_.InstHeaders[static_cast<std::size_t>(instrument)].achInstName)));
     std::vector<KeyMapZone> zones = BuildKeyMap(model_, instrument);
-    lblFacts->setText(zones.size() == 1 ? QStringLiteral("1 zone")
-                                        : QStringLiteral("%1 zones").arg(zones.size()));
+    lblFacts->setText(Count(zones.size(), "1 zone", "zones"));
     keyMap->SetZones(std::move(zones), QStringLiteral("Sample"));
     zoneTable->clear();
     QList<QTreeWidgetItem*> items;
@@ -249,103 +308,39 @@ void PreviewPane::ShowInstrument(int instrument) {
     }
     zoneTable->addTopLevelItems(items);
     FitColumns(zoneTable);
-    ShowReport(instrument);
-    pages->setCurrentIndex(kInstrumentPage);
-}
+    tables->setCurrentWidget(zoneTable);
+    pages->setCurrentIndex(kMapPage);
 
-// The size against the wave memories, then what the export changes,
-// warnings first with a warning sign: both from one report.
-void PreviewPane::ShowReport(int instrument) {
-    reportNotes->clear();
-    std::vector<ReportNote> notes;
-    OutputSizeReport size;
+    const ExportOptions options{.convertSamples = convert_};
     try {
-        // Without the resampling that only counts clipped points: selecting stays quick.
-        const InstrumentReport report =
-            ReportInstrumentExport(model_, instrument, model_.FileFolder + model_.FileName, {}, false);
-        size = {report.output, report.refusal};
-        notes = ReportNotes(report);
+        plan_ = PlanWaveFile(model_, instrument, options);
+    } catch (const ExportError&) {
+        // The report says why; no key plays.
+    }
+    const std::string path = SoundFontPath();
+    // The plan alone at once; the gains, which need every resampled point, follow.
+    try {
+        ShowReport(ReportInstrumentExport(model_, instrument, path, options, false));
     } catch (const ExportError& e) {
-        size.refusal = e.what();
-        notes.push_back({true, e.what()});
+        return ShowReportFailure(QString::fromStdString(e.what()));
     }
-    conversionReport->SetReport(size);
-    if (notes.empty()) notes.push_back({false, "Converts as it is: nothing changed, nothing left out."});
-    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    for (const ReportNote& n : notes) {
-        auto* item = new QListWidgetItem(QString::fromStdString(n.text), reportNotes);
-        if (n.warning) item->setIcon(warning);
+    if (plan_ && plan_->ResamplesPoints()) {
+        MeasureReport([&model = model_, instrument, path, options](std::stop_token stop) {
+            ExportOptions measuring = options;
+            measuring.stop = std::move(stop);
+            return ReportInstrumentExport(model, instrument, path, measuring, true);
+        });
     }
-    reportNotes->setMaximumHeight(reportNotes->sizeHintForRow(0) * 6 + 2 * reportNotes->frameWidth());
-}
-
-void PreviewPane::ShowSample(int sampleNdx) {
-    const std::optional<SampleFacts> facts = SampleFactsOf(model_, sampleNdx);
-    if (!facts) return ShowHint({});
-    lblTitle->setText(QStringLiteral("Sample %1: %2").arg(sampleNdx).arg(Text(facts->name)));
-    // A sample alone has no loop mode: it plays once at its own pitch.
-    const sfSample& s = model_.SampleHeaders[static_cast<std::size_t>(sampleNdx)];
-    const int root = s.byOriginalPitch <= 127 ? s.byOriginalPitch : 60;
-    playable_ = Playable{sampleNdx, {.rootKey = root, .tuneCents = 0, .loops = false}, root};
-    ShowSound(sampleNdx, *facts);
-}
-
-void PreviewPane::ShowZone(int bag) {
-    const std::optional<ZoneRef> ref = InstrumentZoneOf(model_, bag);
-    const std::optional<SampleFacts> facts = ZoneFactsOf(model_, bag);
-    if (!ref || !facts) {
-        return ShowHint(QStringLiteral("A global zone: its values apply to the instrument's other zones"));
-    }
-    const InstZone& zone = model_.InstZoneTable[static_cast<std::size_t>(ref->instrument)].zone(ref->zone);
-    const std::string instrument =
-        DisplayText(model_.InstHeaders[static_cast<std::size_t>(ref->instrument)].achInstName);
-    lblTitle->setText(QStringLiteral("Zone %1 of %2: %3")
-                          .arg(ref->zone)
-                          .arg(Text(SoundFontTextToUtf8(instrument)), Text(facts->name)));
-    for (const KeyMapZone& k : BuildKeyMap(model_, ref->instrument)) {
-        if (k.zone == ref->zone) playable_ = Playable{k.sampleNdx, VoiceOf(zone, k.rootKey), k.rootKey};
-    }
-    ShowSound(zone.sampleNdx, *facts);
-}
-
-void PreviewPane::ShowSound(int sampleNdx, const SampleFacts& facts) {
-    QStringList parts{Text(facts.length), Text(facts.rate), QStringLiteral("root ") + Text(facts.root),
-                      Text(facts.loop)};
-    if (!facts.keys.empty()) {
-        parts << QStringLiteral("keys ") + Text(facts.keys)
-              << QStringLiteral("velocity ") + Text(facts.velocities);
-    }
-    lblFacts->setText(parts.join(kSeparator));
-    QString failure;
-    const std::shared_ptr<const SampleSound> sound = Sound(sampleNdx, &failure);
-    if (sound) {
-        waveform->SetSound(sound);
-        seam->SetSeam(BuildSeam(*sound));
-    } else {
-        waveform->SetMessage(failure);
-        seam->SetSeam(std::nullopt);
-        playable_.reset();
-    }
-    pages->setCurrentIndex(kSamplePage);
 }
 
 void PreviewPane::ShowPreset(int preset) {
     if (preset < 1 || preset > model_.PresetCount) return ShowHint({});
     const sfPresetHeader& h = model_.PresetHeaders[static_cast<std::size_t>(preset)];
     lblTitle->setText(QStringLiteral("Preset %1: %2").arg(preset).arg(Name(h.achPresetName)));
-    std::vector<KeyMapZone> rects;
+    std::vector<KeyMapZone> zones = BuildPresetKeyMap(model_, preset);
     presetLayers->clear();
     QList<QTreeWidgetItem*> items;
     for (const PresetLayer& layer : BuildPresetLayers(model_, preset)) {
-        rects.push_back({.zone = static_cast<int>(rects.size()) + 1,
-                         .bag = layer.bag,
-                         .keyLo = std::min(layer.keyLo, layer.keyHi),
-                         .keyHi = std::min(std::max(layer.keyLo, layer.keyHi), 127),
-                         .velLo = std::clamp(std::min(layer.velLo, layer.velHi), 1, 127),
-                         .velHi = std::clamp(std::max(layer.velLo, layer.velHi), 1, 127),
-                         .rootKey = -1,
-                         .sampleNdx = 0,
-                         .sampleName = layer.instrumentName});
         auto* item = new QTreeWidgetItem(
             QStringList{Text(layer.instrumentName), Text(KeyRangeText(layer.keyLo, layer.keyHi)),
                         QStringLiteral("%1 - %2").arg(layer.velLo).arg(layer.velHi)});
@@ -355,12 +350,167 @@ void PreviewPane::ShowPreset(int preset) {
         items.append(item);
     }
     lblFacts->setText(QStringLiteral("bank %1, program %2").arg(h.wBank).arg(h.wPreset) + kSeparator +
-                      (items.size() == 1 ? QStringLiteral("1 layer")
-                                         : QStringLiteral("%1 layers").arg(items.size())));
-    layerMap->SetZones(std::move(rects), QStringLiteral("Instrument"));
+                      Count(items.size(), "1 layer", "layers") + kSeparator +
+                      Count(zones.size(), "1 zone", "zones"));
+    keyMap->SetZones(std::move(zones), QStringLiteral("Sample"));
     presetLayers->addTopLevelItems(items);
     FitColumns(presetLayers);
-    pages->setCurrentIndex(kPresetPage);
+    tables->setCurrentWidget(presetLayers);
+    pages->setCurrentIndex(kMapPage);
+
+    try {
+        plan_ = PlanPresetWave(model_, preset);
+    } catch (const ExportError&) {
+    }
+    const std::string path = SoundFontPath();
+    try {
+        ShowReport(ReportPresetExport(model_, preset, path, false));
+    } catch (const ExportError& e) {
+        return ShowReportFailure(QString::fromStdString(e.what()));
+    }
+    if (plan_ && plan_->ResamplesPoints()) {
+        MeasureReport([&model = model_, preset, path](std::stop_token stop) {
+            return ReportPresetExport(model, preset, path, true, std::move(stop));
+        });
+    }
+}
+
+void PreviewPane::MeasureReport(std::function<InstrumentReport(std::stop_token)> measure) {
+    RunOffThread(
+        [this, measure = std::move(measure)](std::stop_token stop) -> UiStep {
+            auto report = std::make_shared<const InstrumentReport>(measure(std::move(stop)));
+            return [this, report] { ShowReport(*report); };
+        },
+        [this](const QString& failure) { ShowReportFailure(failure); });
+}
+
+// The size against the wave memories, then what the export changes,
+// warnings first with a warning sign: both from one report.
+void PreviewPane::ShowReport(const InstrumentReport& report) {
+    conversionReport->SetReport({report.output, report.refusal});
+    ShowNotes(ReportNotes(report));
+}
+
+void PreviewPane::ShowReportFailure(const QString& failure) {
+    conversionReport->SetReport({.size = {}, .refusal = failure.toStdString()});
+    ShowNotes({{true, failure.toStdString()}});
+}
+
+void PreviewPane::ShowNotes(const std::vector<ReportNote>& notes) {
+    reportNotes->clear();
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (const ReportNote& n : notes) {
+        auto* item = new QListWidgetItem(QString::fromStdString(n.text), reportNotes);
+        if (n.warning) item->setIcon(warning);
+    }
+    if (notes.empty()) new QListWidgetItem(QStringLiteral("Converts as it is: nothing changed, nothing left out."), reportNotes);
+    reportNotes->setMaximumHeight(reportNotes->sizeHintForRow(0) * 6 + 2 * reportNotes->frameWidth());
+}
+
+void PreviewPane::ShowSample(int sampleNdx) {
+    const std::optional<SampleFacts> facts = SampleFactsOf(model_, sampleNdx);
+    if (!facts) return ShowHint({});
+    lblTitle->setText(QStringLiteral("Sample %1: %2").arg(sampleNdx).arg(Text(facts->name)));
+    ShowLoading(*facts);
+    // A sample alone has no loop mode: it plays once at its own pitch.
+    const sfSample& s = model_.SampleHeaders[static_cast<std::size_t>(sampleNdx)];
+    const int root = s.byOriginalPitch <= 127 ? s.byOriginalPitch : 60;
+    const AuditionVoice voice{.rootKey = root, .tuneCents = 0, .loops = false};
+    RunOffThread(
+        [this, &model = model_, sampleNdx, path = SoundFontPath(), convert = convert_, voice,
+         root](std::stop_token stop) -> UiStep {
+            auto sound = std::make_shared<const SampleSound>(
+                convert ? ReadConvertedSampleSound(model, sampleNdx, path, std::move(stop))
+                        : ReadSampleSound(model, sampleNdx, path, std::move(stop)));
+            return [this, sound, voice, root, sampleNdx] { ShowSound(sound, voice, root, sampleNdx); };
+        },
+        [this](const QString& failure) { ShowSoundFailure(failure); });
+}
+
+// The zone's own wave sample, planned as the export plans its instrument.
+void PreviewPane::ShowZone(int bag) {
+    const std::optional<ZoneRef> ref = InstrumentZoneOf(model_, bag);
+    const std::optional<SampleFacts> facts = ZoneFactsOf(model_, bag);
+    if (!ref || !facts) {
+        return ShowHint(QStringLiteral("A global zone: its values apply to the instrument's other zones"));
+    }
+    const std::string instrument =
+        DisplayText(model_.InstHeaders[static_cast<std::size_t>(ref->instrument)].achInstName);
+    lblTitle->setText(QStringLiteral("Zone %1 of %2: %3")
+                          .arg(ref->zone)
+                          .arg(Text(SoundFontTextToUtf8(instrument)), Text(facts->name)));
+    ShowLoading(*facts);
+    try {
+        plan_ = PlanWaveFile(model_, ref->instrument, {.convertSamples = convert_});
+    } catch (const ExportError& e) {
+        return ShowSoundFailure(QString::fromStdString(e.what()));
+    }
+    const std::optional<PlannedAudition> audition = AuditionOfZone(*plan_, ref->instrument, ref->zone);
+    if (!audition) return ShowSoundFailure(QStringLiteral("The wave holds no sample for this zone"));
+    const int sampleNdx = plan_->samples[static_cast<std::size_t>(audition->sampleNumber - 1)].sampleNdx;
+    LoadPlannedSound(audition->sampleNumber, [this, a = *audition, sampleNdx] {
+        ShowSound(sounds_.at(a.sampleNumber), a.voice, a.key, sampleNdx);
+    });
+}
+
+// The SoundFont's facts until the sound they describe has been read.
+void PreviewPane::ShowLoading(const SampleFacts& facts) {
+    facts_ = facts;
+    lblFacts->setText(FactsLine(facts));
+    waveform->SetMessage(QString::fromLatin1(kLoadingText));
+    seam->SetSeam(std::nullopt);
+    pages->setCurrentIndex(kSamplePage);
+}
+
+void PreviewPane::ShowSound(std::shared_ptr<const SampleSound> sound, const AuditionVoice& voice, int key,
+                            int sampleNdx) {
+    lblFacts->setText(FactsLine(
+        FactsOfSound(facts_, *sound, model_.SampleHeaders.at(static_cast<std::size_t>(sampleNdx)).dwSampleRate)));
+    waveform->SetSound(sound);
+    seam->SetSeam(BuildSeam(*sound));
+    playable_ = Playable{std::move(sound), voice, key};
+}
+
+void PreviewPane::ShowSoundFailure(const QString& failure) {
+    waveform->SetMessage(failure);
+    seam->SetSeam(std::nullopt);
+    playable_.reset();
+}
+
+// Reads sample sampleNumber of the plan as the file will hold it, once per
+// selection; then runs with it in sounds_.
+void PreviewPane::LoadPlannedSound(int sampleNumber, std::function<void()> then) {
+    if (sounds_.contains(sampleNumber)) return then();
+    if (!plan_ || !loading_.insert(sampleNumber).second) return;
+    RunOffThread(
+        [this, &model = model_, path = SoundFontPath(),
+         sample = plan_->samples.at(static_cast<std::size_t>(sampleNumber - 1)), sampleNumber,
+         then = std::move(then)](std::stop_token stop) -> UiStep {
+            auto sound = std::make_shared<const SampleSound>(ReadPlannedSound(model, path, sample, std::move(stop)));
+            return [this, sound, sampleNumber, then] {
+                loading_.erase(sampleNumber);
+                sounds_[sampleNumber] = sound;
+                then();
+            };
+        },
+        [this, sampleNumber](const QString& failure) {
+            loading_.erase(sampleNumber);
+            if (pages->currentIndex() == kSamplePage) ShowSoundFailure(failure);
+        });
+}
+
+// A key of the key map plays the entry it would play on the EX5/7, once its
+// sample has been read, while the key is held.
+void PreviewPane::PlayKey(int key) {
+    heldKey_ = key;
+    if (!player_->Available() || !plan_) return;
+    const std::optional<PlannedAudition> audition = AuditionOfKey(*plan_, key);
+    if (!audition) return;
+    LoadPlannedSound(audition->sampleNumber, [this, a = *audition] {
+        if (heldKey_ != a.key) return;
+        player_->Play(sounds_.at(a.sampleNumber), a.voice, a.key);
+        UpdatePlayButton();
+    });
 }
 
 void PreviewPane::ChooseLayer() {
@@ -368,43 +518,12 @@ void PreviewPane::ChooseLayer() {
         Q_EMIT NodeChosen(item->data(0, Qt::UserRole).toString());
 }
 
-std::shared_ptr<const SampleSound> PreviewPane::Sound(int sampleNdx, QString* failure) {
-    const std::string file = model_.FileFolder + model_.FileName;
-    if (cachedSound_ && cachedSample_ == sampleNdx && cachedFile_ == file) return cachedSound_;
-    try {
-        cachedSound_ = std::make_shared<const SampleSound>(LoadSample(sampleNdx));
-    } catch (const std::exception& e) {
-        cachedSound_.reset();
-        if (failure) *failure = QString::fromStdString(e.what());
-        return nullptr;
-    }
-    cachedSample_ = sampleNdx;
-    cachedFile_ = file;
-    return cachedSound_;
-}
-
-void PreviewPane::PlayKey(int key) {
-    const std::vector<KeyMapZone>& zones = keyMap->Zones();
-    const std::optional<std::size_t> i = ZoneForKey(zones, key);
-    if (!i || instrument_ == 0) return;
-    const KeyMapZone& k = zones[*i];
-    const InstZone& zone = model_.InstZoneTable[static_cast<std::size_t>(instrument_)].zone(k.zone);
-    Play({k.sampleNdx, VoiceOf(zone, k.rootKey), key});
-}
-
-void PreviewPane::Play(const Playable& what) {
-    if (!player_->Available()) return;
-    if (const std::shared_ptr<const SampleSound> sound = Sound(what.sampleNdx)) {
-        player_->Play(sound, what.voice, what.key);
-    }
-    UpdatePlayButton();
-}
-
 void PreviewPane::TogglePlay() {
     if (player_->Playing()) {
         player_->Stop();
     } else if (playable_ && cmdPlay->isEnabled()) {
-        Play(*playable_);
+        player_->Play(playable_->sound, playable_->voice, playable_->key);
+        UpdatePlayButton();
     }
 }
 
@@ -420,8 +539,10 @@ void PreviewPane::UpdatePlayButton() {
         cmdPlay->setToolTip(QStringLiteral("Play the sample as the wave file holds it (Space in the tree)"));
     } else {
         cmdPlay->setEnabled(false);
-        cmdPlay->setToolTip(instrument_ ? QStringLiteral("Press a key of the key map to play it")
-                                        : QStringLiteral("Select a sample or an instrument zone to play it"));
+        cmdPlay->setToolTip(pages->currentIndex() == kMapPage
+                                ? QStringLiteral("Press a key of the key map to play it")
+                                : Busy() ? QStringLiteral("Loading the sound...")
+                                         : QStringLiteral("Select a sample or an instrument zone to play it"));
     }
 }
 

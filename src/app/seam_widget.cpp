@@ -26,7 +26,7 @@ void SeamWidget::SetSeam(std::optional<SeamPoints> seam) {
 void SeamWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().base());
-    const QRect area = rect().adjusted(kMargin, kMargin + kLabelHeight, -kMargin, -kMargin);
+    QRect area = rect().adjusted(kMargin, kMargin + kLabelHeight, -kMargin, -kMargin);
     QColor frame = palette().text().color();
     frame.setAlpha(50);
     p.setPen(frame);
@@ -39,6 +39,9 @@ void SeamWidget::paintEvent(QPaintEvent*) {
         p.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, QStringLiteral("No loop"));
         return;
     }
+    // The curve above a strip for the two labels, so that it never covers them.
+    const QRect labels(area.left() + 4, area.bottom() - kLabelHeight, area.width() - 8, kLabelHeight);
+    area.setBottom(labels.top() - 1);
     // Scaled to the points shown, so that a small step at the join is seen.
     const auto [lo, hi] = std::minmax_element(seam_->points.begin(), seam_->points.end());
     const double low = std::min<double>(*lo, -1), high = std::max<double>(*hi, 1);
@@ -64,8 +67,8 @@ void SeamWidget::paintEvent(QPaintEvent*) {
     small.setPointSizeF(small.pointSizeF() * 0.85);
     p.setFont(small);
     p.setPen(palette().placeholderText().color());
-    p.drawText(area.adjusted(4, 0, -4, -2), Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("before loop end"));
-    p.drawText(area.adjusted(4, 0, -4, -2), Qt::AlignRight | Qt::AlignBottom, QStringLiteral("from loop start"));
+    p.drawText(labels, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("before loop end"));
+    p.drawText(labels, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("from loop start"));
 }
 
 }  // namespace zelvo

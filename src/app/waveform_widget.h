@@ -20,6 +20,8 @@ public:
     void SetSound(std::shared_ptr<const SampleSound> sound);
     // What shows in place of a waveform; an empty text shows none.
     void SetMessage(const QString& message);
+    const std::shared_ptr<const SampleSound>& Sound() const { return sound_; }
+    const QString& Message() const { return message_; }
 
     QSize sizeHint() const override { return {480, 160}; }
     QSize minimumSizeHint() const override { return {160, 90}; }

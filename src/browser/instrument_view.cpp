@@ -40,30 +40,38 @@ const InstZoneInfo* ZonesOf(const SoundFontModel& model, int instrument) {
 
 }  // namespace
 
-std::vector<KeyMapZone> BuildKeyMap(const SoundFontModel& model, int instrument) {
-    std::vector<KeyMapZone> zones;
-    const InstZoneInfo* info = ZonesOf(model, instrument);
-    if (!info) return zones;
-    const int firstBag = model.InstHeaders[static_cast<std::size_t>(instrument)].firstZoneNdx;
-    for (int z = 1; z <= info->zoneCount; ++z) {
-        const InstZone& zone = info->zone(z);
-        if (zone.isGlobal) continue;
+std::vector<KeyMapZone> KeyMapOf(const SoundFontModel& model, const std::vector<ZoneAsPlayed>& zones) {
+    std::vector<KeyMapZone> map;
+    for (const ZoneAsPlayed& played : zones) {
+        if (!ZonesOf(model, played.instrument)) continue;
+        const InstZone& zone = played.values;
         const sfSample* sample = SampleOf(model, zone.sampleNdx);
         // Files sometimes give a range high to low; it still covers those keys.
         const int keyA = Clamp(zone.keyLo, 0, 127), keyB = Clamp(zone.keyHi, 0, 127);
         const int velA = Clamp(zone.velLo, 1, 127), velB = Clamp(zone.velHi, 1, 127);
-        zones.push_back({.zone = z,
-                         .bag = firstBag + z - 1,
-                         .keyLo = std::min(keyA, keyB),
-                         .keyHi = std::max(keyA, keyB),
-                         .velLo = std::min(velA, velB),
-                         .velHi = std::max(velA, velB),
-                         .rootKey = RootKeyOf(zone, sample),
-                         .sampleNdx = zone.sampleNdx,
-                         .sampleName = sample ? SoundFontTextToUtf8(DisplayText(sample->achSampleName))
-                                              : std::string()});
+        map.push_back({.instrument = played.instrument,
+                       .zone = played.zone,
+                       .bag = model.InstHeaders[static_cast<std::size_t>(played.instrument)].firstZoneNdx +
+                              played.zone - 1,
+                       .presetBag = played.presetBag,
+                       .keyLo = std::min(keyA, keyB),
+                       .keyHi = std::max(keyA, keyB),
+                       .velLo = std::min(velA, velB),
+                       .velHi = std::max(velA, velB),
+                       .rootKey = RootKeyOf(zone, sample),
+                       .sampleNdx = zone.sampleNdx,
+                       .sampleName = sample ? SoundFontTextToUtf8(DisplayText(sample->achSampleName))
+                                            : std::string()});
     }
-    return zones;
+    return map;
+}
+
+std::vector<KeyMapZone> BuildKeyMap(const SoundFontModel& model, int instrument) {
+    return KeyMapOf(model, InstrumentZonesAsPlayed(model, instrument));
+}
+
+std::vector<KeyMapZone> BuildPresetKeyMap(const SoundFontModel& model, int preset) {
+    return KeyMapOf(model, PresetZonesAsPlayed(model, preset));
 }
 
 KeyMapRect ZoneRect(const KeyMapZone& zone, int width, int height) {

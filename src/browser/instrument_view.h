@@ -7,24 +7,32 @@
 #include <vector>
 
 #include "soundfont/model.h"
+#include "soundfont/zones_as_played.h"
 
 namespace zelvo {
 
 inline constexpr int kKeyCount = 128;       // MIDI keys 0..127 across
 inline constexpr int kVelocityLevels = 127;  // velocities 1..127 up
 
-// One non-global zone as the key map draws it: its key and velocity ranges
-// after the global zone and the defaults, clamped to what MIDI can play.
+// One zone as played, as the key map draws it: its key and velocity ranges
+// after the global zone, the defaults and any preset, low to high and
+// clamped to what MIDI can play.
 struct KeyMapZone {
-    int zone = 0;  // 1-based within the instrument
-    int bag = 0;   // index in InstBags: the number of its "IGene" tree key
+    int instrument = 0;  // 1-based
+    int zone = 0;        // 1-based within the instrument
+    int bag = 0;         // index in InstBags: the number of its "IGene" tree key
+    int presetBag = 0;   // the preset zone that layers it; 0 for the instrument alone
     int keyLo = 0, keyHi = 127, velLo = 1, velHi = 127;
     int rootKey = 60;  // the key that plays the sample at its own pitch
     int sampleNdx = 0;
     std::string sampleName;  // UTF-8, cut at its NUL
 };
 
+// The one rule for every key map: zones as played become rectangles.
+std::vector<KeyMapZone> KeyMapOf(const SoundFontModel& model, const std::vector<ZoneAsPlayed>& zones);
+// An instrument's non-global zones; a preset's zones merged with the instruments it layers.
 std::vector<KeyMapZone> BuildKeyMap(const SoundFontModel& model, int instrument);
+std::vector<KeyMapZone> BuildPresetKeyMap(const SoundFontModel& model, int preset);
 
 // A zone's rectangle in an area of width x height pixels: keys left to
 // right, velocity 127 at the top.

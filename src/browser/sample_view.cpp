@@ -100,6 +100,18 @@ std::optional<SampleFacts> SampleFactsOf(const SoundFontModel& model, int sample
     return facts;
 }
 
+SampleFacts FactsOfSound(SampleFacts facts, const SampleSound& sound, std::uint32_t storedRate) {
+    const std::uint64_t points = sound.points.size();
+    facts.length = std::to_string(points) + " points";
+    if (sound.rate != 0) facts.length += ", " + SecondsText(points, sound.rate);
+    facts.rate = std::to_string(sound.rate) + " Hz";
+    if (sound.rate != storedRate) facts.rate += ", from " + std::to_string(storedRate) + " Hz";
+    facts.loop = sound.HasLoop()
+                     ? "loop " + std::to_string(sound.loopStart) + " - " + std::to_string(sound.loopEnd)
+                     : "no loop";
+    return facts;
+}
+
 std::optional<ZoneRef> InstrumentZoneOf(const SoundFontModel& model, int bag) {
     if (bag < 1 || bag > model.InstZoneCount) return std::nullopt;
     const int instrument = model.InstBags[static_cast<std::size_t>(bag)].ownerNdx;
@@ -122,6 +134,9 @@ std::optional<SampleFacts> ZoneFactsOf(const SoundFontModel& model, int bag) {
         std::optional<SampleFacts> facts = SampleFactsOf(model, k.sampleNdx);
         if (!facts) return std::nullopt;
         facts->root = RootText(k.rootKey);
+        // The sample's loop plays only in the looping modes.
+        const InstZone& zone = model.InstZoneTable[static_cast<std::size_t>(ref->instrument)].zone(ref->zone);
+        if (!LoopsWhileHeld(zone.sampleModes)) facts->loop = "no loop";
         facts->keys = KeyRangeText(k.keyLo, k.keyHi);
         facts->velocities = std::to_string(k.velLo) + " - " + std::to_string(k.velHi);
         return facts;

@@ -60,8 +60,14 @@ struct SampleFacts {
     std::string velocities;
 };
 std::optional<SampleFacts> SampleFactsOf(const SoundFontModel& model, int sampleNdx);
-// A zone's sample with the zone's ranges and root key.
+// A zone's sample with the zone's ranges and root key; its loop only when
+// the zone's loop mode plays it.
 std::optional<SampleFacts> ZoneFactsOf(const SoundFontModel& model, int bag);
+
+// The facts of the points the preview draws and plays, converted or a
+// zone's wave sample: their length, rate and loop, the rest as facts has
+// them; a rate other than storedRate says what it was converted from.
+SampleFacts FactsOfSound(SampleFacts facts, const SampleSound& sound, std::uint32_t storedRate);
 
 // The instrument and zone of an instrument zone's bag index.
 struct ZoneRef {

@@ -1,6 +1,6 @@
 // The desktop program's main window offscreen: the Open command, the tree and
 // the detail list, the View menu, the closing sequence, the information and
-// About windows, and Element > Save Instrument as EX5/7 Wave.
+// About windows, and Element > Save Instrument and Save Preset as EX5/7 Wave.
 #include "app/frm_main.h"
 
 #include <gtest/gtest.h>
@@ -237,18 +237,24 @@ TEST(AboutWindow, ClosesWithEnterAndEsc) {
 
 constexpr std::uint64_t kSampleDataOffset = 69766;  // where an .s1m's sample points begin
 
-TEST_F(MainWindowTest, ExportRefusesWithoutAFileOrAnInstrumentWithZones) {
+TEST_F(MainWindowTest, ExportRefusesWithoutAFileOrAnInstrumentWithZonesOrAPreset) {
     w().mnuCopyInstr_Click();
+    w().mnuSavePreset_Click();
     Sf2Builder b;
     b.Sample({.name = "Piano C4", .end = 100}).SamplePoints(std::vector<std::int16_t>(100));
     b.Instrument({"Piano", {{{SampleId(0)}}}}).Instrument({"Silent", {}});
     const TempFile file(b.Preset({"Piano", 0, 0, {{{InstrumentId(0)}}}}).Build());
     Open(file.path());
-    std::vector<std::string> expected = {"No SoundFont file | Error | 3"};
+    std::vector<std::string> expected(2, "No SoundFont file | Error | 3");
     for (const char* key : {"", "node1", "nodeI", "nodeP1", "PGene1", "IGene1", "nodeS1"}) {
         Select(key);
         w().mnuCopyInstr_Click();
         expected.push_back("Select instrument | No Instrument Selected | 2");
+    }
+    for (const char* key : {"", "nodeP", "nodeI1", "IGene1", "nodeS1"}) {
+        Select(key);
+        w().mnuSavePreset_Click();
+        expected.push_back("Select preset | No Preset Selected | 2");
     }
     Select("nodeI2");
     w().mnuCopyInstr_Click();
@@ -264,7 +270,7 @@ TEST_F(MainWindowTest, ExportRefusesWithoutAFileOrAnInstrumentWithZones) {
 }
 
 // The SoundFont itself is refused as the target; then two saves, with the
-// samples converted to 44.1 kHz (the default) and as stored.
+// samples converted to 44.1 kHz (the default) and as stored; then a preset's.
 TEST_F(MainWindowTest, ExportSavesThroughTheDialogNeverOverTheSoundFont) {
     Sf2Builder b = SmallFile();
     const std::string bytes = b.Instrument({"A/B:\x1B", {{{SampleId(0)}}, {{SampleId(1)}}}}).Build();
@@ -301,6 +307,16 @@ TEST_F(MainWindowTest, ExportSavesThroughTheDialogNeverOverTheSoundFont) {
     EXPECT_EQ(saveRequests_[0].fileName, QDir::homePath() + "/A_B__.s1m");
     EXPECT_EQ(saveRequests_[1].fileName, QDir::homePath() + "/A_B__.s1m");
     EXPECT_EQ(saveRequests_[2].fileName, Q(sf2.folder() / "A_B__.s1m"));
+    // A preset zone's preset, "Piano Bright", program 1 of bank 0: both of Piano's zones,
+    // converted whatever the setting says.
+    Select("PGene1");
+    saveAnswers_ = {Q(sf2.folder() / "preset.s1m")};
+    w().mnuSavePreset->trigger();
+    ASSERT_EQ(saveRequests_.size(), 4u);
+    EXPECT_EQ(saveRequests_[3].fileName, Q(sf2.folder() / "000-001 Piano Bright.s1m"));
+    EXPECT_EQ(std::filesystem::file_size(sf2.folder() / "preset.s1m"), kSampleDataOffset + 600);
+    EXPECT_EQ(w().StatusText(), "File  " + Q(sf2.folder() / "preset.s1m") + "  was saved");
+    EXPECT_EQ(messages_.size(), 1u);
     SoundFontModel model;
     EXPECT_FALSE(frmMain(model).mnuConvertSamples->isChecked());
 }

@@ -1,11 +1,14 @@
 // The preview pane in the main window, offscreen: it follows the tree, picks
-// nodes back in it, plays nothing without an audio device; Save All
+// nodes back in it, reads sounds off the interface's thread for the last
+// selection only, plays nothing without an audio device; Save All
 // Instruments, the remembered save folder and the commands a file enables.
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +21,7 @@
 #include "app/conversion_report_widget.h"
 #include "app/frm_export_summary.h"
 #include "app/key_map_widget.h"
+#include "app/planned_audition.h"
 #include "app/preview_pane.h"
 #include "app/save_places.h"
 #include "app/waveform_widget.h"
@@ -26,17 +30,19 @@
 namespace zelvo::testing {
 namespace {
 
-// A looped sample and a short one; "Lead" has a global zone; "Rom" cannot be
-// exported; the preset layers "Lead" over "Plain".
+// A looped sample and a short one; "Lead" has a global zone; "Plain" is tuned
+// 25 cents up; "Rom" cannot be exported; the preset layers "Plain" quietly on
+// every key, then "Plain" below "Lead".
 Sf2Builder Bank() {
     Sf2Builder b;
     b.Sample({.name = "Lead C3", .end = 1000, .startLoop = 100, .endLoop = 900});
     b.Sample({.name = "Lead G4", .start = 1046, .end = 1546, .pitch = 67});
     b.Sample({.name = "In ROM", .end = 10, .type = 0x8001});
     b.Instrument({"Lead", {{{KeyRange(36, 72)}}, {{Gen(54, 1), SampleId(0)}}, {{KeyRange(73, 96), SampleId(1)}}}});
-    b.Instrument({"Plain", {{{SampleId(1)}}}});
+    b.Instrument({"Plain", {{{Gen(52, 25), SampleId(1)}}}});
     b.Instrument({"Rom", {{{SampleId(2)}}}});
-    b.Preset({"Stack", 0, 0, {{{KeyRange(0, 59), InstrumentId(1)}}, {{KeyRange(60, 127), InstrumentId(0)}}}});
+    b.Preset({"Stack", 0, 0, {{{VelRange(1, 40), InstrumentId(1)}}, {{KeyRange(0, 59), InstrumentId(1)}},
+                              {{KeyRange(60, 127), InstrumentId(0)}}}});
     return b.SamplePoints(std::vector<std::int16_t>(1600, 100));
 }
 
@@ -50,6 +56,18 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w()));
     }
     PreviewPane& pane() { return *w().Preview; }
+    // Until every piece of work, of this selection or an older one, has reported.
+    void WaitForWork() {
+        ASSERT_TRUE(QTest::qWaitFor([this] { return pane().findChildren<QFutureWatcherBase*>().isEmpty(); }));
+        EXPECT_FALSE(pane().Busy());
+    }
+    // A click in the middle of zone i of the key map.
+    void ClickZone(std::size_t i) {
+        const QRect area = pane().keyMap->ZoneArea();
+        const KeyMapRect r = ZoneRect(pane().keyMap->Zones().at(i), area.width(), area.height());
+        QTest::mouseClick(pane().keyMap, Qt::LeftButton, {},
+                          area.topLeft() + QPoint(r.left + r.width / 2, r.top + r.height / 2));
+    }
 
     const TempFile file_{Bank().Build(), "Bank.sf2"};
 };
@@ -57,21 +75,22 @@ protected:
 TEST_F(PreviewTest, WithoutAFileTheWindowHintsAtOpenAndOffersNoFileCommands) {
     const auto enabled = [this] {
         std::string flags;
-        for (const QAction* a : {w().mnuCopyInstr, w().mnuSaveAllInstr}) flags += a->isEnabled() ? '1' : '0';
+        for (const QAction* a : {w().mnuCopyInstr, w().mnuSaveAllInstr, w().mnuSavePreset})
+            flags += a->isEnabled() ? '1' : '0';
         for (const QAction* a : w().tbToolBar->actions())
             if (a->data() == "Copy") flags += a->isEnabled() ? '1' : '0';
         return flags;
     };
-    EXPECT_EQ(enabled(), "000");
+    EXPECT_EQ(enabled(), "0000");
     EXPECT_TRUE(pane().lblHint->isVisible());
     EXPECT_EQ(pane().lblHint->text(), "Open a SoundFont file (Ctrl+O)");
     EXPECT_FALSE(pane().cmdPlay->isVisible());
     Open(file_.path());
-    EXPECT_EQ(enabled(), "111");
+    EXPECT_EQ(enabled(), "1111");
     EXPECT_FALSE(w().mnuShowInFolder->isEnabled());  // nothing saved yet
     // A file that fails to load takes them away again.
     Open(file_.folder() / "missing.sf2");
-    EXPECT_EQ(enabled(), "000");
+    EXPECT_EQ(enabled(), "0000");
     EXPECT_EQ(pane().lblHint->text(), "Open a SoundFont file (Ctrl+O)");
 }
 
@@ -86,23 +105,35 @@ TEST_F(PreviewTest, ThePaneFollowsTheTreeAndPicksNodesBackInIt) {
     EXPECT_FALSE(pane().cmdPlay->isEnabled());
 
     // A click on a zone's rectangle selects its zone in the tree.
-    const QRect area = pane().keyMap->ZoneArea();
-    const KeyMapRect second = ZoneRect(pane().keyMap->Zones().at(1), area.width(), area.height());
-    QTest::mouseClick(pane().keyMap, Qt::LeftButton, {},
-                      area.topLeft() + QPoint(second.left + second.width / 2, second.top + second.height / 2));
+    ClickZone(1);
     EXPECT_EQ(SelectedKey(), "IGene3");
     EXPECT_EQ(pane().lblTitle->text(), "Zone 3 of Lead: Lead G4");
     EXPECT_EQ(w().ListView1->topLevelItemCount(), 2);  // the detail list shows the zone's generators
+    // A zone shows its own wave sample once read: Lead C3 as zone 2 loops it.
+    Select("IGene2");
+    EXPECT_EQ(pane().waveform->Message(), "Loading...");
+    WaitForWork();
+    ASSERT_TRUE(pane().waveform->Sound());
+    const SampleSound& zone = *pane().waveform->Sound();
+    EXPECT_EQ(std::make_tuple(zone.points.size(), zone.points.back(), zone.loopStart, zone.loopEnd),
+              std::make_tuple(std::size_t{1000}, std::int16_t{100}, 100u, 900u));
 
     Select("nodeS1");
     EXPECT_EQ(pane().lblTitle->text(), "Sample 1: Lead C3");
-    EXPECT_TRUE(pane().lblFacts->text().contains("loop 100 - 900"));
+    EXPECT_TRUE(pane().lblFacts->text().replace(QChar(0xA0), ' ').contains("loop 100 - 900"));
     EXPECT_EQ(pane().pages->currentWidget(), pane().waveform->parentWidget());
 
-    // A preset zone shows its preset's layers with its own current; Return selects its instrument.
-    Select("PGene2");
-    ASSERT_EQ(pane().presetLayers->topLevelItemCount(), 2);
+    // A preset zone shows its preset's key map, report and layers with its
+    // own current; a zone of the map selects its instrument zone, Return on
+    // a layer its instrument.
+    Select("PGene3");
+    ASSERT_EQ(pane().presetLayers->topLevelItemCount(), 3);
     EXPECT_EQ(pane().presetLayers->currentItem()->text(0), "Lead");
+    EXPECT_EQ(pane().keyMap->Zones().size(), 4u);
+    EXPECT_EQ(pane().conversionReport->Report().size.bytes, 69766u + 2 * 1500);
+    ClickZone(3);
+    EXPECT_EQ(SelectedKey(), "IGene3");
+    Select("PGene3");
     pane().presetLayers->setFocus();
     QTest::keyClick(pane().presetLayers, Qt::Key_Return);
     EXPECT_EQ(SelectedKey(), "nodeI1");
@@ -131,6 +162,35 @@ TEST_F(PreviewTest, WithoutAnAudioDeviceNothingPlaysAndTheButtonSaysWhy) {
     QTest::mouseRelease(pane().keyMap, Qt::LeftButton, {}, pane().keyMap->KeyboardArea().center());
     EXPECT_FALSE(pane().Player().Playing());
     EXPECT_EQ(pane().cmdPlay->text(), "Play");
+
+    // What a key would play: the entry that reaches the loudest velocity, the
+    // first of equals; its sample's root key and loop, the entry's tuning.
+    const WavePlan plan = PlanPresetWave(model_, 1);
+    using Heard = std::tuple<std::size_t, int, int, double, bool, int>;
+    const auto heard = [](const std::optional<PlannedAudition>& a) {
+        return a ? Heard(a->entry, a->sampleNumber, a->voice.rootKey, a->voice.tuneCents, a->voice.loops, a->key)
+                 : Heard(99, 0, 0, 0, false, 0);
+    };
+    EXPECT_EQ(heard(AuditionOfKey(plan, 65)), Heard(2, 2, 60, 0.0, true, 65));  // Lead over the quiet Plain
+    EXPECT_EQ(heard(AuditionOfKey(plan, 30)), Heard(1, 1, 67, 25.0, false, 30));
+    EXPECT_EQ(heard(AuditionOfKey(plan, 100)), Heard(0, 1, 67, 25.0, false, 100));
+    EXPECT_EQ(heard(AuditionOfZone(plan, 1, 3, 3)), Heard(3, 1, 67, 0.0, false, 67));
+    EXPECT_EQ(heard(AuditionOfZone(plan, 1, 3)), Heard(99, 0, 0, 0, false, 0));  // not alone in this plan
+}
+
+// A zone, then at once a sample: the zone's reading is stopped or its result
+// dropped, and the pane ends showing the sample.
+TEST_F(PreviewTest, OnlyTheLastSelectionShowsItsSound) {
+    Open(file_.path());
+    QSignalSpy done(&pane(), &PreviewPane::WorkDone);
+    Select("IGene2");
+    Select("nodeS2");
+    WaitForWork();
+    EXPECT_EQ(pane().lblTitle->text(), "Sample 2: Lead G4");
+    ASSERT_TRUE(pane().waveform->Sound());
+    EXPECT_EQ(std::make_tuple(pane().waveform->Sound()->points.size(), pane().waveform->Sound()->HasLoop()),
+              std::make_tuple(std::size_t{500}, false));
+    EXPECT_EQ(done.count(), 1);
 }
 
 TEST_F(PreviewTest, SaveAllWritesEveryInstrumentAndRemembersTheFolder) {
