@@ -53,7 +53,8 @@ QString FactsLine(const SampleFacts& facts) {
         parts << QStringLiteral("keys ") + Text(facts.keys)
               << QStringLiteral("velocity ") + Text(facts.velocities);
     }
-    for (QString& part : parts) part.replace(QLatin1Char(' '), QChar(0x00A0));
+    // No-break spaces and hyphens: a line may not break after the "-" of a range.
+    for (QString& part : parts) part.replace(QLatin1Char(' '), QChar(0x00A0)).replace(QLatin1Char('-'), QChar(0x2011));
     return parts.join(kSeparator);
 }
 

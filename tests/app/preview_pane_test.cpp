@@ -120,7 +120,7 @@ TEST_F(PreviewTest, ThePaneFollowsTheTreeAndPicksNodesBackInIt) {
 
     Select("nodeS1");
     EXPECT_EQ(pane().lblTitle->text(), "Sample 1: Lead C3");
-    EXPECT_TRUE(pane().lblFacts->text().replace(QChar(0xA0), ' ').contains("loop 100 - 900"));
+    EXPECT_TRUE(pane().lblFacts->text().replace(QChar(0xA0), ' ').replace(QChar(0x2011), '-').contains("loop 100 - 900"));
     EXPECT_EQ(pane().pages->currentWidget(), pane().waveform->parentWidget());
 
     // A preset zone shows its preset's key map, report and layers with its
