@@ -32,16 +32,9 @@ bool ReachesWave(int gen, bool convert) {
         case kGenSampleId:
         case kGenSampleModes:
         case kGenOverridingRootKey: return true;
-        case kGenStartAddrsOffset:
-        case kGenEndAddrsOffset:
-        case kGenStartloopAddrsOffset:
-        case kGenEndloopAddrsOffset:
-        case kGenStartAddrsCoarseOffset:
-        case kGenEndAddrsCoarseOffset:
-        case kGenStartloopAddrsCoarseOffset:
-        case kGenEndloopAddrsCoarseOffset:
-        case kGenScaleTuning: return convert;
-        default: return false;
+        case kGenScaleTuning:
+        case kGenKeynum: return convert;
+        default: return convert && IsAddressOffset(gen);
     }
 }
 

@@ -28,6 +28,21 @@ enum GeneratorNumber : int {
     kGenOverridingRootKey = 58,
 };
 
+// The eight generators that move a sample's start, end and loop points.
+inline bool IsAddressOffset(int gen) {
+    switch (gen) {
+        case kGenStartAddrsOffset:
+        case kGenEndAddrsOffset:
+        case kGenStartloopAddrsOffset:
+        case kGenEndloopAddrsOffset:
+        case kGenStartAddrsCoarseOffset:
+        case kGenEndAddrsCoarseOffset:
+        case kGenStartloopAddrsCoarseOffset:
+        case kGenEndloopAddrsCoarseOffset: return true;
+        default: return false;
+    }
+}
+
 // The signed reading of a raw 16-bit amount.
 inline int SignedAmount(std::uint16_t amount) {
     return amount <= 32767 ? amount : amount - 65536;

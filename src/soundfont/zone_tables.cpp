@@ -27,6 +27,18 @@ std::string ZoneLabel(const SoundFontModel& model, const std::vector<sfGenList>&
                                      : LinkedName(model.SampleHeaders, &sfSample::achSampleName, link);
 }
 
+void ResolveLinks(std::vector<sfGenList>& gens, int instCount, int sampleCount) {
+    for (sfGenList& gen : gens) {
+        const int count = gen.sfGenOper == kGenInstrument ? instCount
+                          : gen.sfGenOper == kGenSampleId ? sampleCount
+                                                          : -1;
+        if (count < 0) continue;
+        gen.linkNdx = gen.genAmount < count ? gen.genAmount + 1 : kMissingRecord;
+    }
+}
+
+}  // namespace
+
 void ApplyGenerator(InstZone& zone, const sfGenList& gen) {
     const std::uint16_t a = gen.genAmount;
     switch (gen.sfGenOper) {
@@ -61,18 +73,6 @@ void ApplyGenerator(InstZone& zone, const sfGenList& gen) {
         default: break;
     }
 }
-
-void ResolveLinks(std::vector<sfGenList>& gens, int instCount, int sampleCount) {
-    for (sfGenList& gen : gens) {
-        const int count = gen.sfGenOper == kGenInstrument ? instCount
-                          : gen.sfGenOper == kGenSampleId ? sampleCount
-                                                          : -1;
-        if (count < 0) continue;
-        gen.linkNdx = gen.genAmount < count ? gen.genAmount + 1 : kMissingRecord;
-    }
-}
-
-}  // namespace
 
 void ResolveReferences(SoundFontModel& model) {
     ResolveLinks(model.PresetGens, model.InstCount, model.SampleCount);

@@ -13,6 +13,9 @@ inline constexpr const char* kGlobalLabel = "global";
 // once, so that the browser and the export read the result.
 void ResolveReferences(SoundFontModel& model);
 void LabelPresetZones(const SoundFontModel& model, BrowseTree& tree);
+// Sets the value a generator gives a zone; generators without a value in
+// InstZone leave it as it is.
+void ApplyGenerator(InstZone& zone, const sfGenList& gen);
 void BuildInstZoneTable(SoundFontModel& model, BrowseTree& tree);
 
 }  // namespace zelvo

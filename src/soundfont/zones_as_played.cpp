@@ -4,15 +4,19 @@
 #include <span>
 
 #include "soundfont/generators.h"
+#include "soundfont/zone_tables.h"
 
 namespace zelvo {
 namespace {
 
-// What a preset zone adds to the instrument zones it plays.
-struct PresetValues {
-    int keyLo = 0, keyHi = 127, velLo = 0, velHi = 127;
-    int coarseTune = 0, fineTune = 0, scaleTuning = 0, pan = 0;
-};
+// What a preset zone adds to the instrument zones it plays: its ranges, and
+// offsets to add, from zero.
+InstZone PresetDefaults() {
+    InstZone values;
+    values.velLo = 0;
+    values.scaleTuning = 0;
+    return values;
+}
 
 bool PlaysInstrument(std::span<const sfGenList> gens) {
     return !gens.empty() && gens.back().sfGenOper == kGenInstrument;
@@ -35,14 +39,6 @@ bool Merged(int gen) {
 // Generators that only mean something at instrument level.
 bool InstrumentOnly(int gen) {
     switch (gen) {
-        case kGenStartAddrsOffset:
-        case kGenEndAddrsOffset:
-        case kGenStartloopAddrsOffset:
-        case kGenEndloopAddrsOffset:
-        case kGenStartAddrsCoarseOffset:
-        case kGenEndAddrsCoarseOffset:
-        case kGenStartloopAddrsCoarseOffset:
-        case kGenEndloopAddrsCoarseOffset:
         case kGenSampleId:
         case kGenSampleModes:
         case kGenOverridingRootKey:
@@ -50,26 +46,7 @@ bool InstrumentOnly(int gen) {
         case 47:  // velocity
         case 57:  // exclusiveClass
             return true;
-        default: return false;
-    }
-}
-
-void Apply(PresetValues& v, const sfGenList& gen) {
-    const std::uint16_t a = gen.genAmount;
-    switch (gen.sfGenOper) {
-        case kGenKeyRange:
-            v.keyLo = a % 256;
-            v.keyHi = a / 256;
-            break;
-        case kGenVelRange:
-            v.velLo = a % 256;
-            v.velHi = a / 256;
-            break;
-        case kGenCoarseTune: v.coarseTune = SignedAmount(a); break;
-        case kGenFineTune: v.fineTune = SignedAmount(a); break;
-        case kGenScaleTuning: v.scaleTuning = SignedAmount(a); break;
-        case kGenPan: v.pan = SignedAmount(a); break;
-        default: break;
+        default: return IsAddressOffset(gen);
     }
 }
 
@@ -110,14 +87,14 @@ std::vector<ZoneAsPlayed> PresetZonesAsPlayed(const SoundFontModel& model, int p
     std::vector<ZoneAsPlayed> zones;
     if (preset < 1 || preset > model.PresetCount) return zones;
     const sfPresetHeader& header = model.PresetHeaders[static_cast<std::size_t>(preset)];
-    PresetValues global;
-    for (const sfGenList& gen : GlobalZoneGens(model, header)) Apply(global, gen);
+    InstZone global = PresetDefaults();
+    for (const sfGenList& gen : GlobalZoneGens(model, header)) ApplyGenerator(global, gen);
     for (int z = 0; z < header.zoneCount; ++z) {
         const int bag = header.firstZoneNdx + z;
         const std::span<const sfGenList> gens = PresetZoneGens(model, bag);
         if (!PlaysInstrument(gens) || gens.back().linkNdx < 1) continue;
-        PresetValues p = global;
-        for (const sfGenList& gen : gens) Apply(p, gen);
+        InstZone p = global;
+        for (const sfGenList& gen : gens) ApplyGenerator(p, gen);
         for (ZoneAsPlayed zone : InstrumentZonesAsPlayed(model, gens.back().linkNdx)) {
             InstZone& v = zone.values;
             if (!Intersect(v.keyLo, v.keyHi, p.keyLo, p.keyHi) ||
