@@ -4,26 +4,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 
 #include "export/write_stuff.h"
-#include "soundfont/errors.h"
-#include "soundfont/loader.h"
-#include "soundfont/memory_tree.h"
 #include "work_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string input = zelvo::fuzzing::ProcessFolder().File("input.sf2");
-    const std::string output = zelvo::fuzzing::ProcessFolder().File("out.s1m");
-    std::ofstream(input, std::ios::binary).write(reinterpret_cast<const char*>(data),
-                                                 static_cast<std::streamsize>(size));
     zelvo::SoundFontModel model;
-    zelvo::MemoryTree tree;
-    try {
-        zelvo::OpenSoundFont(model, input, tree);
-    } catch (const zelvo::SoundFontError&) {
-        return 0;
-    }
+    const std::string input = zelvo::fuzzing::LoadInput(data, size, "input.sf2", model);
+    if (input.empty()) return 0;
+    const std::string output = zelvo::fuzzing::ProcessFolder().File("out.s1m");
     for (int i = 1; i <= model.InstCount; ++i) {
         try {
             zelvo::ExportInstrumentToWave(model, i, input, output);

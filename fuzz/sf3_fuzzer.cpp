@@ -6,25 +6,14 @@
 // claims memory beyond what the input holds.
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 
 #include "export/conversion_report.h"
-#include "soundfont/errors.h"
-#include "soundfont/loader.h"
-#include "soundfont/memory_tree.h"
 #include "work_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string input = zelvo::fuzzing::ProcessFolder().File("input.sf3");
-    std::ofstream(input, std::ios::binary).write(reinterpret_cast<const char*>(data),
-                                                 static_cast<std::streamsize>(size));
     zelvo::SoundFontModel model;
-    zelvo::MemoryTree tree;
-    try {
-        zelvo::OpenSoundFont(model, input, tree);
-    } catch (const zelvo::SoundFontError&) {
-        return 0;
-    }
+    const std::string input = zelvo::fuzzing::LoadInput(data, size, "input.sf3", model);
+    if (input.empty()) return 0;
     for (int i = 1; i <= model.InstCount; ++i) {
         zelvo::ReportNotes(zelvo::ReportInstrumentExport(model, i, input));
     }

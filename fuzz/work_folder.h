@@ -5,9 +5,16 @@
 
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
+
+#include "soundfont/errors.h"
+#include "soundfont/loader.h"
+#include "soundfont/memory_tree.h"
 
 namespace zelvo::fuzzing {
 
@@ -34,6 +41,22 @@ private:
 inline const WorkFolder& ProcessFolder() {
     static const WorkFolder folder;
     return folder;
+}
+
+// Writes the input to the file `name` of the process's folder and loads it as
+// the Open command does: its path, or empty when the file is refused.
+inline std::string LoadInput(const std::uint8_t* data, std::size_t size, const std::string& name,
+                             SoundFontModel& model) {
+    const std::string path = ProcessFolder().File(name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data),
+                                                static_cast<std::streamsize>(size));
+    MemoryTree tree;
+    try {
+        OpenSoundFont(model, path, tree);
+    } catch (const SoundFontError&) {
+        return {};
+    }
+    return path;
 }
 
 }  // namespace zelvo::fuzzing
