@@ -1,54 +1,17 @@
 // Small files that announce large work: zelvo-cli must end on each with its
 // memory bounded by what it really holds, and in time that grows with the
 // file, never faster.
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "load_helpers.h"
+#include "cli_process.h"
 #include "ogg_streams.h"
-#include "sf2_builder.h"
 
 namespace zelvo::testing {
 namespace {
-
-struct ChildRun {
-    int status = -1;
-    long peakKiB = 0;
-    double cpuSeconds = 0;
-};
-
-// Runs zelvo-cli with args in a fresh process: how it ended, its peak memory
-// and the processor time it took.
-ChildRun RunCli(const std::vector<std::string>& args) {
-    const pid_t child = fork();
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::vector<char*> argv{const_cast<char*>(ZELVO_CLI_PATH)};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(ZELVO_CLI_PATH, argv.data());
-        _exit(127);
-    }
-    ChildRun run;
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.peakKiB = usage.ru_maxrss;
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    return run;
-}
 
 // A file of `bytes` whose size is `size`, the rest a hole that reads as zeros.
 class SparseFile {
@@ -87,7 +50,7 @@ TEST(BoundedLoad, HugeDeclaredSizesEndQuicklyInLittleMemory) {
         riff + info + sdta + "LIST" + Le32(phdr + 12) + "pdta" + "phdr" + Le32(phdr), 5 * kGiB);
 
     for (const SparseFile* file : {&emptyInfo, &hugeComment, &manyPresets}) {
-        const ChildRun run = RunCli({"tree", file->path()});
+        const ProgramRun run = RunProgram({"tree", file->path()});
         EXPECT_EQ(run.status, 1) << file->path();
         EXPECT_LT(run.peakKiB, kMemoryLimitKiB) << file->path();
     }
@@ -116,7 +79,7 @@ TEST(BoundedExport, CompressedLengthsAreCheckedBeforeDecoding) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"export", file.path(), "1", out}, {"export", file.path(), "2", out},
              {"report", file.path(), "1"}, {"report", file.path()}}) {
-        const ChildRun run = RunCli(args);
+        const ProgramRun run = RunProgram(args);
         EXPECT_EQ(run.status, args[0] == "export" ? 1 : 0) << args[2];
         EXPECT_LT(run.peakKiB, kMemoryLimitKiB) << args[0] << " " << args[2];
         RecordProperty(args[0] + "_" + std::to_string(args.size()) + "_peak_kib", std::to_string(run.peakKiB));
@@ -136,7 +99,7 @@ TEST(BoundedExport, UpsamplingHoldsOneConvertedSample) {
         .Instrument({"Long", {{{Gen(54, 1), SampleId(0)}}}});
     const TempFile file(b.Build());
     const std::string out = (file.folder() / "out.s1m").string();
-    const ChildRun run = RunCli({"export", file.path(), "1", out});
+    const ProgramRun run = RunProgram({"export", file.path(), "1", out});
     EXPECT_EQ(run.status, 0);
     EXPECT_GT(std::filesystem::file_size(out), 33'000'000u);
     EXPECT_LT(run.peakKiB, kMemoryLimitKiB);
@@ -151,8 +114,8 @@ TEST(BoundedExport, ReportGrowsWithTheInstruments) {
     for (int i = 0; i < 16000; ++i) b.Instrument({"I" + std::to_string(i), {{{SampleId(0)}}}});
     b.Preset({"All", 0, 0, {ZoneDef({InstrumentId(0)})}});
     const TempFile file(b.Build());
-    const ChildRun tree = RunCli({"tree", file.path()});
-    const ChildRun report = RunCli({"report", file.path()});
+    const ProgramRun tree = RunProgram({"tree", file.path()});
+    const ProgramRun report = RunProgram({"report", file.path()});
     EXPECT_EQ(tree.status, 0);
     EXPECT_EQ(report.status, 0);
     EXPECT_LT(report.cpuSeconds, 25 * tree.cpuSeconds + 0.1) << tree.cpuSeconds;

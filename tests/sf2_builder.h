@@ -4,11 +4,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -56,6 +59,23 @@ inline const auto KeyRange = [](int lo, int hi) { return Gen(43, lo + hi * 256);
 inline const auto VelRange = [](int lo, int hi) { return Gen(44, lo + hi * 256); };
 inline const auto InstrumentId = [](int index) { return Gen(41, index); };
 inline const auto SampleId = [](int index) { return Gen(53, index); };
+inline const auto Pan = [](int tenths) { return Gen(17, tenths); };
+inline const auto CoarseTune = [](int semitones) { return Gen(51, semitones); };
+inline const auto FineTune = [](int cents) { return Gen(52, cents); };
+inline const auto SampleModes = [](int modes) { return Gen(54, modes); };
+inline const auto RootKey = [](int key) { return Gen(58, key); };
+
+// amplitude x sin(2 pi i / period + phase) for points i below count,
+// rounded; silence from point silentFrom on.
+inline std::vector<std::int16_t> SinePoints(std::size_t count, double period, double amplitude,
+                                            std::size_t silentFrom = SIZE_MAX, double phase = 0) {
+    std::vector<std::int16_t> points(count);
+    for (std::size_t i = 0; i < count && i < silentFrom; ++i) {
+        points[i] = static_cast<std::int16_t>(std::lround(
+            amplitude * std::sin(2 * std::numbers::pi * static_cast<double>(i) / period + phase)));
+    }
+    return points;
+}
 
 inline void AppendLe(std::string& out, std::uint32_t value, int width) {
     for (int i = 0; i < width; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -214,5 +234,14 @@ public:
 private:
     std::filesystem::path dir_, path_;
 };
+
+// The names in a folder, sorted.
+inline std::vector<std::string> FileNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 }  // namespace zelvo::testing
