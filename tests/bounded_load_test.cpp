@@ -3,10 +3,6 @@
 // file, never faster.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "cli_process.h"
 #include "ogg_streams.h"
 

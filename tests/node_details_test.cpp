@@ -4,14 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "browser/gen_value_text.h"
 #include "browser/text_encoding.h"
 #include "soundfont/zone_tables.h"
 #include "cli/cli.h"
 #include "load_helpers.h"
-#include "sf2_builder.h"
 
 namespace zelvo::testing {
 namespace {

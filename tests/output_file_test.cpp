@@ -10,14 +10,12 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include "export/export_files.h"
 #include "export/sample_source.h"
 #include "export/write_stuff.h"
 #include "load_helpers.h"
-#include "sf2_builder.h"
 
 namespace zelvo::testing {
 namespace {
@@ -62,7 +60,7 @@ TEST_F(OutputFile, TheSoundFontIsRefusedUnderEverySpellingAndLink) {
         EXPECT_EQ(Export(target),
                   "Cannot write " + target.string() + ": it is the SoundFont being exported");
     }
-    EXPECT_TRUE(ReadWholeFile(sf2) == BigFile());
+    EXPECT_TRUE(ReadWholeFile(sf2) == f_.bytes);
     EXPECT_EQ(FileNames(Folder()), (std::vector<std::string>{"hard.s1m", "link.s1m", "sub", "test.sf2"}));
 }
 
@@ -95,32 +93,14 @@ TEST_F(OutputFile, ReplacesTheFileATargetNamesKeepingItsModeAndRefusesNonFiles) 
                                                          "test.sf2"}));
 }
 
-// How the child that exports is stopped once part of the sample data is
-// written: by a signal, or by a file-size limit while writing (signal 0).
-struct Stop {
-    int signal;
-    Temporary temporary;
-};
+constexpr rlim_t kSizeLimit = 100000;  // inside the sample data
 
-constexpr rlim_t kSizeLimit = 100000;  // inside the sample data of either source
-
-// Waits for the child; one still running after ten seconds is killed.
-int WaitForChild(pid_t pid) {
-    int status = 0;
-    for (int tries = 0; tries < 1000; ++tries) {
-        if (::waitpid(pid, &status, WNOHANG) == pid) return status;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-    ADD_FAILURE() << "the exporting child did not end";
-    return status;
-}
-
-// Exports the source's instrument to target in a child process stopped as
-// told; returns the names the target's folder holds while the child waits
-// for its signal, and checks how it ended.
-std::vector<std::string> ExportAndStop(const OpenedFile& source, const fs::path& target, Stop stop) {
+// Exports the source's instrument to target in a child process, stopped once
+// part of the sample data is written by signal, or by a file-size limit while
+// writing (signal 0); returns the names the target's folder holds while the
+// child waits for its signal, and checks how it ended.
+std::vector<std::string> ExportAndStop(const OpenedFile& source, const fs::path& target, int signal,
+                                       Temporary temporary) {
     int ready[2];
     EXPECT_EQ(::pipe(ready), 0);
     const pid_t pid = ::fork();
@@ -129,15 +109,15 @@ std::vector<std::string> ExportAndStop(const OpenedFile& source, const fs::path&
         // As in a program run from a terminal, whatever the test runner set.
         for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
         const rlimit limit{kSizeLimit, kSizeLimit};
-        if (stop.signal == 0) ::setrlimit(RLIMIT_FSIZE, &limit);
+        if (signal == 0) ::setrlimit(RLIMIT_FSIZE, &limit);
         try {
             const WavePlan plan = PlanWaveFile(source.model, 1);
             SampleSource in(source.model, source.Path());
-            AtomicOutputFile out(target.string(), in.identity(), stop.temporary);
+            AtomicOutputFile out(target.string(), in.identity(), temporary);
             out.Write(std::string(69766, '\0'));
             WriteWaveSampleData(plan, in, out,
                                 [&](std::uint64_t written, std::uint64_t) {
-                                    if (written == 0 || stop.signal == 0) return;
+                                    if (written == 0 || signal == 0) return;
                                     if (::write(ready[1], "w", 1) != 1) ::_exit(5);
                                     for (;;) ::pause();
                                 });
@@ -152,15 +132,18 @@ std::vector<std::string> ExportAndStop(const OpenedFile& source, const fs::path&
     char written = 0;
     if (::read(ready[0], &written, 1) == 1) {
         during = FileNames(target.parent_path());
-        ::kill(pid, stop.signal);
+        ::kill(pid, signal);
     }
     ::close(ready[0]);
-    const int status = WaitForChild(pid);
-    if (stop.signal == 0) {
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << "status " << status;
-    } else {
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == stop.signal) << "status " << status;
+    // One still running after ten seconds is killed, and so fails its check.
+    int status = 0;
+    for (int tries = 0; ::waitpid(pid, &status, WNOHANG) != pid; ++tries) {
+        if (tries == 1000) ::kill(pid, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    EXPECT_TRUE(signal ? WIFSIGNALED(status) && WTERMSIG(status) == signal
+                       : WIFEXITED(status) && WEXITSTATUS(status) == 3)
+        << "status " << status;
     return during;
 }
 
@@ -174,7 +157,7 @@ TEST_F(OutputFile, AnExportStoppedHalfwayLeavesTheOldTargetAndNothingElse) {
         for (const int signal : {SIGTERM, SIGKILL, SIGINT, SIGHUP, 0}) {
             if (named && signal == SIGKILL) continue;
             SCOPED_TRACE("signal " + std::to_string(signal) + (named ? ", named" : ", unnamed"));
-            const std::vector<std::string> during = ExportAndStop(f_, target, {signal, temporary});
+            const std::vector<std::string> during = ExportAndStop(f_, target, signal, temporary);
             // The fallback's file shows under its hidden name, O_TMPFILE's never;
             // a file-size limit stops the child before it signals.
             EXPECT_EQ(during.size(), signal ? before.size() + named : 0);

@@ -4,9 +4,7 @@
 // output size and the export of every instrument.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <filesystem>
-#include <numbers>
+#include <numeric>
 
 #include "browser/audition.h"
 #include "browser/instrument_view.h"
@@ -17,7 +15,6 @@
 #include "export/sample_source.h"
 #include "load_helpers.h"
 #include "ogg_streams.h"
-#include "sf2_builder.h"
 #include "soundfont/ogg_length.h"
 
 namespace zelvo::testing {
@@ -67,14 +64,12 @@ TEST(KeyMapAndZoneTable, ZonesTakeTheGlobalZoneAndTheDefaults) {
     EXPECT_EQ(Rect(plain[0]), (std::vector<int>{2, 1, 4, 0, 60, 0, 0, 128 * 16, 127}));
 
     // Hit tests invert the rectangles.
-    EXPECT_EQ(KeyAt(73 * 16, 128 * 16), 73);
-    EXPECT_EQ(KeyAt(73 * 16 - 1, 128 * 16), 72);
-    EXPECT_EQ(VelocityAt(27, 127), 100);
-    EXPECT_EQ(ZoneAt(lead, 72, 20), std::optional<std::size_t>(0));
-    EXPECT_EQ(ZoneAt(lead, 73, 100), std::optional<std::size_t>(1));
-    EXPECT_EQ(ZoneAt(lead, 50, 101), std::nullopt);
-    EXPECT_EQ(ZoneForKey(lead, 35), std::nullopt);
-    EXPECT_EQ(ZoneForKey(lead, 96), std::optional<std::size_t>(1));
+    EXPECT_EQ(std::make_tuple(KeyAt(73 * 16, 128 * 16), KeyAt(73 * 16 - 1, 128 * 16), VelocityAt(27, 127)),
+              std::make_tuple(73, 72, 100));
+    using Hit = std::optional<std::size_t>;
+    EXPECT_EQ((std::vector<Hit>{ZoneAt(lead, 72, 20), ZoneAt(lead, 73, 100), ZoneAt(lead, 50, 101),
+                                ZoneForKey(lead, 35), ZoneForKey(lead, 96)}),
+              (std::vector<Hit>{0, 1, std::nullopt, std::nullopt, 1}));
 
     const std::vector<ZoneTableRow> rows = BuildZoneTable(bank.model, 1);
     ASSERT_EQ(rows.size(), 2u);
@@ -105,23 +100,20 @@ TEST(SampleView, ColumnsHoldTheLowestAndHighestPointOfTheirPixels) {
 }
 
 TEST(SampleView, TheSeamJoinsTheLoopEndToTheLoopStart) {
-    SampleSound sound;
-    for (int i = 0; i < 1000; ++i) sound.points.push_back(static_cast<std::int16_t>(i));
+    SampleSound sound{std::vector<std::int16_t>(1000)};
+    std::iota(sound.points.begin(), sound.points.end(), 0);
+    // The first point, the loop end's and the loop start's at the join, the last, and how many.
     const auto seam = [&](std::uint32_t start, std::uint32_t end) {
-        sound.loopStart = start;
-        sound.loopEnd = end;
+        sound.loopStart = start, sound.loopEnd = end;
         const std::optional<SeamPoints> s = BuildSeam(sound);
-        if (!s) return std::make_tuple(-1, -1, -1, -1, std::size_t{0});
-        return std::make_tuple<int, int, int, int, std::size_t>(
-            s->points.front(), s->points[s->joinAt - 1], s->points[s->joinAt], s->points.back(),
-            s->points.size());
+        if (!s) return std::vector<int>{};
+        const std::vector<std::int16_t>& p = s->points;
+        return std::vector<int>{p.front(), p[s->joinAt - 1], p[s->joinAt], p.back(), static_cast<int>(p.size())};
     };
-    using T = std::tuple<int, int, int, int, std::size_t>;
-    EXPECT_EQ(seam(100, 900), T(836, 899, 100, 163, 128));
-    EXPECT_EQ(seam(10, 40), T(0, 39, 10, 73, 104));     // a short loop near the start
-    EXPECT_EQ(seam(960, 1000), T(936, 999, 960, 999, 104));  // a loop to the last point
-    EXPECT_EQ(seam(0, 0), T(-1, -1, -1, -1, 0));
-    EXPECT_EQ(seam(500, 1001), T(-1, -1, -1, -1, 0));  // past the points
+    EXPECT_EQ(seam(100, 900), (std::vector<int>{836, 899, 100, 163, 128}));
+    EXPECT_EQ(seam(10, 40), (std::vector<int>{0, 39, 10, 73, 104}));        // a short loop near the start
+    EXPECT_EQ(seam(960, 1000), (std::vector<int>{936, 999, 960, 999, 104}));  // a loop to the last point
+    EXPECT_TRUE(seam(0, 0).empty() && seam(500, 1001).empty());               // none, and past the points
 }
 
 TEST(SampleView, PointsComeFromTheFileWithTheLoopCountedFromTheStart) {
@@ -256,13 +248,11 @@ TEST(OutputSize, TheFileAgainstTheMemoriesAndTheRefusalBeforeIt) {
     EXPECT_EQ(lead.size.bytes, 69766u + 2 * (2000 + 500));
     EXPECT_EQ(lead.size.SizeText(), "74,766 bytes (0.1 MB)");
     EXPECT_EQ(std::string(lead.size.SmallestFit()->name), "1 MB");
-    OutputSize big;
-    big.bytes = 1457665;
-    EXPECT_EQ(std::string(big.SmallestFit()->name), "9 MB");
-    big.bytes = 1457664;
-    EXPECT_EQ(std::string(big.SmallestFit()->name), "Floppy 1.44 MB");
-    big.bytes = 65 * kMegabyte + 1;
-    EXPECT_FALSE(big.SmallestFit());
+    const auto fit = [](std::uint64_t bytes) {
+        const std::optional<WaveMemory> memory = OutputSize{bytes}.SmallestFit();
+        return memory ? std::string(memory->name) : "none";
+    };
+    EXPECT_EQ(fit(1457664) + "|" + fit(1457665) + "|" + fit(65 * kMegabyte + 1), "Floppy 1.44 MB|9 MB|none");
     const OutputSizeReport rom = BuildOutputSizeReport(bank.model, 3);
     ASSERT_TRUE(rom.refusal);
     EXPECT_NE(rom.refusal->find("lies in ROM"), std::string::npos);

@@ -6,12 +6,10 @@
 
 #include <bit>
 #include <ctime>
-#include <sstream>
 
 #include "export/vorbis_decode.h"
 #include "load_helpers.h"
 #include "ogg_streams.h"
-#include "sf2_builder.h"
 #include "sf3_streams.h"
 #include "soundfont/ogg_length.h"
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QFile>
@@ -12,11 +11,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QUrl>
-#include <filesystem>
-#include <memory>
-#include <vector>
 
 #include "app/command_line.h"
 #include "app/main_code.h"

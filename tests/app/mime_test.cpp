@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <filesystem>
 
 #include "sf2_builder.h"
 

@@ -10,12 +10,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolBar>
-#include <QTreeWidget>
-#include <filesystem>
 
 #include "app/audition_player.h"
 #include "app/conversion_report_widget.h"

@@ -84,6 +84,13 @@ protected:
         return selected.isEmpty() ? "" : TreeWidgetBrowseTree::KeyOf(selected.front()).value_or("");
     }
     frmMain& w() { return *window_; }
+    // The message boxes shown, each as "text | title | icon".
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> shown;
+        for (const MessageBoxRequest& m : messages_)
+            shown.push_back((m.text + " | " + m.title + " | " + QString::number(m.icon)).toStdString());
+        return shown;
+    }
 
     QTemporaryDir settingsDir_;
     SoundFontModel model_;
