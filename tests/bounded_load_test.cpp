@@ -10,22 +10,13 @@ namespace zelvo::testing {
 namespace {
 
 // A file of `bytes` whose size is `size`, the rest a hole that reads as zeros.
-class SparseFile {
-public:
-    SparseFile(const std::string& bytes, off_t size) : file_(bytes, "sparse.sf2") {
-        EXPECT_EQ(truncate(file_.path().c_str(), size), 0);
+struct SparseFile : TempFile {
+    SparseFile(const std::string& bytes, off_t size) : TempFile(bytes, "sparse.sf2") {
+        EXPECT_EQ(truncate(path().c_str(), size), 0);
     }
-    std::string path() const { return file_.path(); }
-
-private:
-    TempFile file_;
 };
 
-std::string Le32(std::uint32_t v) {
-    std::string out;
-    AppendLe(out, v, 4);
-    return out;
-}
+const auto Le32 = [](std::uint32_t v) { std::string out; AppendLe(out, v, 4); return out; };
 
 constexpr off_t kGiB = off_t{1} << 30;
 constexpr long kMemoryLimitKiB = 100 * 1024;
@@ -91,8 +82,7 @@ TEST(BoundedExport, UpsamplingHoldsOneConvertedSample) {
     for (std::uint32_t i = 0; i < kPoints; ++i) points[i] = static_cast<std::int16_t>((i * 37) % 2000 - 1000);
     Sf2Builder b;
     b.Sample({.name = "Long", .end = kPoints, .startLoop = 1'000'000, .endLoop = 2'999'000, .rate = 8000})
-        .SamplePoints(points)
-        .Instrument({"Long", {{{Gen(54, 1), SampleId(0)}}}});
+        .SamplePoints(points).Instrument({"Long", {{{SampleModes(1), SampleId(0)}}}});
     const TempFile file(b.Build());
     const std::string out = (file.folder() / "out.s1m").string();
     const ProgramRun run = RunProgram({"export", file.path(), "1", out});

@@ -86,6 +86,7 @@ TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {
         {{"info", truncated.path()}, "Error in SoundFont File"},
         {{"tree", notSf2.path()}, "Error in SoundFont File"},
         {{"export", "/nonexistent/x.sf2", "1"}, "No such file or directory"},
+        {{"details", "/nonexistent/x.sf2", "node1"}, "No such file or directory"},
         {{"inspect", "/nonexistent/x.s1m"}, "No such file or directory"},
         {{"inspect", "/dev/null"}, "it is a character device, not a regular file"},
         {{"inspect", somewhere.folder()}, "it is a folder, not a regular file"},
@@ -100,14 +101,13 @@ TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {
     }
 }
 
-TEST(ExportCli, ExportsOneInstrumentBesideTheSoundFontOrToOutOrRefusesWritingNothing) {
+TEST(ExportCli, ExportsOneInstrumentOrAllUnderSafeUniqueNamesOrRefusesWritingNothing) {
     const TempFile sf2(BankFile(), "bank.sf2");
     const std::string path = sf2.path().string(), out = (sf2.folder() / "chosen").string();
     const std::vector<std::pair<std::string, std::string>> failures = {
         {"0", "zelvo-cli: There is no instrument 0 in this SoundFont.\n"},
         {"099999999999", "zelvo-cli: There is no instrument 099999999999 in this SoundFont.\n"},
-        {"5", "zelvo-cli: Instrument has no samples\n"},
-        {"6", kRomRefusal}};
+        {"5", "zelvo-cli: Instrument has no samples\n"}, {"6", kRomRefusal}};
     for (const auto& [number, message] : failures) {
         const CliRun r = Cli({"export", path, number, out});
         EXPECT_EQ(std::make_tuple(r.status, r.err, r.out), std::make_tuple(1, message, ""))
@@ -124,12 +124,10 @@ TEST(ExportCli, ExportsOneInstrumentBesideTheSoundFontOrToOutOrRefusesWritingNot
     EXPECT_EQ(std::make_tuple(chosen.status, chosen.out),
               std::make_tuple(0, "File  " + out + "  was saved\n"));
     EXPECT_EQ(ReadWholeFile(out).substr(4230, 8), "Piano   ");  // the key map's name
-}
 
-TEST(ExportCli, AllWritesEveryInstrumentWithZonesUnderSafeUniqueNames) {
-    const TempFile sf2(BankFile(), "bank.sf2");
+    // --all writes every instrument with zones, under safe unique names.
     const fs::path folder = sf2.folder() / "new" / "waves";
-    const CliRun r = Cli({"export", sf2.path().string(), "--all", folder.string()});
+    const CliRun r = Cli({"export", path, "--all", folder.string()});
     EXPECT_EQ(r.status, 1);  // the ROM instrument is refused, the others are written
     EXPECT_EQ(r.err, kRomRefusal);
     std::string saved;
@@ -154,7 +152,7 @@ std::string StrangeNamesFile() {
     for (const char* name : {"Line\nBreak", "Tab\tName", "\x1B[31mRed", "A/B", "", ".", "..",
                              " . ", "Caf\xC3\xA9", "Caf\xE9", "Next\x85Line"})
         b.Instrument({name, {{{SampleId(0)}}}});
-    return b.Preset({"Pre\nset", 0, 0, {{{InstrumentId(0)}}}}).Build();
+    return b.Preset({"Pre\nset", 0, 0, {{{Gen(99, 7), InstrumentId(0)}}}}).Build();
 }
 
 TEST(Cli, ControlCharactersArePrintedEscapedLatin1AsUtf8AndNeitherReachesAFileName) {
@@ -171,8 +169,11 @@ TEST(Cli, ControlCharactersArePrintedEscapedLatin1AsUtf8AndNeitherReachesAFileNa
                              "\n    nodeS1\tEsc\\x1B\\x9B\\x0A\n"}) {
         EXPECT_NE(tree.find(line), std::string::npos) << line;
     }
+    // Details: titles and rows tab-separated, a generator without a name an empty cell.
     EXPECT_EQ(Cli({"details", path, "PGene1"}).out,
-              "Gen Nr\tGenerator\tAmount\n1\tinstrument\tLine\\x0ABreak\n");
+              "Gen Nr\tGenerator\tAmount\n1\t\t7\n2\tinstrument\tLine\\x0ABreak\n");
+    EXPECT_EQ(Cli({"details", path, "nodeI1"}).out, "");  // a node without details
+    for (const char* key : {"nodeS9", "PGene", "nodep1"}) EXPECT_EQ(Cli({"details", path, key}).status, 2) << key;
     const std::string info = Cli({"info", path}).out;
     EXPECT_EQ(std::count(info.begin(), info.end(), '\n'), 12 + 1);  // the comment keeps its line break
     EXPECT_NE(info.find("\nBank Name: Bank\tName\xC3\xA9\n"), std::string::npos);
@@ -184,7 +185,8 @@ TEST(Cli, ControlCharactersArePrintedEscapedLatin1AsUtf8AndNeitherReachesAFileNa
         bank += std::to_string(++i) + "\t" + name + "\t1\t1\t69786\t0\tok\n";
     EXPECT_EQ(Cli({"report", path}).out, bank);
     const std::string one = Cli({"report", path, "1"}).out;
-    EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 4) << one;
+    EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 5) << one;
+    EXPECT_TRUE(one.ends_with("\nPreset \"Pre\\x0Aset\" (bank 0, program 0) adds: generator 99\n")) << one;
     EXPECT_TRUE(one.starts_with("Instrument 1 \"Line\\x0ABreak\": 1 zones, 1 samples, 1 entries, 0 warnings, "
                                 "ok\nOutput: "));
     EXPECT_NE(one.find("\nSample 1 \"Esc\\x1B\\x9B\\x0A\" as \"Esc\\x1B\\x9B\\x0A\": PCM 16-bit, "), std::string::npos);
@@ -285,12 +287,9 @@ TEST(CliProgram, SpecialFilesAreRefusedAtOnceAndFullDisksAreErrors) {
 TEST(InspectCli, PrintsAnExportedWaveOrRefusesItDamaged) {
     Sf2Builder b;
     b.Sample({.name = "Tone", .end = 100, .startLoop = 10, .endLoop = 90, .pitch = 69});
-    b.Sample(
-        {.name = "Bell", .start = 146, .end = 196, .startLoop = 150, .endLoop = 190, .pitch = 84});
-    b.Instrument(
-        {"Piano",
-         {{{KeyRange(21, 59), VelRange(0, 127), Gen(17, 250), Gen(54, 1), SampleId(0)}},
-          {{KeyRange(60, 108), VelRange(64, 127), Gen(51, -12), Gen(52, 50), SampleId(1)}}}});
+    b.Sample({.name = "Bell", .start = 146, .end = 196, .startLoop = 150, .endLoop = 190, .pitch = 84});
+    b.Instrument({"Piano", {{{KeyRange(21, 59), VelRange(0, 127), Pan(250), SampleModes(1), SampleId(0)}},
+                           {{KeyRange(60, 108), VelRange(64, 127), CoarseTune(-12), FineTune(50), SampleId(1)}}}});
     const TempFile sf2(b.SamplePoints(std::vector<std::int16_t>(200, 3)).Build());
     const std::string wave = (sf2.folder() / "piano.s1m").string();
     ASSERT_EQ(Cli({"export", sf2.path().string(), "1", wave}).status, 0);
@@ -308,13 +307,10 @@ TEST(InspectCli, PrintsAnExportedWaveOrRefusesItDamaged) {
 
     fs::resize_file(wave, 69766 + 200 + 99);
     const CliRun cut = Cli({"inspect", wave});
-    EXPECT_EQ(
-        std::make_tuple(cut.status, cut.out, cut.err),
-        std::make_tuple(1, "",
-                        "Not a valid EX5/7 wave file: the file ends after 70065 bytes, inside "
-                        "the points of sample 2, which its size slot puts at 69966 to 70066 "
-                        "(at byte offset 70065): " +
-                            wave + "\n"));
+    EXPECT_EQ(std::make_tuple(cut.status, cut.out, cut.err),
+              std::make_tuple(1, "", "Not a valid EX5/7 wave file: the file ends after 70065 bytes, inside the "
+                                     "points of sample 2, which its size slot puts at 69966 to 70066 (at byte "
+                                     "offset 70065): " + wave + "\n"));
 }
 
 }  // namespace

@@ -18,13 +18,9 @@ using testing::TempFile;
 constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
 
 std::string SmallFile() {
-    return Sf2Builder()
-        .Info("ICMT", "odd")
-        .Sample({.name = "Saw", .end = 16, .startLoop = 4, .endLoop = 12})
-        .Instrument({"Lead", {{{testing::SampleId(0)}}}})
-        .Preset({"Lead", 0, 0, {{{testing::InstrumentId(0)}}}})
-        .SamplePoints(std::vector<std::int16_t>(16, 0x1234))
-        .Build();
+    return Sf2Builder().Info("ICMT", "odd").Sample({.name = "Saw", .end = 16, .startLoop = 4, .endLoop = 12})
+        .Instrument({"Lead", {{{testing::SampleId(0)}}}}).Preset({"Lead", 0, 0, {{{testing::InstrumentId(0)}}}})
+        .SamplePoints(std::vector<std::int16_t>(16, 0x1234)).Build();
 }
 
 // Writes an encoded input as its sparse file and opens it as the program does.

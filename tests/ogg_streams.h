@@ -25,9 +25,8 @@ inline std::string EncodeVorbis(const std::vector<float>& interleaved, int chann
                                 long rate = 44100, float quality = 0.5f) {
     vorbis_info info;
     vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, channels, rate, quality) != 0) {
+    if (vorbis_encode_init_vbr(&info, channels, rate, quality) != 0)
         throw std::invalid_argument("libvorbisenc refuses these settings");
-    }
     vorbis_comment comment;
     vorbis_comment_init(&comment);
     vorbis_dsp_state dsp;

@@ -50,34 +50,30 @@ protected:
     const OpenedFile f_{BigFile()};
 };
 
-TEST_F(OutputFile, TheSoundFontIsRefusedUnderEverySpellingAndLink) {
+// The SoundFont is refused under every spelling and link; another file a
+// target names is replaced, keeping its mode; what is no file is refused.
+TEST_F(OutputFile, TargetsAreRefusedOrReplaced) {
     const fs::path sf2 = f_.file.path();
     fs::create_directory(Folder() / "sub");
-    fs::create_symlink(sf2, Folder() / "link.s1m");
+    fs::create_symlink(sf2, Folder() / "self.s1m");
     fs::create_hard_link(sf2, Folder() / "hard.s1m");
     for (const fs::path& target : {sf2, Folder() / "sub" / ".." / "test.sf2", fs::relative(sf2),
-                                   Folder() / "link.s1m", Folder() / "hard.s1m"}) {
+                                   Folder() / "self.s1m", Folder() / "hard.s1m"}) {
         EXPECT_EQ(Export(target),
                   "Cannot write " + target.string() + ": it is the SoundFont being exported");
     }
     EXPECT_TRUE(ReadWholeFile(sf2) == f_.bytes);
-    EXPECT_EQ(FileNames(Folder()), (std::vector<std::string>{"hard.s1m", "link.s1m", "sub", "test.sf2"}));
-}
 
-TEST_F(OutputFile, ReplacesTheFileATargetNamesKeepingItsModeAndRefusesNonFiles) {
     std::ofstream(Folder() / "old.s1m") << "old";
     fs::permissions(Folder() / "old.s1m", fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink("old.s1m", Folder() / "link.s1m");
     fs::create_symlink("new.s1m", Folder() / "dangling.s1m");
     const std::string longest = std::string(251, 'n') + ".s1m";  // the file system's 255 bytes
-    for (const std::string name : {"link.s1m", "dangling.s1m", longest.c_str()}) {
+    for (const std::string name : {"link.s1m", "dangling.s1m", longest.c_str()})
         EXPECT_EQ(Export(Folder() / name), "") << name;
-    }
-    EXPECT_TRUE(fs::is_symlink(Folder() / "link.s1m"));
-    EXPECT_TRUE(fs::is_symlink(Folder() / "dangling.s1m"));
-    for (const std::string name : {"old.s1m", "new.s1m", longest.c_str()}) {
+    EXPECT_TRUE(fs::is_symlink(Folder() / "link.s1m") && fs::is_symlink(Folder() / "dangling.s1m"));
+    for (const std::string name : {"old.s1m", "new.s1m", longest.c_str()})
         EXPECT_EQ(fs::file_size(Folder() / name), kBigWaveBytes) << name;
-    }
     const mode_t umask = ::umask(0);
     ::umask(umask);
     EXPECT_EQ(fs::status(Folder() / "old.s1m").permissions(), fs::perms(0600));
@@ -88,9 +84,9 @@ TEST_F(OutputFile, ReplacesTheFileATargetNamesKeepingItsModeAndRefusesNonFiles) 
     EXPECT_EQ(Export(Folder() / "folder.s1m"), (Folder() / "folder.s1m").string() + " is a folder");
     EXPECT_EQ(Export(Folder() / "fifo.s1m"), "Cannot write " + (Folder() / "fifo.s1m").string() +
                                                  ": it is a FIFO, not a regular file");
-    EXPECT_EQ(FileNames(Folder()), (std::vector<std::string>{"dangling.s1m", "fifo.s1m", "folder.s1m",
-                                                         "link.s1m", "new.s1m", longest, "old.s1m",
-                                                         "test.sf2"}));
+    EXPECT_EQ(FileNames(Folder()), (std::vector<std::string>{"dangling.s1m", "fifo.s1m", "folder.s1m", "hard.s1m",
+                                                             "link.s1m", "new.s1m", longest, "old.s1m",
+                                                             "self.s1m", "sub", "test.sf2"}));
 }
 
 constexpr rlim_t kSizeLimit = 100000;  // inside the sample data

@@ -15,7 +15,6 @@
 #include "export/sample_source.h"
 #include "load_helpers.h"
 #include "ogg_streams.h"
-#include "soundfont/ogg_length.h"
 
 namespace zelvo::testing {
 namespace {
@@ -30,17 +29,14 @@ Sf2Builder Bank() {
     b.Sample({.name = "Lead C3", .end = 1000, .startLoop = 100, .endLoop = 900, .rate = 22050});
     b.Sample({.name = "Lead G4", .start = 1046, .end = 1546, .pitch = 70, .type = 4});
     b.Sample({.name = "In ROM", .end = 10, .type = 0x8001});
-    b.Instrument({"Lead",
-                  {{{KeyRange(36, 72), VelRange(20, 100), Pan(-250)}},
-                   {{CoarseTune(-1), FineTune(50), SampleModes(1), SampleId(0)}},
-                   {{KeyRange(96, 73), RootKey(67), Pan(5), SampleId(1)}}}});
-    b.Instrument({"Plain", {{{SampleId(0)}}}});
-    b.Instrument({"Rom", {{{SampleId(2)}}}});
-    b.Instrument({"Empty", {}});
+    b.Instrument({"Lead", {{{KeyRange(36, 72), VelRange(20, 100), Pan(-250)}},
+                           {{CoarseTune(-1), FineTune(50), SampleModes(1), SampleId(0)}},
+                           {{KeyRange(96, 73), RootKey(67), Pan(5), SampleId(1)}}}});
+    b.Instrument({"Plain", {{{SampleId(0)}}}}).Instrument({"Rom", {{{SampleId(2)}}}}).Instrument({"Empty", {}});
     b.Instrument({"Lead", {{{SampleId(1)}}}});
     b.Preset({"Stack", 0, 0, {{{KeyRange(0, 59)}}, {{InstrumentId(1)}}, {{KeyRange(60, 127), VelRange(64, 127), InstrumentId(0)}}}});
     std::vector<std::int16_t> points(1600);
-    for (std::size_t i = 0; i < points.size(); ++i) points[i] = static_cast<std::int16_t>(i);
+    std::iota(points.begin(), points.end(), 0);
     return b.SamplePoints(points);
 }
 
@@ -51,7 +47,7 @@ std::vector<int> Rect(const KeyMapZone& z) {
     return {z.instrument, z.zone, z.bag, z.presetBag, z.rootKey, r.left, r.top, r.width, r.height};
 }
 
-TEST(KeyMapAndZoneTable, ZonesTakeTheGlobalZoneAndTheDefaults) {
+TEST(KeyMapZoneTableAndLayers, ZonesTakeTheGlobalZoneTheDefaultsAndThePresetsRanges) {
     const Loaded bank = LoadBytes(Bank().Build());
     const std::vector<KeyMapZone> lead = BuildKeyMap(bank.model, 1);
     ASSERT_EQ(lead.size(), 2u);  // the global zone draws nothing
@@ -84,6 +80,28 @@ TEST(KeyMapAndZoneTable, ZonesTakeTheGlobalZoneAndTheDefaults) {
                                                         "0 ct", "+0.5 %", "none", "44100 Hz",
                                                         "0.01 s", "left"}));
     EXPECT_EQ(LoopModeText(3) + "|" + LoopModeText(2), "loop, release|none");
+
+    // "Stack" has a global zone of keys 0-59, which "Plain" takes, and "Lead"
+    // on keys 60-127 at velocities 64-127.
+    const std::vector<PresetLayer> layers = BuildPresetLayers(bank.model, 1);
+    ASSERT_EQ(layers.size(), 2u);
+    const auto fields = [](const PresetLayer& l) {
+        return std::make_tuple(l.bag, l.instrument, l.instrumentName, l.keyLo, l.keyHi, l.velLo, l.velHi);
+    };
+    EXPECT_EQ(fields(layers[0]), std::make_tuple(2, 2, std::string("Plain"), 0, 59, 1, 127));
+    EXPECT_EQ(fields(layers[1]), std::make_tuple(3, 1, std::string("Lead"), 60, 127, 64, 127));
+    EXPECT_EQ(std::make_pair(PresetOfZone(bank.model, 3), PresetOfZone(bank.model, 4)),
+              std::make_pair(std::optional<int>(1), std::optional<int>()));
+
+    // Plain's zone (bag 4) on the global zone's keys; Lead's zone 2, keys 36-72
+    // and velocities 20-100, within 60-127 and 64-127; its zone 3, keys given
+    // high to low, meets no preset range and plays nothing.
+    const std::vector<KeyMapZone> map = BuildPresetKeyMap(bank.model, 1);
+    ASSERT_EQ(map.size(), 2u);
+    EXPECT_EQ(Rect(map[0]), (std::vector<int>{2, 1, 4, 2, 60, 0, 0, 60 * 16, 127}));
+    EXPECT_EQ(Rect(map[1]), (std::vector<int>{1, 2, 2, 3, 60, 60 * 16, 27, 13 * 16, 37}));
+    EXPECT_EQ(map[1].sampleName, "Lead C3");
+    EXPECT_TRUE(BuildPresetKeyMap(bank.model, 2).empty());
 }
 
 // Point i belongs to pixel i x width / count; a pixel without one shows its left neighbour.
@@ -117,17 +135,15 @@ TEST(SampleView, TheSeamJoinsTheLoopEndToTheLoopStart) {
 }
 
 TEST(SampleView, PointsComeFromTheFileWithTheLoopCountedFromTheStart) {
-    const std::string bytes = Bank().Build();
-    const TempFile file(bytes);
-    const Loaded bank = LoadBytes(bytes);
-    const SampleSound lead = ReadSampleSound(bank.model, 2, file.path().string());
+    const OpenedFile bank(Bank().Build());
+    const SampleSound lead = ReadSampleSound(bank.model, 2, bank.Path());
     ASSERT_EQ(lead.points.size(), 500u);
     EXPECT_EQ(std::make_tuple(lead.points.front(), lead.points.back(), lead.rate, lead.loopStart,
                               lead.loopEnd),
               std::make_tuple(1046, 1545, 44100u, 0u, 0u));
-    const SampleSound looped = ReadSampleSound(bank.model, 1, file.path().string());
+    const SampleSound looped = ReadSampleSound(bank.model, 1, bank.Path());
     EXPECT_EQ(std::make_pair(looped.loopStart, looped.loopEnd), std::make_pair(100u, 900u));
-    EXPECT_THROW(ReadSampleSound(bank.model, 3, file.path().string()), ExportError);
+    EXPECT_THROW(ReadSampleSound(bank.model, 3, bank.Path()), ExportError);
 
     const std::optional<SampleFacts> facts = ZoneFactsOf(bank.model, 3);
     ASSERT_TRUE(facts);
@@ -145,11 +161,8 @@ TEST(SampleView, PointsComeFromTheFileWithTheLoopCountedFromTheStart) {
 TEST(SampleView, ThePlayedSoundIsTheConvertedOne) {
     Sf2Builder b;
     b.Sample({.name = "Sine", .end = 2000, .startLoop = 500, .endLoop = 1500, .rate = 22050});
-    const std::string bytes =
-        b.SamplePoints(SinePoints(2000, 50, 10000)).Instrument({"Sine", {{{SampleId(0)}}}}).Build();
-    const TempFile file(bytes);
-    const Loaded bank = LoadBytes(bytes);
-    const SampleSound sound = ReadConvertedSampleSound(bank.model, 1, file.path().string());
+    const OpenedFile bank(b.SamplePoints(SinePoints(2000, 50, 10000)).Instrument({"Sine", {{{SampleId(0)}}}}).Build());
+    const SampleSound sound = ReadConvertedSampleSound(bank.model, 1, bank.Path());
     EXPECT_EQ(std::make_tuple(sound.points.size(), sound.rate, sound.loopStart, sound.loopEnd),
               std::make_tuple(std::size_t{4000}, 44100u, 1000u, 3000u));
     // The facts above it tell those points, not the stored ones.
@@ -170,43 +183,13 @@ TEST(SampleView, CompressedSamplesAreDecodedForTheViewAndTheSize) {
     Sf2Builder b;
     b.Info("ifil", {"\x03\x00\x01\x00", 4})
         .CompressedSample({.name = "Ogg", .startLoop = 1000, .endLoop = 19000}, EncodeVorbis(signal, 1));
-    const std::string bytes = b.Instrument({"Ogg", {{{SampleId(0)}}}}).Build();
-    const TempFile file(bytes, "test.sf3");
-    Loaded bank = LoadBytes(bytes);
-    std::istringstream in(bytes);
-    ReadDecodedLengths(in, bank.model);  // as an open does
-    const SampleSound sound = ReadSampleSound(bank.model, 1, file.path().string());
+    const OpenedFile bank(b.Instrument({"Ogg", {{{SampleId(0)}}}}).Build(), "test.sf3");
+    const SampleSound sound = ReadSampleSound(bank.model, 1, bank.Path());
     EXPECT_EQ(std::make_tuple(sound.points.size(), sound.rate, sound.loopStart, sound.loopEnd),
               std::make_tuple(std::size_t{20000}, 44100u, 1000u, 19000u));
     EXPECT_GT(Correlation(sound.points, signal), 0.99);
     EXPECT_EQ(SampleFactsOf(bank.model, 1)->length, "20000 points, 0.45 s");
     EXPECT_EQ(BuildOutputSizeReport(bank.model, 1).size.bytes, 69766u + 2 * 20000);
-}
-
-// "Stack" has a global zone of keys 0-59, which "Plain" takes, and "Lead"
-// on keys 60-127 at velocities 64-127.
-TEST(PresetView, LayersAndTheKeyMapTakeTheirRangesFromTheirZoneOrTheGlobalZone) {
-    const Loaded bank = LoadBytes(Bank().Build());
-    const std::vector<PresetLayer> layers = BuildPresetLayers(bank.model, 1);
-    ASSERT_EQ(layers.size(), 2u);
-    const auto fields = [](const PresetLayer& l) {
-        return std::make_tuple(l.bag, l.instrument, l.instrumentName, l.keyLo, l.keyHi, l.velLo,
-                               l.velHi);
-    };
-    EXPECT_EQ(fields(layers[0]), std::make_tuple(2, 2, std::string("Plain"), 0, 59, 1, 127));
-    EXPECT_EQ(fields(layers[1]), std::make_tuple(3, 1, std::string("Lead"), 60, 127, 64, 127));
-    EXPECT_EQ(PresetOfZone(bank.model, 3), std::optional<int>(1));
-    EXPECT_EQ(PresetOfZone(bank.model, 4), std::nullopt);
-
-    // Plain's zone (bag 4) on the global zone's keys; Lead's zone 2, keys 36-72
-    // and velocities 20-100, within 60-127 and 64-127; its zone 3, keys given
-    // high to low, meets no preset range and plays nothing.
-    const std::vector<KeyMapZone> map = BuildPresetKeyMap(bank.model, 1);
-    ASSERT_EQ(map.size(), 2u);
-    EXPECT_EQ(Rect(map[0]), (std::vector<int>{2, 1, 4, 2, 60, 0, 0, 60 * 16, 127}));
-    EXPECT_EQ(Rect(map[1]), (std::vector<int>{1, 2, 2, 3, 60, 60 * 16, 27, 13 * 16, 37}));
-    EXPECT_EQ(map[1].sampleName, "Lead C3");
-    EXPECT_TRUE(BuildPresetKeyMap(bank.model, 2).empty());
 }
 
 // A sine of 441 Hz at 22050 Hz: 50 points a period, and a loop of exactly 20
@@ -253,22 +236,18 @@ TEST(OutputSize, TheFileAgainstTheMemoriesAndTheRefusalBeforeIt) {
         return memory ? std::string(memory->name) : "none";
     };
     EXPECT_EQ(fit(1457664) + "|" + fit(1457665) + "|" + fit(65 * kMegabyte + 1), "Floppy 1.44 MB|9 MB|none");
-    const OutputSizeReport rom = BuildOutputSizeReport(bank.model, 3);
-    ASSERT_TRUE(rom.refusal);
-    EXPECT_NE(rom.refusal->find("lies in ROM"), std::string::npos);
+    EXPECT_NE(BuildOutputSizeReport(bank.model, 3).refusal.value_or("").find("lies in ROM"), std::string::npos);
 }
 
 // What the desktop's Save All needs beyond the CLI's export --all: progress
 // by instrument, the headline, and a stop that leaves whole files only.
 TEST(ExportMany, EveryInstrumentWithZonesIsWrittenAndAStopLeavesWholeFiles) {
-    const std::string bytes = Bank().Build();
-    const TempFile file(bytes);
-    const Loaded bank = LoadBytes(bytes);
-    const fs::path folder = file.folder() / "waves";
+    const OpenedFile bank(Bank().Build());
+    const fs::path folder = bank.file.folder() / "waves";
     fs::create_directory(folder);
     std::vector<int> done;
     const ExportManySummary all = ExportManyInstruments(
-        bank.model, file.path().string(), folder.string(), [&](const ExportManyStep& s) {
+        bank.model, bank.Path(), folder.string(), [&](const ExportManyStep& s) {
             if (done.empty() || done.back() != s.done) done.push_back(s.done);
             return s.total == 4;
         });
@@ -281,7 +260,7 @@ TEST(ExportMany, EveryInstrumentWithZonesIsWrittenAndAStopLeavesWholeFiles) {
     fs::remove_all(folder);
     fs::create_directory(folder);
     const ExportManySummary cancelled = ExportManyInstruments(
-        bank.model, file.path().string(), folder.string(),
+        bank.model, bank.Path(), folder.string(),
         [](const ExportManyStep& s) { return s.done < 3 || s.bytesTotal == 0; });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(FileNames(folder), (std::vector<std::string>{"Lead.s1m", "Plain.s1m"}));

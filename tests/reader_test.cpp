@@ -25,11 +25,11 @@ Sf2Builder PresetFile() {
     return b.SamplePoints(std::vector<std::int16_t>(300, 7));
 }
 
-TEST(Reader, ReadsRecordsCountsAndDerivedFieldsKeepingRawValuesUnsigned) {
+TEST(Reader, ReadsRecordsCountsDerivedFieldsAndTheBrowseTreeKeepingRawValuesUnsigned) {
     const std::string file = PresetFile().Build();
-    const SoundFontModel m = LoadBytes(file).model;
-    EXPECT_EQ(std::make_tuple(m.PresetCount, m.PresetZoneCount, m.InstCount, m.InstZoneCount,
-                              m.SampleCount),
+    const Loaded f = LoadBytes(file);
+    const SoundFontModel& m = f.model;
+    EXPECT_EQ(std::make_tuple(m.PresetCount, m.PresetZoneCount, m.InstCount, m.InstZoneCount, m.SampleCount),
               std::make_tuple(3, 3, 2, 2, 2));
     ASSERT_EQ(m.PresetHeaders.size(), 5u);  // slot 0, three presets, "EOP"
     EXPECT_EQ(m.PresetHeaders[4].achPresetName.substr(0, 3), "EOP");
@@ -53,10 +53,8 @@ TEST(Reader, ReadsRecordsCountsAndDerivedFieldsKeepingRawValuesUnsigned) {
     EXPECT_EQ(std::make_tuple(m.SampleHeaders[1].dwEndloop, m.SmplSize),
               std::make_tuple(90u, 600u));
     EXPECT_EQ(m.SampleDataPos, FindChunk(file, "smpl") + 8 + 1);  // 1-based
-}
 
-TEST(Reader, BuildsTheBrowseTreeWithKeysTextsAndImages) {
-    const Loaded f = LoadBytes(PresetFile().Build());
+    // The browse tree: keys, texts and images.
     std::vector<std::string> lines;
     f.tree.Walk([&](const MemoryTree::Node& n, int depth) {
         lines.push_back(std::to_string(depth) + " " + n.key + " " + n.text + " " +
@@ -69,8 +67,7 @@ TEST(Reader, BuildsTheBrowseTreeWithKeysTextsAndImages) {
         "3 PGene2 global 21",   "3 PGene3 Empty 21",        "1 nodeI Instruments 21",
         "2 nodeI1 Piano 21",    "3 IGene1 Piano C4 22",     "3 IGene2 Piano C5 22",
         "2 nodeI2 Empty 21",    "1 nodeS Samples 22",       "2 nodeS1 Piano C4 22",
-        "2 nodeS2 Piano C5 22",
-    };
+        "2 nodeS2 Piano C5 22"};
     EXPECT_EQ(lines, expected);
     EXPECT_TRUE(f.tree.Find("node1")->expanded);
     EXPECT_FALSE(f.tree.Find("nodeP")->expanded);
@@ -154,21 +151,16 @@ ZoneValues Zone(const Loaded& f, int instrument, int zone) {
 TEST(ZoneTable, ZonesTakeTheirOwnValuesThenTheGlobalZonesThenTheDefaults) {
     Sf2Builder b = WithSamples(8);
     // A drum kit that sets its root key and tuning only once, in the global zone.
-    b.Instrument({"Kit",
-                  {{{Gen(58, 60), Gen(51, 2), Gen(17, 250), Gen(34, 100)}},
-                   {{KeyRange(36, 36), SampleId(0)}},
-                   {{KeyRange(38, 38), Gen(58, 62), Gen(17, -250), SampleId(1)}},
-                   {{KeyRange(40, 40), Gen(58, 65535), SampleId(2)}}}});
+    b.Instrument({"Kit", {{{RootKey(60), CoarseTune(2), Pan(250), Gen(34, 100)}},
+                          {{KeyRange(36, 36), SampleId(0)}},
+                          {{KeyRange(38, 38), RootKey(62), Pan(-250), SampleId(1)}},
+                          {{KeyRange(40, 40), RootKey(65535), SampleId(2)}}}});
     b.Instrument({"Plain", {{{SampleId(0)}}}});
-    b.Instrument({"Full",
-                  {{{KeyRange(36, 60), VelRange(1, 100), Gen(51, -12), Gen(52, 50), Gen(17, -500),
-                     Gen(54, 3), Gen(58, 72), SampleId(7)}}}});
+    b.Instrument({"Full", {{{KeyRange(36, 60), VelRange(1, 100), CoarseTune(-12), FineTune(50), Pan(-500),
+                             SampleModes(3), RootKey(72), SampleId(7)}}}});
     // Root keys at the edges of the MIDI range and past it.
-    b.Instrument({"Roots",
-                  {{{Gen(58, 0), SampleId(0)}},
-                   {{Gen(58, 127), SampleId(0)}},
-                   {{Gen(58, 128), SampleId(0)}},
-                   {{Gen(58, 65535), SampleId(0)}}}});
+    b.Instrument({"Roots", {{{RootKey(0), SampleId(0)}}, {{RootKey(127), SampleId(0)}},
+                            {{RootKey(128), SampleId(0)}}, {{RootKey(65535), SampleId(0)}}}});
     const Loaded f = LoadBytes(b.Build());
     EXPECT_EQ(Zone(f, 1, 1), (ZoneValues{.coarse = 2, .pan = 250, .root = 60, .global = true}));
     EXPECT_EQ(Zone(f, 1, 2),
@@ -182,20 +174,15 @@ TEST(ZoneTable, ZonesTakeTheirOwnValuesThenTheGlobalZonesThenTheDefaults) {
     EXPECT_EQ(Zone(f, 2, 1), (ZoneValues{.sample = 1}));
     EXPECT_EQ(Zone(f, 3, 1), (ZoneValues{.keyLo = 36, .keyHi = 60, .velHi = 100, .coarse = -12,
                                          .fine = 50, .pan = -500, .modes = 3, .root = 72, .sample = 8}));
-    EXPECT_EQ(std::make_tuple(Zone(f, 4, 1).root, Zone(f, 4, 2).root, Zone(f, 4, 3).root,
-                              Zone(f, 4, 4).root),
+    EXPECT_EQ(std::make_tuple(Zone(f, 4, 1).root, Zone(f, 4, 2).root, Zone(f, 4, 3).root, Zone(f, 4, 4).root),
               std::make_tuple(0, 127, -1, -1));
 }
 
 TEST(ZoneTable, OnlyTheLastGeneratorDecidesTheLabelAndOnlyAFirstGlobalZonePassesOn) {
     Sf2Builder b = WithSamples(2);
     b.Sample({.name = "global", .end = 2});
-    b.Instrument({"I",
-                  {{{SampleId(0), KeyRange(0, 10)}},
-                   {{KeyRange(11, 20), SampleId(1)}},
-                   {},
-                   {{Gen(17, 300)}},
-                   {{SampleId(2)}}}});
+    b.Instrument({"I", {{{SampleId(0), KeyRange(0, 10)}}, {{KeyRange(11, 20), SampleId(1)}}, {},
+                        {{Pan(300)}}, {{SampleId(2)}}}});
     b.Preset({"P", 0, 0, {{{Gen(16, 200), Gen(17, 10)}}, {{KeyRange(0, 10), InstrumentId(0)}}}});
     const Loaded f = LoadBytes(b.Preset({"Q", 0, 0, {{{InstrumentId(99)}}}}).Build());
     // A zone without generators is global; a sample named "global" is still a
@@ -213,27 +200,23 @@ TEST(ZoneTable, OnlyTheLastGeneratorDecidesTheLabelAndOnlyAFirstGlobalZonePasses
 
 // Debian's SoundFonts against figures read off their chunks by hand.
 TEST(RealSoundFont, CountsAndTheSampleDataAgreeWithTheChunks) {
-    struct Figures {
-        std::string name;
-        int presets, presetZones, instruments, instrumentZones, samples;
-        std::uint64_t smplAt;
-        std::uint32_t smplSize;
-    };
-    const Figures files[] = {{"TimGM6mb.sf2", 136, 210, 210, 2063, 520, 120, 5764336},
-                             {"FluidR3_GM.sf2", 189, 1054, 193, 2818, 1418, 276, 148196112},
-                             {"sf_GMbank.sf2", 329, 459, 218, 1730, 488, 188, 3990690}};
+    // Presets, preset zones, instruments, instrument zones, samples, where the points begin, their bytes.
+    using Figures = std::tuple<int, int, int, int, int, std::uint64_t, std::uint32_t>;
+    const std::pair<std::string, Figures> files[] = {
+        {"TimGM6mb.sf2", {136, 210, 210, 2063, 520, 120, 5764336}},
+        {"FluidR3_GM.sf2", {189, 1054, 193, 2818, 1418, 276, 148196112}},
+        {"sf_GMbank.sf2", {329, 459, 218, 1730, 488, 188, 3990690}}};
     const std::string folder = std::string(ZELVO_SOUNDFONT_DIR) + "/";
     int checked = 0;
-    for (const Figures& f : files) {
-        if (!std::filesystem::exists(folder + f.name)) continue;
+    for (const auto& [name, figures] : files) {
+        if (!std::filesystem::exists(folder + name)) continue;
         SoundFontModel m;
         MemoryTree tree;
-        OpenSoundFont(m, folder + f.name, tree);
-        EXPECT_EQ(std::make_tuple(m.PresetCount, m.PresetZoneCount, m.InstCount, m.InstZoneCount,
-                                  m.SampleCount, m.SampleDataPos - 1, m.SmplSize),
-                  std::make_tuple(f.presets, f.presetZones, f.instruments, f.instrumentZones,
-                                  f.samples, f.smplAt, f.smplSize));
-        EXPECT_EQ(m.FileName + " " + m.FileFolder, f.name + " " + folder);
+        OpenSoundFont(m, folder + name, tree);
+        EXPECT_EQ(Figures(m.PresetCount, m.PresetZoneCount, m.InstCount, m.InstZoneCount, m.SampleCount,
+                          m.SampleDataPos - 1, m.SmplSize),
+                  figures);
+        EXPECT_EQ(m.FileName + " " + m.FileFolder, name + " " + folder);
         ++checked;
     }
     if (checked == 0) GTEST_SKIP() << "none of Debian's SoundFonts is installed";
@@ -261,10 +244,9 @@ Error LoadExpecting(std::string_view bytes) {
     } catch (const Error& e) {
         EXPECT_LE(e.offset(), bytes.size());
         EXPECT_EQ(f.model.PresetCount + f.model.SampleCount, 0);
-        EXPECT_TRUE(f.model.PresetHeaders.empty() && f.model.SampleHeaders.empty());
-        EXPECT_TRUE(f.model.InstZoneTable.empty());
+        EXPECT_TRUE(f.model.PresetHeaders.empty() && f.model.SampleHeaders.empty() &&
+                    f.model.InstZoneTable.empty() && f.tree.nodes().empty());
         EXPECT_EQ(f.model.InfoBankName + f.model.FileName, "");
-        EXPECT_TRUE(f.tree.nodes().empty());
         return e;
     }
     throw std::logic_error("a file of " + std::to_string(bytes.size()) + " bytes loaded");
@@ -281,25 +263,10 @@ TEST(Malformed, EveryTruncationIsRefusedAsMalformed) {
     }
 }
 
-TEST(Malformed, WrongChunkIdsAreChunkIdErrors) {
-    std::string file = SmallFile().Build();
-    file.replace(8, 4, "WAVE");
-    ChunkIdError e = LoadExpecting<ChunkIdError>(file);
-    EXPECT_EQ(std::make_tuple(e.expected(), e.found(), e.offset()),
-              std::make_tuple("sfbk", "WAVE", 8u));
-
-    file = SmallFile().Build();
-    const std::size_t pmod = FindChunk(file, "pmod");
-    file.replace(pmod, 4, std::string("p\0\1d", 4));
-    e = LoadExpecting<ChunkIdError>(file);
-    const std::string found = "found \"p\\x00\\x01d\" (at byte offset " + std::to_string(pmod);
-    EXPECT_EQ(DescribeError(e),
-              "Error in SoundFont File: expected chunk id \"pmod\", " + found + ")");
-}
-
-// Each hydra chunk must hold exactly the records its indices call for; the
-// message names the chunk (and, for a short header chunk, the bags it leaves over).
-TEST(Malformed, ChunksOneRecordLongOrShort) {
+// Each hydra chunk must hold whole records, exactly those its indices call
+// for; the message names the chunk (and, for a short header chunk, the bags
+// it leaves over).
+TEST(Malformed, ChunksOneRecordLongOrShortOrOfAPartRecord) {
     const std::pair<const char*, int> chunks[] = {{"phdr", 38}, {"pbag", 4}, {"pmod", 10},
                                                   {"pgen", 4},  {"inst", 22}, {"ibag", 4},
                                                   {"imod", 10}, {"igen", 4}, {"shdr", 46}};
@@ -307,6 +274,9 @@ TEST(Malformed, ChunksOneRecordLongOrShort) {
     for (const auto& [id, size] : chunks) {
         const std::string longer = LoadExpecting(ResizeChunk(file, id, size)).what();
         EXPECT_NE(longer.find(std::string("the ") + id + " chunk"), std::string::npos) << longer;
+        std::string part = file;
+        PutLe(part, FindChunk(part, id) + 4, 2, 4);
+        EXPECT_NE(std::string(LoadExpecting(part).what()).find(id), std::string::npos) << id;
         if (std::string_view(id) == "shdr") continue;
         const std::string shorter = LoadExpecting(ResizeChunk(file, id, -size)).what();
         EXPECT_NE(shorter.find(id), std::string::npos) << shorter;
@@ -327,18 +297,32 @@ TEST(Malformed, ErrorsNameTheChunkAndWhereTheReadBegan) {
     EXPECT_EQ(DescribeError(e), "Error in SoundFont File: the file ends early inside the pbag "
                                 "chunk (at byte offset " + std::to_string(pbag + 10) + ")");
     // Chunks whose sizes reach past their list, by far and by the one byte
-    // after the last record of the file, and a preset named like the
-    // terminal record before the last one.
+    // after the last record of the file, sample data past the file, and a
+    // preset named like the terminal record before the last one.
     for (const auto& [id, size] : {std::pair{"pgen", 4000}, std::pair{"shdr", 2 * 46 + 1}}) {
         std::string past = file;
         PutLe(past, FindChunk(past, id) + 4, size, 4);
         EXPECT_EQ(std::string(LoadExpecting(past).what()),
                   "the " + std::string(id) + " chunk reaches past the end of the pdta list");
     }
+    std::string past = file;
+    PutLe(past, FindChunk(past, "smpl") + 4, 0x7FFFFFF0, 4);
+    LoadExpecting(past);
     Sf2Builder eop = SmallFile();
     eop.Preset({"EOPiano", 1, 0, {}}).Preset({"After", 2, 0, {}});
     EXPECT_STREQ(LoadExpecting(eop.Build()).what(),
                  "the phdr chunk holds 2 records after its terminal record");
+    // Wrong chunk ids are chunk id errors.
+    std::string wrong = file;
+    wrong.replace(8, 4, "WAVE");
+    ChunkIdError id = LoadExpecting<ChunkIdError>(wrong);
+    EXPECT_EQ(std::make_tuple(id.expected(), id.found(), id.offset()), std::make_tuple("sfbk", "WAVE", 8u));
+    wrong = file;
+    const std::size_t pmod = FindChunk(wrong, "pmod");
+    wrong.replace(pmod, 4, std::string("p\0\1d", 4));
+    id = LoadExpecting<ChunkIdError>(wrong);
+    const std::string found = "found \"p\\x00\\x01d\" (at byte offset " + std::to_string(pmod);
+    EXPECT_EQ(DescribeError(id), "Error in SoundFont File: expected chunk id \"pmod\", " + found + ")");
 }
 
 TEST(Malformed, BagIndicesRunningBackwards) {
@@ -353,18 +337,6 @@ TEST(Malformed, BagIndicesRunningBackwards) {
     PutLe(file, ibag + 4, 0, 2);  // second zone's generators start before the first's end
     PutLe(file, ibag, 2, 2);
     EXPECT_NE(std::string(LoadExpecting(file).what()).find("backwards"), std::string::npos);
-}
-
-TEST(Malformed, RecordsThatDoNotFitTheirChunkOrTheFile) {
-    for (const char* id :
-         {"phdr", "pbag", "pmod", "pgen", "inst", "ibag", "imod", "igen", "shdr"}) {
-        std::string file = SmallFile().Build();
-        PutLe(file, FindChunk(file, id) + 4, 2, 4);
-        EXPECT_NE(std::string(LoadExpecting(file).what()).find(id), std::string::npos) << id;
-    }
-    std::string file = SmallFile().Build();
-    PutLe(file, FindChunk(file, "smpl") + 4, 0x7FFFFFF0, 4);
-    LoadExpecting(file);
 }
 
 }  // namespace

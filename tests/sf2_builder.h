@@ -103,9 +103,8 @@ inline std::string ResizeChunk(std::string file, std::string_view id, int delta)
     const std::size_t end = at + 8 + size(at + 4);
     if (delta > 0) file.insert(end, static_cast<std::size_t>(delta), '\0');
     if (delta < 0) file.erase(end + static_cast<std::size_t>(delta), static_cast<std::size_t>(-delta));
-    for (const std::size_t field : {at + 4, FindChunk(file, "pdta") - 4, std::size_t{4}}) {
+    for (const std::size_t field : {at + 4, FindChunk(file, "pdta") - 4, std::size_t{4}})
         PutLe(file, field, size(field) + static_cast<std::uint32_t>(delta), 4);
-    }
     return file;
 }
 
@@ -154,9 +153,8 @@ public:
                 for (const ZoneDef& zone : owners[i].zones) {
                     AppendLe(bags, gen | Hi(mod), 4);
                     for (const GenRecord& g : zone.gens) AppendLe(gens, g.oper | Hi(g.amount), 4);
-                    for (const ModRecord& m : zone.mods) {
+                    for (const ModRecord& m : zone.mods)
                         for (std::uint16_t v : m) AppendLe(mods, v, 2);
-                    }
                     ++bag;
                     gen += static_cast<std::uint32_t>(zone.gens.size());
                     mod += static_cast<std::uint32_t>(zone.mods.size());
