@@ -54,10 +54,8 @@ TEST(BoundedExport, CompressedLengthsAreCheckedBeforeDecoding) {
     b.CompressedSample({.name = "Shared"}, shared);
     std::vector<ZoneDef> zones;
     for (int s = 0; s < 16; ++s) {
-        SampleDef again{.name = "Shared" + std::to_string(s), .type = 0x11};
-        again.start = static_cast<std::uint32_t>(stream.size());
-        again.end = static_cast<std::uint32_t>(stream.size() + shared.size());
-        b.Sample(again);
+        b.Sample({.name = "Shared" + std::to_string(s), .start = static_cast<std::uint32_t>(stream.size()),
+                  .end = static_cast<std::uint32_t>(stream.size() + shared.size()), .type = 0x11});
         zones.push_back({{KeyRange(s, s), SampleId(2 + s)}});
     }
     b.Instrument({"Silence", {{{SampleId(0)}}}}).Instrument({"Shared", zones});
@@ -102,8 +100,7 @@ TEST(BoundedExport, ReportGrowsWithTheInstruments) {
     const TempFile file(b.Build());
     const ProgramRun tree = RunProgram({"tree", file.path()});
     const ProgramRun report = RunProgram({"report", file.path()});
-    EXPECT_EQ(tree.status, 0);
-    EXPECT_EQ(report.status, 0);
+    EXPECT_EQ(std::make_pair(tree.status, report.status), std::make_pair(0, 0));
     EXPECT_LT(report.cpuSeconds, 25 * tree.cpuSeconds + 0.1) << tree.cpuSeconds;
     RecordProperty("cpu_seconds", std::to_string(tree.cpuSeconds) + " " + std::to_string(report.cpuSeconds));
 }

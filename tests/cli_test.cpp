@@ -66,11 +66,9 @@ TEST(Cli, WrongCommandLinesAreUsageErrors) {
         EXPECT_EQ(run.status, 2) << ::testing::PrintToString(args);
         EXPECT_NE(run.err.find("usage: zelvo-cli"), std::string::npos);
     }
-    EXPECT_EQ(Cli({"--help"}).status, 0);
     const CliRun version = Cli({"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_TRUE(std::regex_match(version.out, std::regex("zelvo-cli \\d+\\.\\d+\\.\\d+\n")))
-        << version.out;
+    EXPECT_EQ(std::make_pair(Cli({"--help"}).status, version.status), std::make_pair(0, 0));
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("zelvo-cli \\d+\\.\\d+\\.\\d+\n"))) << version.out;
 }
 
 TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {
@@ -93,11 +91,10 @@ TEST(Cli, UnreadableAndMalformedFilesExitWithOne) {
         {{"inspect", somewhere.path()}, "Not a valid EX5/7 wave file: it does not begin with"}};
     for (const auto& [args, message] : cases) {
         const CliRun run = Cli(args);
-        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(std::make_pair(run.status, run.out), std::make_pair(1, std::string()));
         const std::size_t at = run.err.find(message);
         // The reader's messages begin with their prefix; the system's reasons follow a path.
         EXPECT_TRUE(message[0] == 'E' ? at == 0 : at != std::string::npos) << run.err;
-        EXPECT_EQ(run.out, "");
     }
 }
 
@@ -110,8 +107,7 @@ TEST(ExportCli, ExportsOneInstrumentOrAllUnderSafeUniqueNamesOrRefusesWritingNot
         {"5", "zelvo-cli: Instrument has no samples\n"}, {"6", kRomRefusal}};
     for (const auto& [number, message] : failures) {
         const CliRun r = Cli({"export", path, number, out});
-        EXPECT_EQ(std::make_tuple(r.status, r.err, r.out), std::make_tuple(1, message, ""))
-            << number;
+        EXPECT_EQ(std::make_tuple(r.status, r.err, r.out), std::make_tuple(1, message, "")) << number;
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(sf2.folder()), {}), 1);  // the SoundFont
 
@@ -128,13 +124,10 @@ TEST(ExportCli, ExportsOneInstrumentOrAllUnderSafeUniqueNamesOrRefusesWritingNot
     // --all writes every instrument with zones, under safe unique names.
     const fs::path folder = sf2.folder() / "new" / "waves";
     const CliRun r = Cli({"export", path, "--all", folder.string()});
-    EXPECT_EQ(r.status, 1);  // the ROM instrument is refused, the others are written
-    EXPECT_EQ(r.err, kRomRefusal);
+    EXPECT_EQ(std::make_pair(r.status, r.err), std::make_pair(1, std::string(kRomRefusal)));  // the others are written
     std::string saved;
-    for (const char* file : {"Piano.s1m", "Piano (2).s1m", "A_B_C_\xC3\xA9.s1m", "Piano (3).s1m",
-                             "Piano (2) (2).s1m"}) {
+    for (const char* file : {"Piano.s1m", "Piano (2).s1m", "A_B_C_\xC3\xA9.s1m", "Piano (3).s1m", "Piano (2) (2).s1m"})
         saved += "File  " + (folder / file).string() + "  was saved\n";
-    }
     EXPECT_EQ(r.out, saved);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 5);
 
@@ -165,8 +158,7 @@ TEST(Cli, ControlCharactersArePrintedEscapedLatin1AsUtf8AndNeitherReachesAFileNa
                              "\n    nodeI1\tLine\\x0ABreak\n",
                              "\n    nodeI2\tTab\\x09Name\n", "\n    nodeI3\t\\x1B[31mRed\n",
                              "\n    nodeI9\tCaf\xC3\xA9\n", "\n    nodeI10\tCaf\xC3\xA9\n",
-                             "\n    nodeI11\tNext\\x85Line\n",
-                             "\n    nodeS1\tEsc\\x1B\\x9B\\x0A\n"}) {
+                             "\n    nodeI11\tNext\\x85Line\n", "\n    nodeS1\tEsc\\x1B\\x9B\\x0A\n"}) {
         EXPECT_NE(tree.find(line), std::string::npos) << line;
     }
     // Details: titles and rows tab-separated, a generator without a name an empty cell.
@@ -196,8 +188,7 @@ TEST(Cli, ControlCharactersArePrintedEscapedLatin1AsUtf8AndNeitherReachesAFileNa
 
     const CliRun dots = Cli({"export", path, "7"});
     EXPECT_EQ(dots.out, "File  " + (sf2.folder() / "Instrument 7.s1m").string() + "  was saved\n");
-    EXPECT_EQ(Cli({"export", path, "7", path + "\n\x1B"}).out,
-              "File  " + path + "\\x0A\\x1B  was saved\n");
+    EXPECT_EQ(Cli({"export", path, "7", path + "\n\x1B"}).out, "File  " + path + "\\x0A\\x1B  was saved\n");
     EXPECT_EQ(Cli({"info", path + "\x9B"}).err,
               "zelvo-cli: cannot open " + path + "\\x9B: No such file or directory\n");
     const fs::path all = sf2.folder() / "all";
@@ -219,8 +210,7 @@ TEST(Cli, RunningOutOfMemoryWhileLoadingIsReported) {
         run = Cli({"tree", sf2.path()});
     }
     EXPECT_EQ(std::make_tuple(run.status, run.out, run.err),
-              std::make_tuple(1, "", "zelvo-cli: not enough memory to load " +
-                                         sf2.path().string() + "\n"));
+              std::make_tuple(1, "", "zelvo-cli: not enough memory to load " + sf2.path().string() + "\n"));
     EXPECT_EQ(Cli({"tree", sf2.path()}).status, 0);
 }
 
@@ -263,8 +253,7 @@ TEST(CliProgram, SpecialFilesAreRefusedAtOnceAndFullDisksAreErrors) {
         const ProgramRun piped = RunProgram({command, fifo}, "/dev/null");
         EXPECT_EQ(std::make_tuple(piped.status, piped.err),
                   std::make_tuple(1, "zelvo-cli: cannot open " + fifo.string() +
-                                         ": it is a FIFO, not a regular file\n"))
-            << command;
+                                         ": it is a FIFO, not a regular file\n")) << command;
         EXPECT_LT(piped.seconds, 1.0) << command;
     }
 
@@ -295,15 +284,13 @@ TEST(InspectCli, PrintsAnExportedWaveOrRefusesItDamaged) {
     ASSERT_EQ(Cli({"export", sf2.path().string(), "1", wave}).status, 0);
     const CliRun run = Cli({"inspect", wave});
     EXPECT_EQ(std::make_tuple(run.status, run.err), std::make_tuple(0, ""));
-    EXPECT_EQ(run.out,
-              "key map\tPiano\n"
-              "entry\tkeys\tvelocities\tsample\tpan\tcoarse tune\tfine tune\n"
-              "1\tA-1 - B2 / 21 - 59\t0 - 127\t1\t96\t64\t64\n"
-              "2\tC3 - C7 / 60 - 108\t64 - 127\t2\t64\t52\t96\n"
-              "\n"
-              "sample\tname\tloop start\tloop length\tloop\troot key\tsize\n"
-              "1\tTone\t10\t80\ton\tA3 / 69\t200\n"
-              "2\tBell\t4\t40\toff\tC5 / 84\t100\n");
+    EXPECT_EQ(run.out, "key map\tPiano\n"
+                       "entry\tkeys\tvelocities\tsample\tpan\tcoarse tune\tfine tune\n"
+                       "1\tA-1 - B2 / 21 - 59\t0 - 127\t1\t96\t64\t64\n"
+                       "2\tC3 - C7 / 60 - 108\t64 - 127\t2\t64\t52\t96\n"
+                       "\nsample\tname\tloop start\tloop length\tloop\troot key\tsize\n"
+                       "1\tTone\t10\t80\ton\tA3 / 69\t200\n"
+                       "2\tBell\t4\t40\toff\tC5 / 84\t100\n");
 
     fs::resize_file(wave, 69766 + 200 + 99);
     const CliRun cut = Cli({"inspect", wave});

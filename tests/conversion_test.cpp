@@ -51,13 +51,6 @@ ZoneDef Keys12(int lo, std::vector<GenRecord> gens, int sample = 0) {
     return ZoneDef(gens);
 }
 
-// The values of one field of every key-map entry.
-std::vector<int> Column(const WaveFileContents& w, int WaveKeyMapEntry::*field) {
-    std::vector<int> values;
-    for (const WaveKeyMapEntry& e : w.keyMapEntries) values.push_back(e.*field);
-    return values;
-}
-
 class Conversion : public ::testing::Test {
 protected:
     void Load(const Sf2Builder& builder) { f_ = std::make_unique<OpenedFile>(builder.Build()); }
@@ -104,8 +97,10 @@ TEST_F(Conversion, LengthsLoopsAndTuningFollowTheRatio) {
     // Tunings to the nearest step of 100/64 cents: -23.7 gives 49; 10 + 0.8
     // gives 71; +30 gives 83; -20 gives 51; -90 - 20 is a semitone down and
     // -10 cents: coarse 63, fine 58.
-    EXPECT_EQ(Column(w, &WaveKeyMapEntry::coarseTune), (std::vector<int>{64, 64, 64, 64, 63}));
-    EXPECT_EQ(Column(w, &WaveKeyMapEntry::fineTune), (std::vector<int>{49, 71, 83, 51, 58}));
+    EXPECT_EQ(Entries(w), (std::vector<std::vector<int>>{
+                              {0x4000, 0, 127, 1, 127, 64, 64, 49}, {0x4001, 0, 127, 1, 127, 64, 64, 71},
+                              {0x4002, 0, 127, 1, 127, 64, 64, 83}, {0x4003, 0, 127, 1, 127, 64, 64, 51},
+                              {0x4003, 0, 127, 1, 127, 64, 63, 58}}));
     const InstrumentReport report = Report(1);
     EXPECT_NEAR(report.sampleReports[0].loopTuneCents, -23.72, 0.01);
     EXPECT_EQ(std::make_tuple(report.sampleReports[2].pitchCorrectionCents, report.zoneReports[4].tuneCents,
@@ -115,7 +110,10 @@ TEST_F(Conversion, LengthsLoopsAndTuningFollowTheRatio) {
     const auto [storedFile, stored] = Export(1, false);
     EXPECT_EQ(PointsOf(file, w.samples[3]), PointsOf(storedFile, stored.samples[3]));
     // As stored: the reference's floor(64 x cents / 100) + 64, and the points as they are.
-    EXPECT_EQ(Column(stored, &WaveKeyMapEntry::fineTune), (std::vector<int>{64, 70, 64, 64, 6}));
+    EXPECT_EQ(Entries(stored), (std::vector<std::vector<int>>{
+                                   {0x4000, 0, 127, 1, 127, 64, 64, 64}, {0x4001, 0, 127, 1, 127, 64, 64, 70},
+                                   {0x4002, 0, 127, 1, 127, 64, 64, 64}, {0x4003, 0, 127, 1, 127, 64, 64, 64},
+                                   {0x4003, 0, 127, 1, 127, 64, 64, 6}}));
     EXPECT_EQ(stored.samples[1].size, 2000u);
     // Nothing changes, but the three rates left warn, and so do the two loops
     // that play out of tune.
@@ -207,8 +205,7 @@ TEST_F(Conversion, ZonesPlayTheirOwnRootKeysStartsAndLoops) {
     looped.push_back(SampleModes(1));
     held.push_back(SampleModes(3));
     Load(b.SamplePoints(points).Instrument(
-        {"Zones",
-         {Keys12(0, {}), Keys12(12, {RootKey(72), CoarseTune(24)}),
+        {"Zones", {Keys12(0, {}), Keys12(12, {RootKey(72), CoarseTune(24)}),
           Keys12(24, {RootKey(48), CoarseTune(-24), FineTune(30)}), Keys12(36, {CoarseTune(-12), FineTune(-70)}),
           Keys12(48, looped), Keys12(60, held), Keys12(72, {SampleModes(2)}),
           Keys12(84, {Gen(kStartCoarseOffset, 1), Gen(kStartOffset, 32), SampleModes(1)}, 1),
@@ -314,8 +311,7 @@ TEST_F(Conversion, PresetsMergeOntoTheirInstruments) {
     b.SamplePoints(SinePoints(100, 10, 1000));
     b.Instrument({"Keys", {{{KeyRange(0, 63), SampleId(0)}}, {{KeyRange(64, 127), SampleId(1)}}}})
         .Instrument({"Pad", {{{CoarseTune(2), Pan(-100), SampleId(2)}}}})
-        .Preset({"Combo", 5, 1,
-                 {ZoneDef({CoarseTune(-12), KeyRange(36, 96), Gen(kAttenuation, 50)}),
+        .Preset({"Combo", 5, 1, {ZoneDef({CoarseTune(-12), KeyRange(36, 96), Gen(kAttenuation, 50)}),
                   ZoneDef({KeyRange(48, 72), FineTune(10), InstrumentId(0)}),
                   ZoneDef({Pan(300), Gen(kReverb, 100), InstrumentId(1)})}});
     Load(b);
@@ -358,17 +354,15 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
 
     const InstrumentReport r = Report(1);
     EXPECT_EQ(r.output.bytes, 69766u + 600);  // zone 1 loops, zone 3 does not: two waves of Left
-    ASSERT_EQ(r.sampleReports.size(), 3u);
-    EXPECT_EQ(r.sampleReports[0].loopPoints, 80);
-    EXPECT_EQ(r.repeatedSampleBytes, 200u);
+    EXPECT_EQ(std::make_tuple(r.sampleReports.size(), r.sampleReports.at(0).loopPoints, r.repeatedSampleBytes),
+              std::make_tuple(3u, 80, 200u));
     ASSERT_EQ(r.zoneReports.size(), 4u);
-    EXPECT_TRUE(r.zoneReports[0].global);
     EXPECT_EQ(r.zoneReports[0].droppedGenerators, (std::vector<std::string>{"reverbEffectsSend"}));
-    EXPECT_EQ(std::make_pair(r.zoneReports[0].modulators, r.zoneReports[3].modulators), std::make_pair(1, 2));
+    EXPECT_EQ(std::make_tuple(r.zoneReports[0].global, r.zoneReports[0].modulators, r.zoneReports[3].modulators),
+              std::make_tuple(true, 1, 2));
     // Zone 2 gives none and its sample 200; zone 3, not looped, has a wave sample of its own.
     EXPECT_EQ(r.zoneReports[1].rootKeySource + "|" + r.zoneReports[2].rootKeySource + "|" +
-                  r.zoneReports[3].rootKeySource,
-              "global zone|fallback|zone");
+                  r.zoneReports[3].rootKeySource, "global zone|fallback|zone");
     EXPECT_EQ(std::make_pair(r.zoneReports[1].loopFlag, r.zoneReports[3].sampleNumber), std::make_pair(0x00, 3));
     ASSERT_EQ(r.presetGenerators.size(), 1u);
     EXPECT_EQ(r.presetGenerators[0].generators, (std::vector<std::string>{"fineTune", "coarseTune"}));
@@ -377,8 +371,7 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
 
     EXPECT_EQ(Report(2).zoneReports.at(0).clamps.at(0).field, "key high");
     EXPECT_EQ(Report(3).refusal.value_or(""),
-              "Zone 1 of instrument \"Broken\" refers to sample 10, but this SoundFont has 3 "
-              "samples.");
+              "Zone 1 of instrument \"Broken\" refers to sample 10, but this SoundFont has 3 samples.");
     // The preview lists warnings first, then what the conversion changes.
     const std::vector<ReportNote> notes = ReportNotes(Report(2));
     ASSERT_EQ(notes.size(), 2u);
@@ -386,9 +379,8 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
 
     // The command prints the same data, as text or JSON.
     const nlohmann::json json = nlohmann::json::parse(Cli({"report", "2", "--json"}));
-    EXPECT_EQ(json["sample_reports"][0]["from_rate"], 22050);
-    EXPECT_EQ(json["sample_reports"][0]["out_points"], 200);
-    EXPECT_EQ(json["status"], "changed");
+    EXPECT_EQ(std::make_tuple(json["sample_reports"][0]["from_rate"], json["sample_reports"][0]["out_points"],
+                              json["status"]), std::make_tuple(22050, 200, "changed"));
     EXPECT_EQ(Cli({"report"}), "1\tStereo\t4\t3\t70366\t1\tok\n2\tHalf\t1\t1\t70166\t1\tchanged\n"
                                "3\tBroken\t1\t0\t0\t0\trefused\n");
     // export --as-stored keeps the 22,050 Hz sample's 100 points.

@@ -21,8 +21,7 @@ const ExportOptions kAsStored{.convertSamples = false};
 // Points that do not repeat within a copy block, so a block read twice shows.
 std::vector<std::int16_t> Ramp(std::size_t count) {
     std::vector<std::int16_t> points(count);
-    for (std::size_t i = 0; i < count; ++i)
-        points[i] = static_cast<std::int16_t>(0x1234 + 3 * i + i / 65536);
+    for (std::size_t i = 0; i < count; ++i) points[i] = static_cast<std::int16_t>(0x1234 + 3 * i + i / 65536);
     return points;
 }
 
@@ -213,8 +212,7 @@ TEST_F(Export, CompressedSamplesAreRefusedByName) {
 TEST_F(Export, CopiesInBlocksOverALongerFileAndReportsProgressPerBlock) {
     const std::size_t points = kSampleCopyBlockBytes / 2 + 1000;
     Sf2Builder b;
-    b.Sample({.name = "Long", .end = static_cast<std::uint32_t>(points)})
-        .SamplePoints(Ramp(points));
+    b.Sample({.name = "Long", .end = static_cast<std::uint32_t>(points)}).SamplePoints(Ramp(points));
     Load(b.Instrument({"Long", {{{SampleId(0)}}}}));
     std::ofstream(f_->Out()) << std::string(1 << 20, 'x');
     std::vector<std::uint64_t> calls;
@@ -222,10 +220,8 @@ TEST_F(Export, CopiesInBlocksOverALongerFileAndReportsProgressPerBlock) {
         calls.insert(calls.end(), {done, total});
     });
     const std::uint64_t total = 2 * points;
-    EXPECT_EQ(calls,
-              (std::vector<std::uint64_t>{0, total, kSampleCopyBlockBytes, total, total, total}));
-    const std::vector<std::int16_t> read = PointsOf(file, ParseWaveFile(file).samples.at(0));
-    EXPECT_EQ(read, Ramp(points));
+    EXPECT_EQ(calls, (std::vector<std::uint64_t>{0, total, kSampleCopyBlockBytes, total, total, total}));
+    EXPECT_EQ(PointsOf(file, ParseWaveFile(file).samples.at(0)), Ramp(points));
 }
 
 // Compressed samples: written as their decoded points, once each, with loop
@@ -234,8 +230,7 @@ TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
     const std::vector<float> sine = TestSignal(20000), chord = TestSignal(9001, 22050);
     Sf2Builder b;
     b.Info("ifil", {"\x03\x00\x01\x00", 4})
-        .CompressedSample({.name = "Sine", .startLoop = 1000, .endLoop = 19000},
-                          EncodeVorbis(sine, 1))
+        .CompressedSample({.name = "Sine", .startLoop = 1000, .endLoop = 19000}, EncodeVorbis(sine, 1))
         .CompressedSample({.name = "Chord", .startLoop = 300, .endLoop = 8000, .rate = 22050},
                           EncodeVorbis(chord, 1, 22050));
     Load(b.Instrument({"Ogg", {{{KeyRange(0, 59), SampleId(0)}}, {{KeyRange(60, 90), SampleId(1)}},
@@ -248,9 +243,8 @@ TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
     EXPECT_EQ(Headers(w), (std::vector<std::vector<std::int64_t>>{{0x40, 1000, 18000, 1000, 60, 20000},
                                                                  {0x40, 300, 7700, 1001, 60, 9001}}));
     EXPECT_EQ(w.samples[1].header.loopPosition, 0xFC0000 | 10150);  // 20000 points on
-    const std::vector<std::int16_t> first = PointsOf(file, w.samples[0]), second = PointsOf(file, w.samples[1]);
-    EXPECT_GE(Correlation(first, sine), 0.99);
-    EXPECT_GE(Correlation(second, chord), 0.99);
+    EXPECT_GE(Correlation(PointsOf(file, w.samples[0]), sine), 0.99);
+    EXPECT_GE(Correlation(PointsOf(file, w.samples[1]), chord), 0.99);
 }
 
 // --- The reader: what the exports above hold, every cut and garbled byte refused ---
@@ -259,12 +253,11 @@ TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
 // one after a global zone; instrument 2 has a global zone only.
 std::string Woodwinds() {
     return TwoSampleFile()
-        .Instrument({"Woodwinds",
-                     {{{Gen(48, 100)}},
-                      {{KeyRange(0, 59), VelRange(0, 127), Pan(-250), CoarseTune(12), FineTune(-50),
-                        SampleModes(1), SampleId(1)}},
-                      {{KeyRange(60, 127), VelRange(1, 100), Pan(500), SampleId(0)}},
-                      {{KeyRange(60, 127), VelRange(101, 127), RootKey(50), SampleId(1)}}}})
+        .Instrument({"Woodwinds", {{{Gen(48, 100)}},
+                                   {{KeyRange(0, 59), VelRange(0, 127), Pan(-250), CoarseTune(12), FineTune(-50),
+                                     SampleModes(1), SampleId(1)}},
+                                   {{KeyRange(60, 127), VelRange(1, 100), Pan(500), SampleId(0)}},
+                                   {{KeyRange(60, 127), VelRange(101, 127), RootKey(50), SampleId(1)}}}})
         .Instrument({"Globals", {{{Gen(48, 10)}}}}).Build();
 }
 
@@ -317,8 +310,7 @@ TEST(WaveReader, ReadsTheKeyMapAndSampleHeadersTheSoundFontGives) {
               std::make_pair(true, false));
 
     const WaveFileContents globals = ParseWaveFile(ExportAsStored(Woodwinds(), 2));
-    EXPECT_EQ(
-        std::make_tuple(globals.fileSize, globals.keyMapEntries.size(), globals.samples.size()),
+    EXPECT_EQ(std::make_tuple(globals.fileSize, globals.keyMapEntries.size(), globals.samples.size()),
         std::make_tuple(69766u, 0u, 0u));
 }
 
@@ -345,9 +337,7 @@ TEST(WaveReader, RefusesEveryTruncationForeignFilesAndGarbledBytes) {
         {131, 30 + 17, 128, "the key-map length 47 is not 12 + 18 x entries"},
         {131, 30 + 18, 4238, "the key map has 3 entries, but its length"},
         {132, 4, 132, "the sample count 1026 is more than the 1024"},
-        {133, 1, 4260,
-         "key-map entry 2 refers to sample 4001 hex, not 4000 hex + a slot below the"
-         " sample count 1"},
+        {133, 1, 4260, "key-map entry 2 refers to sample 4001 hex, not 4000 hex + a slot below the sample count 1"},
         {134 + 4 * 9, 0, 134 + 4 * 9, "key-map slot 9 is not empty"},
         {4239, 4, 4238, "the key map has 4 entries"},
         {4241, 1, 4241, "the key map header does not end in 00 00"},
@@ -357,13 +347,10 @@ TEST(WaveReader, RefusesEveryTruncationForeignFilesAndGarbledBytes) {
         {4242 + 36 + 11, 0x40, 4242 + 36 + 11, "key-map entry 3 carries the first entry's 40"},
         {4242 + 54 + 100, 0, 4242 + 54 + 100, "the key-map area after the last entry"},
         {34950 + 10, 0x7C, 34950 + 10, "sample header 1 has the loop position 8126489, without"},
-        {34950 + 12, 26, 34950 + 10,
-         "sample header 1 has the loop position 16515098, but its loop"
-         " start 50 after the 0 points of the samples before it gives"
-         " 16515097"},
-        {34980 + 12, 0x2D, 34980 + 10,
-         "sample header 2 has the loop position 16515373, but its loop start 100 after the 500"
-         " points"},
+        {34950 + 12, 26, 34950 + 10, "sample header 1 has the loop position 16515098, but its loop start 50 after "
+                                     "the 0 points of the samples before it gives 16515097"},
+        {34980 + 12, 0x2D, 34980 + 10, "sample header 2 has the loop position 16515373, but its loop start 100 "
+                                       "after the 500 points"},
         {34950 + 13, 1, 34950 + 13, "sample header 1 has the loop flag 01 hex"},
         {34980 + 21, '\xC8', 34980 + 21, "the root key of sample header 2 is 200"},
         {34980 + 23, 1, 34980 + 23, "sample header 2 has no 00 as its start offset"},

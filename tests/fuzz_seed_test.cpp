@@ -58,12 +58,10 @@ TEST(FuzzSparseFile, HoleLandsWhereTheInputSaysAndReadsAsZeros) {
 TEST(FuzzSeeds, SampleDataCutOrAsAHoleLeavesAFileThatLoads) {
     const std::string file = SmallFile();
     const SoundFontModel cut = testing::LoadBytes(WithoutSampleData(file, BuiltSampleData(file))).model;
-    EXPECT_EQ(std::make_tuple(cut.SmplSize, cut.InstCount, cut.SampleCount),
-              std::make_tuple(0u, 1, 1));
+    EXPECT_EQ(std::make_tuple(cut.SmplSize, cut.InstCount, cut.SampleCount), std::make_tuple(0u, 1, 1));
     std::uint64_t size = 0;
     const SoundFontModel holed = OpenSparse(SampleDataAsHole(file, BuiltSampleData(file)), &size);
-    EXPECT_EQ(std::make_tuple(size, holed.SmplSize, holed.PresetCount),
-              std::make_tuple(file.size(), 32u, 1));
+    EXPECT_EQ(std::make_tuple(size, holed.SmplSize, holed.PresetCount), std::make_tuple(file.size(), 32u, 1));
 }
 
 TEST(FuzzSeeds, ChunksGrownByAHoleKeepTheirSizesInAgreement) {
@@ -78,8 +76,7 @@ TEST(FuzzSeeds, ChunksGrownByAHoleKeepTheirSizesInAgreement) {
         ADD_FAILURE() << "a grown shdr chunk loaded";
     } catch (const MalformedFileError& e) {
         // Two records and the hole's 1 GiB / 46 bytes.
-        EXPECT_NE(std::string(e.what()).find("the shdr chunk holds 23342215 records"),
-                  std::string::npos)
+        EXPECT_NE(std::string(e.what()).find("the shdr chunk holds 23342215 records"), std::string::npos)
             << e.what();
     }
 }

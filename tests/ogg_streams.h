@@ -84,15 +84,13 @@ inline std::vector<float> TestSignal(std::size_t points, double rate = 44100) {
 // Pearson correlation of decoded points with a signal, over their common length.
 inline double Correlation(const std::vector<std::int16_t>& a, const std::vector<float>& b) {
     const std::size_t n = std::min(a.size(), b.size());
-    double ma = 0, mb = 0;
-    for (std::size_t i = 0; i < n; ++i) ma += a[i], mb += b[i];
-    ma /= static_cast<double>(n), mb /= static_cast<double>(n);
-    double ab = 0, aa = 0, bb = 0;
+    double sa = 0, sb = 0, ab = 0, aa = 0, bb = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        ab += (a[i] - ma) * (b[i] - mb), aa += (a[i] - ma) * (a[i] - ma);
-        bb += (b[i] - mb) * (b[i] - mb);
+        const double x = a[i], y = b[i];
+        sa += x, sb += y, ab += x * y, aa += x * x, bb += y * y;
     }
-    return ab / std::sqrt(aa * bb);
+    const double count = static_cast<double>(n);
+    return (count * ab - sa * sb) / std::sqrt((count * aa - sa * sa) * (count * bb - sb * sb));
 }
 
 // A stream of one page per packet, the last marked as the end, with the

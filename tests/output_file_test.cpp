@@ -59,8 +59,7 @@ TEST_F(OutputFile, TargetsAreRefusedOrReplaced) {
     fs::create_hard_link(sf2, Folder() / "hard.s1m");
     for (const fs::path& target : {sf2, Folder() / "sub" / ".." / "test.sf2", fs::relative(sf2),
                                    Folder() / "self.s1m", Folder() / "hard.s1m"}) {
-        EXPECT_EQ(Export(target),
-                  "Cannot write " + target.string() + ": it is the SoundFont being exported");
+        EXPECT_EQ(Export(target), "Cannot write " + target.string() + ": it is the SoundFont being exported");
     }
     EXPECT_TRUE(ReadWholeFile(sf2) == f_.bytes);
 
@@ -138,8 +137,7 @@ std::vector<std::string> ExportAndStop(const OpenedFile& source, const fs::path&
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(signal ? WIFSIGNALED(status) && WTERMSIG(status) == signal
-                       : WIFEXITED(status) && WEXITSTATUS(status) == 3)
-        << "status " << status;
+                       : WIFEXITED(status) && WEXITSTATUS(status) == 3) << "status " << status;
     return during;
 }
 

@@ -139,8 +139,7 @@ TEST(SampleView, PointsComeFromTheFileWithTheLoopCountedFromTheStart) {
     const SampleSound lead = ReadSampleSound(bank.model, 2, bank.Path());
     ASSERT_EQ(lead.points.size(), 500u);
     EXPECT_EQ(std::make_tuple(lead.points.front(), lead.points.back(), lead.rate, lead.loopStart,
-                              lead.loopEnd),
-              std::make_tuple(1046, 1545, 44100u, 0u, 0u));
+                              lead.loopEnd), std::make_tuple(1046, 1545, 44100u, 0u, 0u));
     const SampleSound looped = ReadSampleSound(bank.model, 1, bank.Path());
     EXPECT_EQ(std::make_pair(looped.loopStart, looped.loopEnd), std::make_pair(100u, 900u));
     EXPECT_THROW(ReadSampleSound(bank.model, 3, bank.Path()), ExportError);
@@ -260,8 +259,7 @@ TEST(ExportMany, EveryInstrumentWithZonesIsWrittenAndAStopLeavesWholeFiles) {
     fs::remove_all(folder);
     fs::create_directory(folder);
     const ExportManySummary cancelled = ExportManyInstruments(
-        bank.model, bank.Path(), folder.string(),
-        [](const ExportManyStep& s) { return s.done < 3 || s.bytesTotal == 0; });
+        bank.model, bank.Path(), folder.string(), [](const ExportManyStep& s) { return s.done < 3 || s.bytesTotal == 0; });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(FileNames(folder), (std::vector<std::string>{"Lead.s1m", "Plain.s1m"}));
     EXPECT_EQ(std::make_pair(cancelled.written.size(), cancelled.refused.size()),

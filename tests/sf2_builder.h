@@ -26,10 +26,8 @@ struct GenRecord {
 using ModRecord = std::array<std::uint16_t, 5>;
 
 struct ZoneDef {
-    ZoneDef(std::vector<GenRecord> g = {}, std::vector<ModRecord> m = {})
-        : gens(std::move(g)), mods(std::move(m)) {}
-    std::vector<GenRecord> gens;
-    std::vector<ModRecord> mods;
+    std::vector<GenRecord> gens = {};
+    std::vector<ModRecord> mods = {};
 };
 
 struct PresetDef {
@@ -141,8 +139,7 @@ public:
         if (sm24_) sdta += Chunk("sm24", *sm24_);
         // Headers, each ending with its first bag, then the bags, modulators and
         // generators of their zones; every list ends with a terminal record.
-        const auto hydra = [](const auto& owners, const char* terminal, const char* ids,
-                              auto header) {
+        const auto hydra = [](const auto& owners, const char* terminal, const char* ids, auto header) {
             std::string headers, bags, mods, gens;
             std::uint32_t bag = 0, gen = 0, mod = 0;
             for (std::size_t i = 0;; ++i) {
@@ -153,8 +150,7 @@ public:
                 for (const ZoneDef& zone : owners[i].zones) {
                     AppendLe(bags, gen | Hi(mod), 4);
                     for (const GenRecord& g : zone.gens) AppendLe(gens, g.oper | Hi(g.amount), 4);
-                    for (const ModRecord& m : zone.mods)
-                        for (std::uint16_t v : m) AppendLe(mods, v, 2);
+                    for (const ModRecord& m : zone.mods) for (std::uint16_t v : m) AppendLe(mods, v, 2);
                     ++bag;
                     gen += static_cast<std::uint32_t>(zone.gens.size());
                     mod += static_cast<std::uint32_t>(zone.mods.size());
@@ -172,16 +168,14 @@ public:
                                      AppendLe(out, bag, 2);
                                      out += std::string(12, '\0');
                                  });
-        pdta +=
-            hydra(instruments_, "EOI", "instibagimodigen",
+        pdta += hydra(instruments_, "EOI", "instibagimodigen",
                   [](std::string& out, const auto*, std::uint32_t bag) { AppendLe(out, bag, 2); });
         std::string shdr;
         std::vector<SampleDef> samples = samples_;
         if (eos_) samples.push_back({"EOS"});
         for (const SampleDef& s : samples) {
             shdr += Name(s.name);
-            for (std::uint32_t v : {s.start, s.end, s.startLoop, s.endLoop, s.rate})
-                AppendLe(shdr, v, 4);
+            for (std::uint32_t v : {s.start, s.end, s.startLoop, s.endLoop, s.rate}) AppendLe(shdr, v, 4);
             AppendLe(shdr, s.pitch | s.correction << 8 | Hi(s.link), 4);
             AppendLe(shdr, s.type, 2);
         }

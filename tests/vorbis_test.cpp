@@ -38,10 +38,8 @@ TEST(OggLength, TheLastPageGivesTheLengthAndNothingElseDoes) {
     ASSERT_GT(longer.size(), kOggTailBytes);
 
     Sf2Builder b;
-    b.Info("ifil", {"\x03\x00\x01\x00", 4})
-        .CompressedSample({.name = "Long"}, longer)
-        .CompressedSample({.name = "Mono"}, stream)
-        .CompressedSample({.name = "Cut"}, stream.substr(0, 9000));
+    b.Info("ifil", {"\x03\x00\x01\x00", 4}).CompressedSample({.name = "Long"}, longer);
+    b.CompressedSample({.name = "Mono"}, stream).CompressedSample({.name = "Cut"}, stream.substr(0, 9000));
     // A PCM sample over the same bytes as "Mono" has no decoded length.
     const auto monoAt = static_cast<std::uint32_t>(longer.size());
     b.Sample({.name = "Pcm", .start = monoAt, .end = monoAt + static_cast<std::uint32_t>(stream.size())});
@@ -54,9 +52,7 @@ TEST(OggLength, TheLastPageGivesTheLengthAndNothingElseDoes) {
     for (int s = 1; s <= 5; ++s) lengths.push_back(loaded.model.SampleHeaders.at(s).decodedLength);
     EXPECT_EQ(lengths, (std::vector<std::uint32_t>{200000, kPoints, 0, 0, 123}));
     const NodeDetails mono = BuildNodeDetails("nodeS2", loaded.model);
-    ASSERT_EQ(mono.rows.size(), 1u);
-    EXPECT_EQ(mono.rows[0].cells[0] + " " + mono.rows[0].cells[1],
-              "mono (Ogg Vorbis) " + std::to_string(kPoints));
+    EXPECT_EQ(mono.rows.at(0).cells.at(0) + " " + mono.rows[0].cells.at(1), "mono (Ogg Vorbis) " + std::to_string(kPoints));
     std::istringstream in(bytes);
     in.seekg(2);
     sfSample past = loaded.model.SampleHeaders.at(2);
@@ -75,8 +71,7 @@ TEST(OggLength, TheLastPageGivesTheLengthAndNothingElseDoes) {
         EXPECT_EQ(OggStreamLength(tail), std::nullopt) << tail.size() << " bytes";
     }
     // "OggS" inside the last packet is no page.
-    EXPECT_EQ(OggStreamLength(OggPages({"head", "OggS\0\x04 not a page though it starts as one"s}, 123)),
-              123u);
+    EXPECT_EQ(OggStreamLength(OggPages({"head", "OggS\0\x04 not a page though it starts as one"s}, 123)), 123u);
     // Nor is a whole page, granule 999, that ends where the stream ends: in
     // the last packet, or in an earlier one and reaching over the last page.
     const auto pageOf = [](const std::string& body) {

@@ -114,8 +114,7 @@ TEST_F(DesktopTest, ADroppedSoundFontOpensAndOtherDropsAreRefused) {
     // A drag enters the tree, under the pointer, and the window takes it; a
     // drop follows only an accepted drag, and goes to the widget that took it.
     QWidget* under = w().TreeView1->viewport();
-    const auto send = [&](QEvent::Type type, const std::vector<QUrl>& urls,
-                          Qt::DropActions actions) {
+    const auto send = [&](QEvent::Type type, const std::vector<QUrl>& urls, Qt::DropActions actions) {
         QMimeData data;
         data.setUrls(QList<QUrl>(urls.begin(), urls.end()));
         const QPoint at = under->mapTo(&w(), under->rect().center());
@@ -133,8 +132,7 @@ TEST_F(DesktopTest, ADroppedSoundFontOpensAndOtherDropsAreRefused) {
               Qt::IgnoreAction);
     // Only copied or linked: a moving source would delete the file.
     EXPECT_EQ(send(QEvent::DragEnter, {sf2}, Qt::MoveAction), Qt::IgnoreAction);
-    EXPECT_EQ(send(QEvent::DragEnter, {text, sf2}, Qt::MoveAction | Qt::LinkAction),
-              Qt::LinkAction);
+    EXPECT_EQ(send(QEvent::DragEnter, {text, sf2}, Qt::MoveAction | Qt::LinkAction), Qt::LinkAction);
     EXPECT_EQ(send(QEvent::DragEnter, {text, sf2}, copyOrMove), Qt::CopyAction);
     EXPECT_EQ(send(QEvent::Drop, {text, sf2}, copyOrMove), Qt::CopyAction);
     EXPECT_EQ(w().windowTitle(), "Zelvo");  // the load waits for the drop to end

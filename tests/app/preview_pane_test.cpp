@@ -160,10 +160,9 @@ TEST_F(PreviewTest, WithoutAnAudioDeviceNothingPlaysAndTheButtonSaysWhy) {
     EXPECT_FALSE(player.Playing());
 
     Select("IGene2");
-    EXPECT_TRUE(pane().cmdPlay->isVisible());
-    EXPECT_FALSE(pane().cmdPlay->isEnabled());
-    EXPECT_EQ(pane().cmdPlay->toolTip(), player.UnavailableReason());
-    EXPECT_TRUE(pane().cmdPlay->toolTip().startsWith("No audio output device"));
+    EXPECT_TRUE(pane().cmdPlay->isVisible() && !pane().cmdPlay->isEnabled());
+    EXPECT_TRUE(pane().cmdPlay->toolTip() == player.UnavailableReason() &&
+                player.UnavailableReason().startsWith("No audio output device"));
     // Space in the tree and a key of the key map do nothing, and nothing breaks.
     QTest::keyClick(w().TreeView1, Qt::Key_Space);
     Select("nodeI1");
@@ -217,8 +216,7 @@ TEST(ExportSummary, ListsEachRefusalWithItsReasonAndOpensTheFolderOnlyAfterAWrit
     summary.written = {"/waves/Piano.s1m"};
     summary.refused.clear();
     const frmExportSummary one(summary);
-    EXPECT_TRUE(one.cmdShowFolder->isEnabled());
-    EXPECT_TRUE(one.txtRefused->isHidden());
+    EXPECT_TRUE(one.cmdShowFolder->isEnabled() && one.txtRefused->isHidden());
 }
 
 }  // namespace

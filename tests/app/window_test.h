@@ -76,8 +76,7 @@ protected:
     void Select(std::string_view key) {
         w().TreeView1->clearSelection();
         QTreeWidgetItem* item = w().FindNode(key);
-        for (QTreeWidgetItem* p = item ? item->parent() : nullptr; p; p = p->parent())
-            p->setExpanded(true);
+        for (QTreeWidgetItem* p = item ? item->parent() : nullptr; p; p = p->parent()) p->setExpanded(true);
         if (item) w().TreeView1->setCurrentItem(item);
     }
     std::string SelectedKey() {
