@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds Zelvo with its tests and runs every one of them: the normal build,
 # the Debian package installed and checked (as root), then (with clang) the
-# suite under AddressSanitizer and UBSan without the tests that export or
-# convert whole real banks or measure memory (label heavy), and a short run of each fuzz
-# target. Compiler warnings are errors. Prints the wall time of each stage.
+# suite under AddressSanitizer and UBSan without the tests that measure
+# memory (label heavy), and a short run of each fuzz target. Compiler
+# warnings are errors. Prints the wall time of each stage.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

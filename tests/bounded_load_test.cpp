@@ -1,72 +1,22 @@
 // Small files that announce large work: zelvo-cli must end on each with its
 // memory bounded by what it really holds, and in time that grows with the
 // file, never faster.
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
-#include "load_helpers.h"
+#include "cli_process.h"
 #include "ogg_streams.h"
-#include "sf2_builder.h"
 
 namespace zelvo::testing {
 namespace {
 
-struct ChildRun {
-    int status = -1;
-    long peakKiB = 0;
-    double cpuSeconds = 0;
-};
-
-// Runs zelvo-cli with args in a fresh process: how it ended, its peak memory
-// and the processor time it took.
-ChildRun RunCli(const std::vector<std::string>& args) {
-    const pid_t child = fork();
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::vector<char*> argv{const_cast<char*>(ZELVO_CLI_PATH)};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(ZELVO_CLI_PATH, argv.data());
-        _exit(127);
-    }
-    ChildRun run;
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.peakKiB = usage.ru_maxrss;
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    return run;
-}
-
 // A file of `bytes` whose size is `size`, the rest a hole that reads as zeros.
-class SparseFile {
-public:
-    SparseFile(const std::string& bytes, off_t size) : file_(bytes, "sparse.sf2") {
-        EXPECT_EQ(truncate(file_.path().c_str(), size), 0);
+struct SparseFile : TempFile {
+    SparseFile(const std::string& bytes, off_t size) : TempFile(bytes, "sparse.sf2") {
+        EXPECT_EQ(truncate(path().c_str(), size), 0);
     }
-    std::string path() const { return file_.path(); }
-
-private:
-    TempFile file_;
 };
 
-std::string Le32(std::uint32_t v) {
-    std::string out;
-    AppendLe(out, v, 4);
-    return out;
-}
+const auto Le32 = [](std::uint32_t v) { std::string out; AppendLe(out, v, 4); return out; };
 
 constexpr off_t kGiB = off_t{1} << 30;
 constexpr long kMemoryLimitKiB = 100 * 1024;
@@ -87,7 +37,7 @@ TEST(BoundedLoad, HugeDeclaredSizesEndQuicklyInLittleMemory) {
         riff + info + sdta + "LIST" + Le32(phdr + 12) + "pdta" + "phdr" + Le32(phdr), 5 * kGiB);
 
     for (const SparseFile* file : {&emptyInfo, &hugeComment, &manyPresets}) {
-        const ChildRun run = RunCli({"tree", file->path()});
+        const ProgramRun run = RunProgram({"tree", file->path()});
         EXPECT_EQ(run.status, 1) << file->path();
         EXPECT_LT(run.peakKiB, kMemoryLimitKiB) << file->path();
     }
@@ -104,10 +54,8 @@ TEST(BoundedExport, CompressedLengthsAreCheckedBeforeDecoding) {
     b.CompressedSample({.name = "Shared"}, shared);
     std::vector<ZoneDef> zones;
     for (int s = 0; s < 16; ++s) {
-        SampleDef again{.name = "Shared" + std::to_string(s), .type = 0x11};
-        again.start = static_cast<std::uint32_t>(stream.size());
-        again.end = static_cast<std::uint32_t>(stream.size() + shared.size());
-        b.Sample(again);
+        b.Sample({.name = "Shared" + std::to_string(s), .start = static_cast<std::uint32_t>(stream.size()),
+                  .end = static_cast<std::uint32_t>(stream.size() + shared.size()), .type = 0x11});
         zones.push_back({{KeyRange(s, s), SampleId(2 + s)}});
     }
     b.Instrument({"Silence", {{{SampleId(0)}}}}).Instrument({"Shared", zones});
@@ -116,7 +64,7 @@ TEST(BoundedExport, CompressedLengthsAreCheckedBeforeDecoding) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"export", file.path(), "1", out}, {"export", file.path(), "2", out},
              {"report", file.path(), "1"}, {"report", file.path()}}) {
-        const ChildRun run = RunCli(args);
+        const ProgramRun run = RunProgram(args);
         EXPECT_EQ(run.status, args[0] == "export" ? 1 : 0) << args[2];
         EXPECT_LT(run.peakKiB, kMemoryLimitKiB) << args[0] << " " << args[2];
         RecordProperty(args[0] + "_" + std::to_string(args.size()) + "_peak_kib", std::to_string(run.peakKiB));
@@ -132,11 +80,10 @@ TEST(BoundedExport, UpsamplingHoldsOneConvertedSample) {
     for (std::uint32_t i = 0; i < kPoints; ++i) points[i] = static_cast<std::int16_t>((i * 37) % 2000 - 1000);
     Sf2Builder b;
     b.Sample({.name = "Long", .end = kPoints, .startLoop = 1'000'000, .endLoop = 2'999'000, .rate = 8000})
-        .SamplePoints(points)
-        .Instrument({"Long", {{{Gen(54, 1), SampleId(0)}}}});
+        .SamplePoints(points).Instrument({"Long", {{{SampleModes(1), SampleId(0)}}}});
     const TempFile file(b.Build());
     const std::string out = (file.folder() / "out.s1m").string();
-    const ChildRun run = RunCli({"export", file.path(), "1", out});
+    const ProgramRun run = RunProgram({"export", file.path(), "1", out});
     EXPECT_EQ(run.status, 0);
     EXPECT_GT(std::filesystem::file_size(out), 33'000'000u);
     EXPECT_LT(run.peakKiB, kMemoryLimitKiB);
@@ -151,10 +98,9 @@ TEST(BoundedExport, ReportGrowsWithTheInstruments) {
     for (int i = 0; i < 16000; ++i) b.Instrument({"I" + std::to_string(i), {{{SampleId(0)}}}});
     b.Preset({"All", 0, 0, {ZoneDef({InstrumentId(0)})}});
     const TempFile file(b.Build());
-    const ChildRun tree = RunCli({"tree", file.path()});
-    const ChildRun report = RunCli({"report", file.path()});
-    EXPECT_EQ(tree.status, 0);
-    EXPECT_EQ(report.status, 0);
+    const ProgramRun tree = RunProgram({"tree", file.path()});
+    const ProgramRun report = RunProgram({"report", file.path()});
+    EXPECT_EQ(std::make_pair(tree.status, report.status), std::make_pair(0, 0));
     EXPECT_LT(report.cpuSeconds, 25 * tree.cpuSeconds + 0.1) << tree.cpuSeconds;
     RecordProperty("cpu_seconds", std::to_string(tree.cpuSeconds) + " " + std::to_string(report.cpuSeconds));
 }

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "load_helpers.h"
 #include "seed_files.h"
 #include "soundfont/errors.h"
@@ -20,13 +18,9 @@ using testing::TempFile;
 constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
 
 std::string SmallFile() {
-    return Sf2Builder()
-        .Info("ICMT", "odd")
-        .Sample({.name = "Saw", .end = 16, .startLoop = 4, .endLoop = 12})
-        .Instrument({"Lead", {{{testing::SampleId(0)}}}})
-        .Preset({"Lead", 0, 0, {{{testing::InstrumentId(0)}}}})
-        .SamplePoints(std::vector<std::int16_t>(16, 0x1234))
-        .Build();
+    return Sf2Builder().Info("ICMT", "odd").Sample({.name = "Saw", .end = 16, .startLoop = 4, .endLoop = 12})
+        .Instrument({"Lead", {{{testing::SampleId(0)}}}}).Preset({"Lead", 0, 0, {{{testing::InstrumentId(0)}}}})
+        .SamplePoints(std::vector<std::int16_t>(16, 0x1234)).Build();
 }
 
 // Writes an encoded input as its sparse file and opens it as the program does.
@@ -49,12 +43,12 @@ TEST(FuzzSparseFile, HoleLandsWhereTheInputSaysAndReadsAsZeros) {
     const std::string path = (folder.folder() / "f").string();
     WriteSparseFile(path, *ParseSparseInput(EncodeSparseInput(2 * kGiB, 3, "abcdef")));
     std::ifstream in(path, std::ios::binary);
-    std::string head(4, ' '), middle(4, ' '), tail(4, ' ');
-    in.read(head.data(), 4).seekg(kGiB).read(middle.data(), 4);
-    in.seekg(static_cast<std::streamoff>(2 * kGiB + 2)).read(tail.data(), 4);
-    EXPECT_EQ(head, std::string("abc\0", 4));
-    EXPECT_EQ(middle, std::string(4, '\0'));
-    EXPECT_EQ(tail, std::string("\0def", 4));
+    const auto fourAt = [&](std::uint64_t at) {
+        std::string four(4, ' ');
+        in.seekg(static_cast<std::streamoff>(at)).read(four.data(), 4);
+        return four;
+    };
+    EXPECT_EQ(fourAt(0) + fourAt(kGiB) + fourAt(2 * kGiB + 2), std::string("abc\0\0\0\0\0\0def", 12));
     EXPECT_EQ(in.seekg(0, std::ios::end).tellg(), static_cast<std::streamoff>(2 * kGiB + 6));
     // A start past the bytes puts the hole at their end; too short an input says nothing.
     EXPECT_EQ(ParseSparseInput(EncodeSparseInput(4, 1000, "abc"))->holeAt, 3u);
@@ -64,30 +58,25 @@ TEST(FuzzSparseFile, HoleLandsWhereTheInputSaysAndReadsAsZeros) {
 TEST(FuzzSeeds, SampleDataCutOrAsAHoleLeavesAFileThatLoads) {
     const std::string file = SmallFile();
     const SoundFontModel cut = testing::LoadBytes(WithoutSampleData(file, BuiltSampleData(file))).model;
-    EXPECT_EQ(std::make_tuple(cut.SmplSize, cut.InstCount, cut.SampleCount),
-              std::make_tuple(0u, 1, 1));
+    EXPECT_EQ(std::make_tuple(cut.SmplSize, cut.InstCount, cut.SampleCount), std::make_tuple(0u, 1, 1));
     std::uint64_t size = 0;
     const SoundFontModel holed = OpenSparse(SampleDataAsHole(file, BuiltSampleData(file)), &size);
-    EXPECT_EQ(std::make_tuple(size, holed.SmplSize, holed.PresetCount),
-              std::make_tuple(file.size(), 32u, 1));
+    EXPECT_EQ(std::make_tuple(size, holed.SmplSize, holed.PresetCount), std::make_tuple(file.size(), 32u, 1));
 }
 
 TEST(FuzzSeeds, ChunksGrownByAHoleKeepTheirSizesInAgreement) {
     const std::string file = SmallFile();
     const SoundFontModel comment = OpenSparse(ChunkGrownByHole(file, {"ICMT", "INFO", 2}));
-    EXPECT_EQ(comment.InfoComments.size(), 65536u);
-    EXPECT_EQ(comment.InfoComments.substr(0, 4), std::string("odd\0", 4));
+    EXPECT_EQ(comment.InfoComments, "odd" + std::string(65533, '\0'));
     const SoundFontModel samples = OpenSparse(ChunkGrownByHole(file, {"smpl", "sdta", 2}));
-    EXPECT_EQ(samples.SmplSize, 32 + kGiB);
-    EXPECT_EQ(samples.SampleCount, 1);
+    EXPECT_EQ(std::make_pair(std::uint64_t{samples.SmplSize}, samples.SampleCount), std::make_pair(32 + kGiB, 1));
     // A header chunk of millions of whole records is refused for its count.
     try {
         OpenSparse(ChunkGrownByHole(file, {"shdr", "pdta", 46}));
         ADD_FAILURE() << "a grown shdr chunk loaded";
     } catch (const MalformedFileError& e) {
         // Two records and the hole's 1 GiB / 46 bytes.
-        EXPECT_NE(std::string(e.what()).find("the shdr chunk holds 23342215 records"),
-                  std::string::npos)
+        EXPECT_NE(std::string(e.what()).find("the shdr chunk holds 23342215 records"), std::string::npos)
             << e.what();
     }
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "sf2_builder.h"
 #include "soundfont/byte_reader.h"
 #include "soundfont/loader.h"
 #include "soundfont/memory_tree.h"
@@ -27,6 +28,21 @@ inline Loaded LoadBytes(const std::string& bytes) {
     LoadSoundFont(loaded.model, reader, loaded.tree);
     return loaded;
 }
+
+// A built SoundFont in a folder of its own, opened as the program opens it.
+struct OpenedFile {
+    explicit OpenedFile(std::string built, std::string_view name = "test.sf2")
+        : bytes(std::move(built)), file(bytes, name) {
+        OpenSoundFont(model, Path(), tree);
+    }
+    std::string Path() const { return file.path().string(); }
+    std::string Out() const { return (file.folder() / "out.s1m").string(); }
+
+    std::string bytes;
+    TempFile file;
+    SoundFontModel model;
+    MemoryTree tree;
+};
 
 inline std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -25,9 +25,8 @@ inline std::string EncodeVorbis(const std::vector<float>& interleaved, int chann
                                 long rate = 44100, float quality = 0.5f) {
     vorbis_info info;
     vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, channels, rate, quality) != 0) {
+    if (vorbis_encode_init_vbr(&info, channels, rate, quality) != 0)
         throw std::invalid_argument("libvorbisenc refuses these settings");
-    }
     vorbis_comment comment;
     vorbis_comment_init(&comment);
     vorbis_dsp_state dsp;
@@ -36,7 +35,6 @@ inline std::string EncodeVorbis(const std::vector<float>& interleaved, int chann
     vorbis_block_init(&dsp, &block);
     ogg_stream_state os;
     ogg_stream_init(&os, 1);
-
     std::string out;
     ogg_page page;
     ogg_packet header, comments, codebooks;
@@ -44,19 +42,14 @@ inline std::string EncodeVorbis(const std::vector<float>& interleaved, int chann
     for (ogg_packet* p : {&header, &comments, &codebooks}) ogg_stream_packetin(&os, p);
     while (ogg_stream_flush(&os, &page) != 0) AppendPage(out, page);
 
-    const std::size_t frames = interleaved.size() / static_cast<std::size_t>(channels);
-    constexpr std::size_t kChunk = 1024;
-    for (std::size_t at = 0;; at += kChunk) {
-        const std::size_t n = at < frames ? std::min(kChunk, frames - at) : 0;
-        if (n > 0) {
-            float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(n));
-            for (std::size_t i = 0; i < n; ++i) {
-                for (int c = 0; c < channels; ++c)
-                    buffer[c][i] = interleaved[(at + i) * static_cast<std::size_t>(channels) + c];
-            }
-        }
+    const auto width = static_cast<std::size_t>(channels);
+    ogg_packet packet;
+    for (std::size_t at = 0, n = 1; n > 0; at += n) {
+        n = std::min<std::size_t>(1024, interleaved.size() / width - at);
+        float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(n));
+        for (std::size_t i = 0; i < n * width; ++i)
+            buffer[i % width][i / width] = interleaved[at * width + i];
         vorbis_analysis_wrote(&dsp, static_cast<int>(n));  // 0 ends the stream
-        ogg_packet packet;
         while (vorbis_analysis_blockout(&dsp, &block) == 1) {
             vorbis_analysis(&block, nullptr);
             vorbis_bitrate_addblock(&block);
@@ -65,10 +58,8 @@ inline std::string EncodeVorbis(const std::vector<float>& interleaved, int chann
                 while (ogg_stream_pageout(&os, &page) != 0) AppendPage(out, page);
             }
         }
-        if (n == 0) break;
     }
     while (ogg_stream_flush(&os, &page) != 0) AppendPage(out, page);
-
     ogg_stream_clear(&os);
     vorbis_block_clear(&block);
     vorbis_dsp_clear(&dsp);
@@ -93,15 +84,13 @@ inline std::vector<float> TestSignal(std::size_t points, double rate = 44100) {
 // Pearson correlation of decoded points with a signal, over their common length.
 inline double Correlation(const std::vector<std::int16_t>& a, const std::vector<float>& b) {
     const std::size_t n = std::min(a.size(), b.size());
-    double ma = 0, mb = 0;
-    for (std::size_t i = 0; i < n; ++i) ma += a[i], mb += b[i];
-    ma /= static_cast<double>(n), mb /= static_cast<double>(n);
-    double ab = 0, aa = 0, bb = 0;
+    double sa = 0, sb = 0, ab = 0, aa = 0, bb = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        ab += (a[i] - ma) * (b[i] - mb), aa += (a[i] - ma) * (a[i] - ma);
-        bb += (b[i] - mb) * (b[i] - mb);
+        const double x = a[i], y = b[i];
+        sa += x, sb += y, ab += x * y, aa += x * x, bb += y * y;
     }
-    return ab / std::sqrt(aa * bb);
+    const double count = static_cast<double>(n);
+    return (count * ab - sa * sb) / std::sqrt((count * aa - sa * sa) * (count * bb - sb * sb));
 }
 
 // A stream of one page per packet, the last marked as the end, with the
@@ -112,13 +101,9 @@ inline std::string OggPages(const std::vector<std::string>& packets, std::int64_
     std::string out;
     for (std::size_t i = 0; i < packets.size(); ++i) {
         std::string data = packets[i];
-        ogg_packet packet{};
-        packet.packet = reinterpret_cast<unsigned char*>(data.data());
-        packet.bytes = static_cast<long>(data.size());
-        packet.b_o_s = i == 0;
-        packet.e_o_s = i + 1 == packets.size();
-        packet.granulepos = static_cast<std::int64_t>(i) * granuleStep;
-        packet.packetno = static_cast<std::int64_t>(i);
+        const auto n = static_cast<std::int64_t>(i);
+        ogg_packet packet{reinterpret_cast<unsigned char*>(data.data()), static_cast<long>(data.size()),
+                          n == 0, i + 1 == packets.size(), n * granuleStep, n};
         ogg_stream_packetin(&os, &packet);
         ogg_page page;
         while (ogg_stream_flush(&os, &page) != 0) AppendPage(out, page);

@@ -10,27 +10,18 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include "export/export_files.h"
 #include "export/sample_source.h"
 #include "export/write_stuff.h"
 #include "load_helpers.h"
-#include "sf2_builder.h"
 
 namespace zelvo::testing {
 namespace {
 
 namespace fs = std::filesystem;
 using Temporary = AtomicOutputFile::Temporary;
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // One instrument whose sample data fills more than two copy blocks.
 constexpr std::uint32_t kBigPoints = 3 * kSampleCopyBlockBytes / 2;  // three blocks of bytes
@@ -42,64 +33,46 @@ std::string BigFile() {
     return b.SamplePoints(std::vector<std::int16_t>(kBigPoints, 0x1234)).Build();
 }
 
-struct Source {
-    SoundFontModel model;
-    std::string path;
-    int instrument = 1;
-};
-
 class OutputFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        sf2_ = std::make_unique<TempFile>(BigFile());
-        source_.path = sf2_->path().string();
-        MemoryTree tree;
-        OpenSoundFont(source_.model, source_.path, tree);
-    }
     // The export's message, or "" when it wrote its file.
     std::string Export(const fs::path& target) {
         try {
-            ExportInstrumentToWave(source_.model, 1, source_.path, target.string());
+            ExportInstrumentToWave(f_.model, 1, f_.Path(), target.string());
         } catch (const ExportError& e) {
             EXPECT_EQ(e.kind(), ExportError::Kind::Failed);
             return e.what();
         }
         return "";
     }
-    fs::path Folder() const { return sf2_->folder(); }
+    fs::path Folder() const { return f_.file.folder(); }
 
-    std::unique_ptr<TempFile> sf2_;
-    Source source_;
+    const OpenedFile f_{BigFile()};
 };
 
-TEST_F(OutputFile, TheSoundFontIsRefusedUnderEverySpellingAndLink) {
-    const fs::path sf2 = sf2_->path();
+// The SoundFont is refused under every spelling and link; another file a
+// target names is replaced, keeping its mode; what is no file is refused.
+TEST_F(OutputFile, TargetsAreRefusedOrReplaced) {
+    const fs::path sf2 = f_.file.path();
     fs::create_directory(Folder() / "sub");
-    fs::create_symlink(sf2, Folder() / "link.s1m");
+    fs::create_symlink(sf2, Folder() / "self.s1m");
     fs::create_hard_link(sf2, Folder() / "hard.s1m");
     for (const fs::path& target : {sf2, Folder() / "sub" / ".." / "test.sf2", fs::relative(sf2),
-                                   Folder() / "link.s1m", Folder() / "hard.s1m"}) {
-        EXPECT_EQ(Export(target),
-                  "Cannot write " + target.string() + ": it is the SoundFont being exported");
+                                   Folder() / "self.s1m", Folder() / "hard.s1m"}) {
+        EXPECT_EQ(Export(target), "Cannot write " + target.string() + ": it is the SoundFont being exported");
     }
-    EXPECT_TRUE(ReadWholeFile(sf2) == BigFile());
-    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"hard.s1m", "link.s1m", "sub", "test.sf2"}));
-}
+    EXPECT_TRUE(ReadWholeFile(sf2) == f_.bytes);
 
-TEST_F(OutputFile, ReplacesTheFileATargetNamesKeepingItsModeAndRefusesNonFiles) {
     std::ofstream(Folder() / "old.s1m") << "old";
     fs::permissions(Folder() / "old.s1m", fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink("old.s1m", Folder() / "link.s1m");
     fs::create_symlink("new.s1m", Folder() / "dangling.s1m");
     const std::string longest = std::string(251, 'n') + ".s1m";  // the file system's 255 bytes
-    for (const std::string name : {"link.s1m", "dangling.s1m", longest.c_str()}) {
+    for (const std::string name : {"link.s1m", "dangling.s1m", longest.c_str()})
         EXPECT_EQ(Export(Folder() / name), "") << name;
-    }
-    EXPECT_TRUE(fs::is_symlink(Folder() / "link.s1m"));
-    EXPECT_TRUE(fs::is_symlink(Folder() / "dangling.s1m"));
-    for (const std::string name : {"old.s1m", "new.s1m", longest.c_str()}) {
+    EXPECT_TRUE(fs::is_symlink(Folder() / "link.s1m") && fs::is_symlink(Folder() / "dangling.s1m"));
+    for (const std::string name : {"old.s1m", "new.s1m", longest.c_str()})
         EXPECT_EQ(fs::file_size(Folder() / name), kBigWaveBytes) << name;
-    }
     const mode_t umask = ::umask(0);
     ::umask(umask);
     EXPECT_EQ(fs::status(Folder() / "old.s1m").permissions(), fs::perms(0600));
@@ -110,37 +83,19 @@ TEST_F(OutputFile, ReplacesTheFileATargetNamesKeepingItsModeAndRefusesNonFiles) 
     EXPECT_EQ(Export(Folder() / "folder.s1m"), (Folder() / "folder.s1m").string() + " is a folder");
     EXPECT_EQ(Export(Folder() / "fifo.s1m"), "Cannot write " + (Folder() / "fifo.s1m").string() +
                                                  ": it is a FIFO, not a regular file");
-    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"dangling.s1m", "fifo.s1m", "folder.s1m",
-                                                         "link.s1m", "new.s1m", longest, "old.s1m",
-                                                         "test.sf2"}));
+    EXPECT_EQ(FileNames(Folder()), (std::vector<std::string>{"dangling.s1m", "fifo.s1m", "folder.s1m", "hard.s1m",
+                                                             "link.s1m", "new.s1m", longest, "old.s1m",
+                                                             "self.s1m", "sub", "test.sf2"}));
 }
 
-// How the child that exports is stopped once part of the sample data is
-// written: by a signal, or by a file-size limit while writing (signal 0).
-struct Stop {
-    int signal;
-    Temporary temporary;
-};
+constexpr rlim_t kSizeLimit = 100000;  // inside the sample data
 
-constexpr rlim_t kSizeLimit = 100000;  // inside the sample data of either source
-
-// Waits for the child; one still running after ten seconds is killed.
-int WaitForChild(pid_t pid) {
-    int status = 0;
-    for (int tries = 0; tries < 1000; ++tries) {
-        if (::waitpid(pid, &status, WNOHANG) == pid) return status;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-    ADD_FAILURE() << "the exporting child did not end";
-    return status;
-}
-
-// Exports the source's instrument to target in a child process stopped as
-// told; returns the names the target's folder holds while the child waits
-// for its signal, and checks how it ended.
-std::vector<std::string> ExportAndStop(const Source& source, const fs::path& target, Stop stop) {
+// Exports the source's instrument to target in a child process, stopped once
+// part of the sample data is written by signal, or by a file-size limit while
+// writing (signal 0); returns the names the target's folder holds while the
+// child waits for its signal, and checks how it ended.
+std::vector<std::string> ExportAndStop(const OpenedFile& source, const fs::path& target, int signal,
+                                       Temporary temporary) {
     int ready[2];
     EXPECT_EQ(::pipe(ready), 0);
     const pid_t pid = ::fork();
@@ -149,15 +104,15 @@ std::vector<std::string> ExportAndStop(const Source& source, const fs::path& tar
         // As in a program run from a terminal, whatever the test runner set.
         for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
         const rlimit limit{kSizeLimit, kSizeLimit};
-        if (stop.signal == 0) ::setrlimit(RLIMIT_FSIZE, &limit);
+        if (signal == 0) ::setrlimit(RLIMIT_FSIZE, &limit);
         try {
-            const WavePlan plan = PlanWaveFile(source.model, source.instrument);
-            SampleSource in(source.model, source.path);
-            AtomicOutputFile out(target.string(), in.identity(), stop.temporary);
+            const WavePlan plan = PlanWaveFile(source.model, 1);
+            SampleSource in(source.model, source.Path());
+            AtomicOutputFile out(target.string(), in.identity(), temporary);
             out.Write(std::string(69766, '\0'));
             WriteWaveSampleData(plan, in, out,
                                 [&](std::uint64_t written, std::uint64_t) {
-                                    if (written == 0 || stop.signal == 0) return;
+                                    if (written == 0 || signal == 0) return;
                                     if (::write(ready[1], "w", 1) != 1) ::_exit(5);
                                     for (;;) ::pause();
                                 });
@@ -171,61 +126,39 @@ std::vector<std::string> ExportAndStop(const Source& source, const fs::path& tar
     std::vector<std::string> during;
     char written = 0;
     if (::read(ready[0], &written, 1) == 1) {
-        during = Names(target.parent_path());
-        ::kill(pid, stop.signal);
+        during = FileNames(target.parent_path());
+        ::kill(pid, signal);
     }
     ::close(ready[0]);
-    const int status = WaitForChild(pid);
-    if (stop.signal == 0) {
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << "status " << status;
-    } else {
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == stop.signal) << "status " << status;
+    // One still running after ten seconds is killed, and so fails its check.
+    int status = 0;
+    for (int tries = 0; ::waitpid(pid, &status, WNOHANG) != pid; ++tries) {
+        if (tries == 1000) ::kill(pid, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    EXPECT_TRUE(signal ? WIFSIGNALED(status) && WTERMSIG(status) == signal
+                       : WIFEXITED(status) && WEXITSTATUS(status) == 3) << "status " << status;
     return during;
 }
 
-void ExpectStopsLeaveTheOldTarget(const Source& source, const fs::path& folder,
-                                  const std::vector<Stop>& stops) {
-    const fs::path target = folder / "out.s1m";
-    std::ofstream(target) << "old";
-    const std::vector<std::string> before = Names(folder);
-    for (const Stop& stop : stops) {
-        const bool named = stop.temporary == Temporary::Named;
-        SCOPED_TRACE("signal " + std::to_string(stop.signal) + (named ? ", named" : ", unnamed"));
-        const std::vector<std::string> during = ExportAndStop(source, target, stop);
-        // The fallback's file shows under its hidden name; O_TMPFILE's never does.
-        if (stop.signal != 0) {
-            EXPECT_EQ(during.size(), before.size() + (named ? 1 : 0));
-        }
-        EXPECT_EQ(Names(folder), before);
-        EXPECT_EQ(ReadWholeFile(target), "old");
-    }
-}
-
 // SIGKILL cannot be caught: only the unnamed file escapes it.
-const std::vector<Stop> kStops = {
-    {SIGTERM, Temporary::Unnamed}, {SIGKILL, Temporary::Unnamed}, {SIGINT, Temporary::Unnamed},
-    {SIGHUP, Temporary::Unnamed},  {0, Temporary::Unnamed},       {SIGTERM, Temporary::Named},
-    {SIGINT, Temporary::Named},    {SIGHUP, Temporary::Named},    {0, Temporary::Named}};
-
 TEST_F(OutputFile, AnExportStoppedHalfwayLeavesTheOldTargetAndNothingElse) {
-    ExpectStopsLeaveTheOldTarget(source_, Folder(), kStops);
-}
-
-TEST(RealOutputFile, StoppingTheExportOfFluidR3GmsLargestInstrument) {
-    Source fluid;
-    fluid.path = std::string(ZELVO_SOUNDFONT_DIR) + "/FluidR3_GM.sf2";
-    if (!fs::exists(fluid.path)) GTEST_SKIP() << fluid.path << " is not installed";
-    MemoryTree tree;
-    OpenSoundFont(fluid.model, fluid.path, tree);
-    std::uint64_t largest = 0;
-    for (int i = 1; i <= fluid.model.InstCount; ++i) {
-        if (fluid.model.InstZoneTable[i].zoneCount == 0) continue;
-        const std::uint64_t bytes = PlanWaveFile(fluid.model, i).SampleDataBytes();
-        if (bytes > largest) std::tie(largest, fluid.instrument) = std::make_pair(bytes, i);
+    const fs::path target = Folder() / "out.s1m";
+    std::ofstream(target) << "old";
+    const std::vector<std::string> before = FileNames(Folder());
+    for (const Temporary temporary : {Temporary::Unnamed, Temporary::Named}) {
+        const bool named = temporary == Temporary::Named;
+        for (const int signal : {SIGTERM, SIGKILL, SIGINT, SIGHUP, 0}) {
+            if (named && signal == SIGKILL) continue;
+            SCOPED_TRACE("signal " + std::to_string(signal) + (named ? ", named" : ", unnamed"));
+            const std::vector<std::string> during = ExportAndStop(f_, target, signal, temporary);
+            // The fallback's file shows under its hidden name, O_TMPFILE's never;
+            // a file-size limit stops the child before it signals.
+            EXPECT_EQ(during.size(), signal ? before.size() + named : 0);
+            EXPECT_EQ(FileNames(Folder()), before);
+            EXPECT_EQ(ReadWholeFile(target), "old");
+        }
     }
-    const TempFile folder("");
-    ExpectStopsLeaveTheOldTarget(fluid, folder.folder(), kStops);
 }
 
 }  // namespace

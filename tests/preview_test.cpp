@@ -4,10 +4,7 @@
 // output size and the export of every instrument.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <filesystem>
-#include <numbers>
-#include <random>
+#include <numeric>
 
 #include "browser/audition.h"
 #include "browser/instrument_view.h"
@@ -18,19 +15,11 @@
 #include "export/sample_source.h"
 #include "load_helpers.h"
 #include "ogg_streams.h"
-#include "sf2_builder.h"
-#include "soundfont/ogg_length.h"
 
 namespace zelvo::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-const auto RootKey = [](int key) { return Gen(58, key); };
-const auto CoarseTune = [](int semitones) { return Gen(51, semitones); };
-const auto FineTune = [](int cents) { return Gen(52, cents); };
-const auto Pan = [](int tenths) { return Gen(17, tenths); };
-const auto SampleModes = [](int modes) { return Gen(54, modes); };
 
 // "Lead": a global zone (keys 36-72, velocities 20-100, pan -25 %), a zone
 // that takes all of it, and one with its own keys and root. "Plain": one zone
@@ -40,17 +29,14 @@ Sf2Builder Bank() {
     b.Sample({.name = "Lead C3", .end = 1000, .startLoop = 100, .endLoop = 900, .rate = 22050});
     b.Sample({.name = "Lead G4", .start = 1046, .end = 1546, .pitch = 70, .type = 4});
     b.Sample({.name = "In ROM", .end = 10, .type = 0x8001});
-    b.Instrument({"Lead",
-                  {{{KeyRange(36, 72), VelRange(20, 100), Pan(-250)}},
-                   {{CoarseTune(-1), FineTune(50), SampleModes(1), SampleId(0)}},
-                   {{KeyRange(96, 73), RootKey(67), Pan(5), SampleId(1)}}}});
-    b.Instrument({"Plain", {{{SampleId(0)}}}});
-    b.Instrument({"Rom", {{{SampleId(2)}}}});
-    b.Instrument({"Empty", {}});
+    b.Instrument({"Lead", {{{KeyRange(36, 72), VelRange(20, 100), Pan(-250)}},
+                           {{CoarseTune(-1), FineTune(50), SampleModes(1), SampleId(0)}},
+                           {{KeyRange(96, 73), RootKey(67), Pan(5), SampleId(1)}}}});
+    b.Instrument({"Plain", {{{SampleId(0)}}}}).Instrument({"Rom", {{{SampleId(2)}}}}).Instrument({"Empty", {}});
     b.Instrument({"Lead", {{{SampleId(1)}}}});
     b.Preset({"Stack", 0, 0, {{{KeyRange(0, 59)}}, {{InstrumentId(1)}}, {{KeyRange(60, 127), VelRange(64, 127), InstrumentId(0)}}}});
     std::vector<std::int16_t> points(1600);
-    for (std::size_t i = 0; i < points.size(); ++i) points[i] = static_cast<std::int16_t>(i);
+    std::iota(points.begin(), points.end(), 0);
     return b.SamplePoints(points);
 }
 
@@ -61,7 +47,7 @@ std::vector<int> Rect(const KeyMapZone& z) {
     return {z.instrument, z.zone, z.bag, z.presetBag, z.rootKey, r.left, r.top, r.width, r.height};
 }
 
-TEST(KeyMapAndZoneTable, ZonesTakeTheGlobalZoneAndTheDefaults) {
+TEST(KeyMapZoneTableAndLayers, ZonesTakeTheGlobalZoneTheDefaultsAndThePresetsRanges) {
     const Loaded bank = LoadBytes(Bank().Build());
     const std::vector<KeyMapZone> lead = BuildKeyMap(bank.model, 1);
     ASSERT_EQ(lead.size(), 2u);  // the global zone draws nothing
@@ -74,14 +60,12 @@ TEST(KeyMapAndZoneTable, ZonesTakeTheGlobalZoneAndTheDefaults) {
     EXPECT_EQ(Rect(plain[0]), (std::vector<int>{2, 1, 4, 0, 60, 0, 0, 128 * 16, 127}));
 
     // Hit tests invert the rectangles.
-    EXPECT_EQ(KeyAt(73 * 16, 128 * 16), 73);
-    EXPECT_EQ(KeyAt(73 * 16 - 1, 128 * 16), 72);
-    EXPECT_EQ(VelocityAt(27, 127), 100);
-    EXPECT_EQ(ZoneAt(lead, 72, 20), std::optional<std::size_t>(0));
-    EXPECT_EQ(ZoneAt(lead, 73, 100), std::optional<std::size_t>(1));
-    EXPECT_EQ(ZoneAt(lead, 50, 101), std::nullopt);
-    EXPECT_EQ(ZoneForKey(lead, 35), std::nullopt);
-    EXPECT_EQ(ZoneForKey(lead, 96), std::optional<std::size_t>(1));
+    EXPECT_EQ(std::make_tuple(KeyAt(73 * 16, 128 * 16), KeyAt(73 * 16 - 1, 128 * 16), VelocityAt(27, 127)),
+              std::make_tuple(73, 72, 100));
+    using Hit = std::optional<std::size_t>;
+    EXPECT_EQ((std::vector<Hit>{ZoneAt(lead, 72, 20), ZoneAt(lead, 73, 100), ZoneAt(lead, 50, 101),
+                                ZoneForKey(lead, 35), ZoneForKey(lead, 96)}),
+              (std::vector<Hit>{0, 1, std::nullopt, std::nullopt, 1}));
 
     const std::vector<ZoneTableRow> rows = BuildZoneTable(bank.model, 1);
     ASSERT_EQ(rows.size(), 2u);
@@ -96,66 +80,69 @@ TEST(KeyMapAndZoneTable, ZonesTakeTheGlobalZoneAndTheDefaults) {
                                                         "0 ct", "+0.5 %", "none", "44100 Hz",
                                                         "0.01 s", "left"}));
     EXPECT_EQ(LoopModeText(3) + "|" + LoopModeText(2), "loop, release|none");
+
+    // "Stack" has a global zone of keys 0-59, which "Plain" takes, and "Lead"
+    // on keys 60-127 at velocities 64-127.
+    const std::vector<PresetLayer> layers = BuildPresetLayers(bank.model, 1);
+    ASSERT_EQ(layers.size(), 2u);
+    const auto fields = [](const PresetLayer& l) {
+        return std::make_tuple(l.bag, l.instrument, l.instrumentName, l.keyLo, l.keyHi, l.velLo, l.velHi);
+    };
+    EXPECT_EQ(fields(layers[0]), std::make_tuple(2, 2, std::string("Plain"), 0, 59, 1, 127));
+    EXPECT_EQ(fields(layers[1]), std::make_tuple(3, 1, std::string("Lead"), 60, 127, 64, 127));
+    EXPECT_EQ(std::make_pair(PresetOfZone(bank.model, 3), PresetOfZone(bank.model, 4)),
+              std::make_pair(std::optional<int>(1), std::optional<int>()));
+
+    // Plain's zone (bag 4) on the global zone's keys; Lead's zone 2, keys 36-72
+    // and velocities 20-100, within 60-127 and 64-127; its zone 3, keys given
+    // high to low, meets no preset range and plays nothing.
+    const std::vector<KeyMapZone> map = BuildPresetKeyMap(bank.model, 1);
+    ASSERT_EQ(map.size(), 2u);
+    EXPECT_EQ(Rect(map[0]), (std::vector<int>{2, 1, 4, 2, 60, 0, 0, 60 * 16, 127}));
+    EXPECT_EQ(Rect(map[1]), (std::vector<int>{1, 2, 2, 3, 60, 60 * 16, 27, 13 * 16, 37}));
+    EXPECT_EQ(map[1].sampleName, "Lead C3");
+    EXPECT_TRUE(BuildPresetKeyMap(bank.model, 2).empty());
 }
 
+// Point i belongs to pixel i x width / count; a pixel without one shows its left neighbour.
 TEST(SampleView, ColumnsHoldTheLowestAndHighestPointOfTheirPixels) {
-    std::mt19937 random(7);
-    std::uniform_int_distribution<int> value(-32768, 32767);
-    for (const auto& [count, width] : {std::pair{100003, 640}, {640, 640}, {5, 12}}) {
-        std::vector<std::int16_t> points(static_cast<std::size_t>(count));
-        for (std::int16_t& p : points) p = static_cast<std::int16_t>(value(random));
-        // Point i belongs to pixel i * width / count; a pixel without one shows its left neighbour.
-        std::vector<std::optional<WaveColumn>> expected(static_cast<std::size_t>(width));
-        for (int i = 0; i < count; ++i) {
-            auto& c = expected[static_cast<std::size_t>(std::int64_t{i} * width / count)];
-            const std::int16_t p = points[static_cast<std::size_t>(i)];
-            c = c ? WaveColumn{std::min(c->min, p), std::max(c->max, p)} : WaveColumn{p, p};
-        }
-        for (std::size_t c = 1; c < expected.size(); ++c)
-            if (!expected[c]) expected[c] = expected[c - 1];
-        const std::vector<WaveColumn> columns = WaveColumns(points, width);
-        ASSERT_EQ(columns.size(), expected.size());
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-            ASSERT_EQ(std::make_pair(columns[c].min, columns[c].max),
-                      std::make_pair(expected[c]->min, expected[c]->max))
-                << count << " points, column " << c;
-        }
-    }
+    const auto columns = [](const std::vector<std::int16_t>& points, int width) {
+        std::string text;
+        for (const WaveColumn& c : WaveColumns(points, width))
+            text += std::to_string(c.min) + ":" + std::to_string(c.max) + " ";
+        return text;
+    };
+    EXPECT_EQ(columns({5, -3, 8, 0, 2, 7, -9}, 3), "-3:8 0:2 -9:7 ");
+    EXPECT_EQ(columns({1, 2, 3, 4}, 10), "1:1 1:1 2:2 2:2 2:2 3:3 3:3 4:4 4:4 4:4 ");
     EXPECT_EQ(ColumnOfPoint(900, 1000, 500), 450);
 }
 
 TEST(SampleView, TheSeamJoinsTheLoopEndToTheLoopStart) {
-    SampleSound sound;
-    for (int i = 0; i < 1000; ++i) sound.points.push_back(static_cast<std::int16_t>(i));
+    SampleSound sound{std::vector<std::int16_t>(1000)};
+    std::iota(sound.points.begin(), sound.points.end(), 0);
+    // The first point, the loop end's and the loop start's at the join, the last, and how many.
     const auto seam = [&](std::uint32_t start, std::uint32_t end) {
-        sound.loopStart = start;
-        sound.loopEnd = end;
+        sound.loopStart = start, sound.loopEnd = end;
         const std::optional<SeamPoints> s = BuildSeam(sound);
-        if (!s) return std::make_tuple(-1, -1, -1, -1, std::size_t{0});
-        return std::make_tuple<int, int, int, int, std::size_t>(
-            s->points.front(), s->points[s->joinAt - 1], s->points[s->joinAt], s->points.back(),
-            s->points.size());
+        if (!s) return std::vector<int>{};
+        const std::vector<std::int16_t>& p = s->points;
+        return std::vector<int>{p.front(), p[s->joinAt - 1], p[s->joinAt], p.back(), static_cast<int>(p.size())};
     };
-    using T = std::tuple<int, int, int, int, std::size_t>;
-    EXPECT_EQ(seam(100, 900), T(836, 899, 100, 163, 128));
-    EXPECT_EQ(seam(10, 40), T(0, 39, 10, 73, 104));     // a short loop near the start
-    EXPECT_EQ(seam(960, 1000), T(936, 999, 960, 999, 104));  // a loop to the last point
-    EXPECT_EQ(seam(0, 0), T(-1, -1, -1, -1, 0));
-    EXPECT_EQ(seam(500, 1001), T(-1, -1, -1, -1, 0));  // past the points
+    EXPECT_EQ(seam(100, 900), (std::vector<int>{836, 899, 100, 163, 128}));
+    EXPECT_EQ(seam(10, 40), (std::vector<int>{0, 39, 10, 73, 104}));        // a short loop near the start
+    EXPECT_EQ(seam(960, 1000), (std::vector<int>{936, 999, 960, 999, 104}));  // a loop to the last point
+    EXPECT_TRUE(seam(0, 0).empty() && seam(500, 1001).empty());               // none, and past the points
 }
 
 TEST(SampleView, PointsComeFromTheFileWithTheLoopCountedFromTheStart) {
-    const std::string bytes = Bank().Build();
-    const TempFile file(bytes);
-    const Loaded bank = LoadBytes(bytes);
-    const SampleSound lead = ReadSampleSound(bank.model, 2, file.path().string());
+    const OpenedFile bank(Bank().Build());
+    const SampleSound lead = ReadSampleSound(bank.model, 2, bank.Path());
     ASSERT_EQ(lead.points.size(), 500u);
     EXPECT_EQ(std::make_tuple(lead.points.front(), lead.points.back(), lead.rate, lead.loopStart,
-                              lead.loopEnd),
-              std::make_tuple(1046, 1545, 44100u, 0u, 0u));
-    const SampleSound looped = ReadSampleSound(bank.model, 1, file.path().string());
+                              lead.loopEnd), std::make_tuple(1046, 1545, 44100u, 0u, 0u));
+    const SampleSound looped = ReadSampleSound(bank.model, 1, bank.Path());
     EXPECT_EQ(std::make_pair(looped.loopStart, looped.loopEnd), std::make_pair(100u, 900u));
-    EXPECT_THROW(ReadSampleSound(bank.model, 3, file.path().string()), ExportError);
+    EXPECT_THROW(ReadSampleSound(bank.model, 3, bank.Path()), ExportError);
 
     const std::optional<SampleFacts> facts = ZoneFactsOf(bank.model, 3);
     ASSERT_TRUE(facts);
@@ -171,15 +158,10 @@ TEST(SampleView, PointsComeFromTheFileWithTheLoopCountedFromTheStart) {
 // The preview plays what the wave file will hold: a 22,050 Hz sine comes out
 // at 44,100 Hz, twice the points, its loop scaled, the same sine throughout.
 TEST(SampleView, ThePlayedSoundIsTheConvertedOne) {
-    std::vector<std::int16_t> sine;
-    for (int i = 0; i < 2000; ++i)
-        sine.push_back(static_cast<std::int16_t>(std::lround(10000 * std::sin(2 * std::numbers::pi * i / 50.0))));
     Sf2Builder b;
     b.Sample({.name = "Sine", .end = 2000, .startLoop = 500, .endLoop = 1500, .rate = 22050});
-    const std::string bytes = b.SamplePoints(sine).Instrument({"Sine", {{{SampleId(0)}}}}).Build();
-    const TempFile file(bytes);
-    const Loaded bank = LoadBytes(bytes);
-    const SampleSound sound = ReadConvertedSampleSound(bank.model, 1, file.path().string());
+    const OpenedFile bank(b.SamplePoints(SinePoints(2000, 50, 10000)).Instrument({"Sine", {{{SampleId(0)}}}}).Build());
+    const SampleSound sound = ReadConvertedSampleSound(bank.model, 1, bank.Path());
     EXPECT_EQ(std::make_tuple(sound.points.size(), sound.rate, sound.loopStart, sound.loopEnd),
               std::make_tuple(std::size_t{4000}, 44100u, 1000u, 3000u));
     // The facts above it tell those points, not the stored ones.
@@ -200,12 +182,8 @@ TEST(SampleView, CompressedSamplesAreDecodedForTheViewAndTheSize) {
     Sf2Builder b;
     b.Info("ifil", {"\x03\x00\x01\x00", 4})
         .CompressedSample({.name = "Ogg", .startLoop = 1000, .endLoop = 19000}, EncodeVorbis(signal, 1));
-    const std::string bytes = b.Instrument({"Ogg", {{{SampleId(0)}}}}).Build();
-    const TempFile file(bytes, "test.sf3");
-    Loaded bank = LoadBytes(bytes);
-    std::istringstream in(bytes);
-    ReadDecodedLengths(in, bank.model);  // as an open does
-    const SampleSound sound = ReadSampleSound(bank.model, 1, file.path().string());
+    const OpenedFile bank(b.Instrument({"Ogg", {{{SampleId(0)}}}}).Build(), "test.sf3");
+    const SampleSound sound = ReadSampleSound(bank.model, 1, bank.Path());
     EXPECT_EQ(std::make_tuple(sound.points.size(), sound.rate, sound.loopStart, sound.loopEnd),
               std::make_tuple(std::size_t{20000}, 44100u, 1000u, 19000u));
     EXPECT_GT(Correlation(sound.points, signal), 0.99);
@@ -213,44 +191,13 @@ TEST(SampleView, CompressedSamplesAreDecodedForTheViewAndTheSize) {
     EXPECT_EQ(BuildOutputSizeReport(bank.model, 1).size.bytes, 69766u + 2 * 20000);
 }
 
-// "Stack" has a global zone of keys 0-59, which "Plain" takes, and "Lead"
-// on keys 60-127 at velocities 64-127.
-TEST(PresetView, LayersAndTheKeyMapTakeTheirRangesFromTheirZoneOrTheGlobalZone) {
-    const Loaded bank = LoadBytes(Bank().Build());
-    const std::vector<PresetLayer> layers = BuildPresetLayers(bank.model, 1);
-    ASSERT_EQ(layers.size(), 2u);
-    const auto fields = [](const PresetLayer& l) {
-        return std::make_tuple(l.bag, l.instrument, l.instrumentName, l.keyLo, l.keyHi, l.velLo,
-                               l.velHi);
-    };
-    EXPECT_EQ(fields(layers[0]), std::make_tuple(2, 2, std::string("Plain"), 0, 59, 1, 127));
-    EXPECT_EQ(fields(layers[1]), std::make_tuple(3, 1, std::string("Lead"), 60, 127, 64, 127));
-    EXPECT_EQ(PresetOfZone(bank.model, 3), std::optional<int>(1));
-    EXPECT_EQ(PresetOfZone(bank.model, 4), std::nullopt);
-
-    // Plain's zone (bag 4) on the global zone's keys; Lead's zone 2, keys 36-72
-    // and velocities 20-100, within 60-127 and 64-127; its zone 3, keys given
-    // high to low, meets no preset range and plays nothing.
-    const std::vector<KeyMapZone> map = BuildPresetKeyMap(bank.model, 1);
-    ASSERT_EQ(map.size(), 2u);
-    EXPECT_EQ(Rect(map[0]), (std::vector<int>{2, 1, 4, 2, 60, 0, 0, 60 * 16, 127}));
-    EXPECT_EQ(Rect(map[1]), (std::vector<int>{1, 2, 2, 3, 60, 60 * 16, 27, 13 * 16, 37}));
-    EXPECT_EQ(map[1].sampleName, "Lead C3");
-    EXPECT_TRUE(BuildPresetKeyMap(bank.model, 2).empty());
-}
-
 // A sine of 441 Hz at 22050 Hz: 50 points a period, and a loop of exactly 20
 // periods, so that a looped sine goes on without a break. Silence follows the
 // loop, so a player that read on past the loop's end would be heard.
 constexpr double kPhase = 0.7;
 std::shared_ptr<SampleSound> Sine(bool loop) {
-    auto sound = std::make_shared<SampleSound>();
-    sound->rate = 22050;
-    for (int i = 0; i < 2000; ++i)
-        sound->points.push_back(static_cast<std::int16_t>(
-            i < 1500 ? std::lround(10000 * std::sin(2 * std::numbers::pi * i / 50.0 + kPhase)) : 0));
-    if (loop) sound->loopStart = 500, sound->loopEnd = 1500;
-    return sound;
+    return std::make_shared<SampleSound>(
+        SampleSound{SinePoints(2000, 50, 10000, 1500, kPhase), 22050, loop ? 500u : 0, loop ? 1500u : 0});
 }
 
 TEST(Audition, PointsForAKeyAreTheSampleAtThatPitchLoopingOnWithoutABreak) {
@@ -283,42 +230,28 @@ TEST(OutputSize, TheFileAgainstTheMemoriesAndTheRefusalBeforeIt) {
     EXPECT_EQ(lead.size.bytes, 69766u + 2 * (2000 + 500));
     EXPECT_EQ(lead.size.SizeText(), "74,766 bytes (0.1 MB)");
     EXPECT_EQ(std::string(lead.size.SmallestFit()->name), "1 MB");
-    OutputSize big;
-    big.bytes = 1457665;
-    EXPECT_EQ(std::string(big.SmallestFit()->name), "9 MB");
-    big.bytes = 1457664;
-    EXPECT_EQ(std::string(big.SmallestFit()->name), "Floppy 1.44 MB");
-    big.bytes = 65 * kMegabyte + 1;
-    EXPECT_FALSE(big.SmallestFit());
-    const OutputSizeReport rom = BuildOutputSizeReport(bank.model, 3);
-    ASSERT_TRUE(rom.refusal);
-    EXPECT_NE(rom.refusal->find("lies in ROM"), std::string::npos);
-}
-
-std::vector<std::string> FilesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& e : fs::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+    const auto fit = [](std::uint64_t bytes) {
+        const std::optional<WaveMemory> memory = OutputSize{bytes}.SmallestFit();
+        return memory ? std::string(memory->name) : "none";
+    };
+    EXPECT_EQ(fit(1457664) + "|" + fit(1457665) + "|" + fit(65 * kMegabyte + 1), "Floppy 1.44 MB|9 MB|none");
+    EXPECT_NE(BuildOutputSizeReport(bank.model, 3).refusal.value_or("").find("lies in ROM"), std::string::npos);
 }
 
 // What the desktop's Save All needs beyond the CLI's export --all: progress
 // by instrument, the headline, and a stop that leaves whole files only.
 TEST(ExportMany, EveryInstrumentWithZonesIsWrittenAndAStopLeavesWholeFiles) {
-    const std::string bytes = Bank().Build();
-    const TempFile file(bytes);
-    const Loaded bank = LoadBytes(bytes);
-    const fs::path folder = file.folder() / "waves";
+    const OpenedFile bank(Bank().Build());
+    const fs::path folder = bank.file.folder() / "waves";
     fs::create_directory(folder);
     std::vector<int> done;
     const ExportManySummary all = ExportManyInstruments(
-        bank.model, file.path().string(), folder.string(), [&](const ExportManyStep& s) {
+        bank.model, bank.Path(), folder.string(), [&](const ExportManyStep& s) {
             if (done.empty() || done.back() != s.done) done.push_back(s.done);
             return s.total == 4;
         });
     EXPECT_EQ(done, (std::vector<int>{0, 1, 2, 3, 4}));
-    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"Lead (2).s1m", "Lead.s1m", "Plain.s1m"}));
+    EXPECT_EQ(FileNames(folder), (std::vector<std::string>{"Lead (2).s1m", "Lead.s1m", "Plain.s1m"}));
     EXPECT_EQ(all.Headline(), "Saved 3 of 4 instruments to " + folder.string() + ".");
 
     // Cancelled while the fourth instrument's points are copied: the three
@@ -326,10 +259,9 @@ TEST(ExportMany, EveryInstrumentWithZonesIsWrittenAndAStopLeavesWholeFiles) {
     fs::remove_all(folder);
     fs::create_directory(folder);
     const ExportManySummary cancelled = ExportManyInstruments(
-        bank.model, file.path().string(), folder.string(),
-        [](const ExportManyStep& s) { return s.done < 3 || s.bytesTotal == 0; });
+        bank.model, bank.Path(), folder.string(), [](const ExportManyStep& s) { return s.done < 3 || s.bytesTotal == 0; });
     EXPECT_TRUE(cancelled.cancelled);
-    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"Lead.s1m", "Plain.s1m"}));
+    EXPECT_EQ(FileNames(folder), (std::vector<std::string>{"Lead.s1m", "Plain.s1m"}));
     EXPECT_EQ(std::make_pair(cancelled.written.size(), cancelled.refused.size()),
               std::make_pair(std::size_t{2}, std::size_t{1}));
     EXPECT_EQ(cancelled.Headline(), "Saved 2 of 4 instruments to " + folder.string() +

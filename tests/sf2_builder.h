@@ -4,11 +4,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -23,10 +26,8 @@ struct GenRecord {
 using ModRecord = std::array<std::uint16_t, 5>;
 
 struct ZoneDef {
-    ZoneDef(std::vector<GenRecord> g = {}, std::vector<ModRecord> m = {})
-        : gens(std::move(g)), mods(std::move(m)) {}
-    std::vector<GenRecord> gens;
-    std::vector<ModRecord> mods;
+    std::vector<GenRecord> gens = {};
+    std::vector<ModRecord> mods = {};
 };
 
 struct PresetDef {
@@ -56,6 +57,23 @@ inline const auto KeyRange = [](int lo, int hi) { return Gen(43, lo + hi * 256);
 inline const auto VelRange = [](int lo, int hi) { return Gen(44, lo + hi * 256); };
 inline const auto InstrumentId = [](int index) { return Gen(41, index); };
 inline const auto SampleId = [](int index) { return Gen(53, index); };
+inline const auto Pan = [](int tenths) { return Gen(17, tenths); };
+inline const auto CoarseTune = [](int semitones) { return Gen(51, semitones); };
+inline const auto FineTune = [](int cents) { return Gen(52, cents); };
+inline const auto SampleModes = [](int modes) { return Gen(54, modes); };
+inline const auto RootKey = [](int key) { return Gen(58, key); };
+
+// amplitude x sin(2 pi i / period + phase) for points i below count,
+// rounded; silence from point silentFrom on.
+inline std::vector<std::int16_t> SinePoints(std::size_t count, double period, double amplitude,
+                                            std::size_t silentFrom = SIZE_MAX, double phase = 0) {
+    std::vector<std::int16_t> points(count);
+    for (std::size_t i = 0; i < count && i < silentFrom; ++i) {
+        points[i] = static_cast<std::int16_t>(std::lround(
+            amplitude * std::sin(2 * std::numbers::pi * static_cast<double>(i) / period + phase)));
+    }
+    return points;
+}
 
 inline void AppendLe(std::string& out, std::uint32_t value, int width) {
     for (int i = 0; i < width; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -83,9 +101,8 @@ inline std::string ResizeChunk(std::string file, std::string_view id, int delta)
     const std::size_t end = at + 8 + size(at + 4);
     if (delta > 0) file.insert(end, static_cast<std::size_t>(delta), '\0');
     if (delta < 0) file.erase(end + static_cast<std::size_t>(delta), static_cast<std::size_t>(-delta));
-    for (const std::size_t field : {at + 4, FindChunk(file, "pdta") - 4, std::size_t{4}}) {
+    for (const std::size_t field : {at + 4, FindChunk(file, "pdta") - 4, std::size_t{4}})
         PutLe(file, field, size(field) + static_cast<std::uint32_t>(delta), 4);
-    }
     return file;
 }
 
@@ -122,8 +139,7 @@ public:
         if (sm24_) sdta += Chunk("sm24", *sm24_);
         // Headers, each ending with its first bag, then the bags, modulators and
         // generators of their zones; every list ends with a terminal record.
-        const auto hydra = [](const auto& owners, const char* terminal, const char* ids,
-                              auto header) {
+        const auto hydra = [](const auto& owners, const char* terminal, const char* ids, auto header) {
             std::string headers, bags, mods, gens;
             std::uint32_t bag = 0, gen = 0, mod = 0;
             for (std::size_t i = 0;; ++i) {
@@ -134,9 +150,7 @@ public:
                 for (const ZoneDef& zone : owners[i].zones) {
                     AppendLe(bags, gen | Hi(mod), 4);
                     for (const GenRecord& g : zone.gens) AppendLe(gens, g.oper | Hi(g.amount), 4);
-                    for (const ModRecord& m : zone.mods) {
-                        for (std::uint16_t v : m) AppendLe(mods, v, 2);
-                    }
+                    for (const ModRecord& m : zone.mods) for (std::uint16_t v : m) AppendLe(mods, v, 2);
                     ++bag;
                     gen += static_cast<std::uint32_t>(zone.gens.size());
                     mod += static_cast<std::uint32_t>(zone.mods.size());
@@ -154,16 +168,14 @@ public:
                                      AppendLe(out, bag, 2);
                                      out += std::string(12, '\0');
                                  });
-        pdta +=
-            hydra(instruments_, "EOI", "instibagimodigen",
+        pdta += hydra(instruments_, "EOI", "instibagimodigen",
                   [](std::string& out, const auto*, std::uint32_t bag) { AppendLe(out, bag, 2); });
         std::string shdr;
         std::vector<SampleDef> samples = samples_;
         if (eos_) samples.push_back({"EOS"});
         for (const SampleDef& s : samples) {
             shdr += Name(s.name);
-            for (std::uint32_t v : {s.start, s.end, s.startLoop, s.endLoop, s.rate})
-                AppendLe(shdr, v, 4);
+            for (std::uint32_t v : {s.start, s.end, s.startLoop, s.endLoop, s.rate}) AppendLe(shdr, v, 4);
             AppendLe(shdr, s.pitch | s.correction << 8 | Hi(s.link), 4);
             AppendLe(shdr, s.type, 2);
         }
@@ -214,5 +226,14 @@ public:
 private:
     std::filesystem::path dir_, path_;
 };
+
+// The names in a folder, sorted.
+inline std::vector<std::string> FileNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 }  // namespace zelvo::testing

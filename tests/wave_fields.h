@@ -10,15 +10,22 @@
 
 namespace zelvo::testing {
 
-// Sample reference, key and velocity ranges, pan, coarse and fine tune.
-inline std::vector<int> EntryFields(const WaveKeyMapEntry& e) {
-    return {e.sampleReference, e.keyLo, e.keyHi, e.velLo, e.velHi, e.pan, e.coarseTune, e.fineTune};
+// Per key-map entry: sample reference, key and velocity ranges, pan, coarse and fine tune.
+inline std::vector<std::vector<int>> Entries(const WaveFileContents& w) {
+    std::vector<std::vector<int>> entries;
+    for (const WaveKeyMapEntry& e : w.keyMapEntries)
+        entries.push_back({e.sampleReference, e.keyLo, e.keyHi, e.velLo, e.velHi, e.pan, e.coarseTune, e.fineTune});
+    return entries;
 }
 
-// Loop flag, loop start, loop length, points after the loop, root key and size in points.
-inline std::vector<std::int64_t> HeaderFields(const WaveSample& s) {
-    const WaveSampleHeader& h = s.header;
-    return {h.loopFlag, h.loopStartOffset, h.loopLength, h.lengthAfterLoop, h.rootKey, s.size / 2};
+// Per sample: loop flag, loop start, loop length, points after the loop, root key, size in points.
+inline std::vector<std::vector<std::int64_t>> Headers(const WaveFileContents& w) {
+    std::vector<std::vector<std::int64_t>> headers;
+    for (const WaveSample& s : w.samples) {
+        const WaveSampleHeader& h = s.header;
+        headers.push_back({h.loopFlag, h.loopStartOffset, h.loopLength, h.lengthAfterLoop, h.rootKey, s.size / 2});
+    }
+    return headers;
 }
 
 // The points of sample s of file, high byte first as the file holds them.

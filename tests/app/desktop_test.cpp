@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QFile>
@@ -12,11 +11,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QUrl>
-#include <filesystem>
-#include <memory>
-#include <vector>
 
 #include "app/command_line.h"
 #include "app/main_code.h"
@@ -103,8 +98,7 @@ TEST_F(DesktopTest, RecentFilesOutliveTheWindowKeepEightAndForgetMissingFiles) {
     expected.removeAt(2);
     for (int i = 2; i < expected.size(); ++i) expected[i].replace(1, 1, QString::number(i + 1));
     EXPECT_EQ(RecentEntries(w()), expected);
-    ASSERT_EQ(RecentFiles().size(), 7);
-    EXPECT_FALSE(RecentFiles().contains(path(7)));
+    EXPECT_EQ(RecentFiles(), (QStringList{path(3), path(8), path(6), path(5), path(4), path(2), path(1)}));
 
     w().mnuFileRecent->actions().at(6)->trigger();  // Rock&Roll.sf2
     EXPECT_EQ(w().windowTitle(), "Zelvo - Rock&Roll.sf2");
@@ -120,8 +114,7 @@ TEST_F(DesktopTest, ADroppedSoundFontOpensAndOtherDropsAreRefused) {
     // A drag enters the tree, under the pointer, and the window takes it; a
     // drop follows only an accepted drag, and goes to the widget that took it.
     QWidget* under = w().TreeView1->viewport();
-    const auto send = [&](QEvent::Type type, const std::vector<QUrl>& urls,
-                          Qt::DropActions actions) {
+    const auto send = [&](QEvent::Type type, const std::vector<QUrl>& urls, Qt::DropActions actions) {
         QMimeData data;
         data.setUrls(QList<QUrl>(urls.begin(), urls.end()));
         const QPoint at = under->mapTo(&w(), under->rect().center());
@@ -139,8 +132,7 @@ TEST_F(DesktopTest, ADroppedSoundFontOpensAndOtherDropsAreRefused) {
               Qt::IgnoreAction);
     // Only copied or linked: a moving source would delete the file.
     EXPECT_EQ(send(QEvent::DragEnter, {sf2}, Qt::MoveAction), Qt::IgnoreAction);
-    EXPECT_EQ(send(QEvent::DragEnter, {text, sf2}, Qt::MoveAction | Qt::LinkAction),
-              Qt::LinkAction);
+    EXPECT_EQ(send(QEvent::DragEnter, {text, sf2}, Qt::MoveAction | Qt::LinkAction), Qt::LinkAction);
     EXPECT_EQ(send(QEvent::DragEnter, {text, sf2}, copyOrMove), Qt::CopyAction);
     EXPECT_EQ(send(QEvent::Drop, {text, sf2}, copyOrMove), Qt::CopyAction);
     EXPECT_EQ(w().windowTitle(), "Zelvo");  // the load waits for the drop to end
@@ -167,11 +159,8 @@ TEST_F(DesktopTest, HelpContentsHandsTheManualToTheDesktopOrSaysThereIsNone) {
     w().setWindowTitle("Zelvo - Small.sf2");
     w().mnuHelpContents_Click();
     EXPECT_EQ(viewerCalls, 0);
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0].text,
-              "Unable to display Help Contents. There is no Help associated with this project.");
-    EXPECT_EQ(std::make_pair(messages_[0].title, messages_[0].icon),
-              std::make_pair(QString("Zelvo - Small.sf2"), QMessageBox::Information));
+    EXPECT_EQ(messages_, std::vector<std::string>{"Unable to display Help Contents. There is no Help associated "
+                                                  "with this project. | Zelvo - Small.sf2 | 1"});
 }
 
 TEST(CommandLine, HelpAndVersionWinAndAnythingButOneFileIsAUsageError) {

@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <filesystem>
 
 #include "sf2_builder.h"
 
@@ -43,8 +42,7 @@ TEST(MimeType, SoundFontsAreKnownByFormTypeAndByName) {
     const QMimeDatabase db;
     for (const char* name : {"Bank.sf2", "Bank.sf3", "BANK.SF2"}) {
         EXPECT_EQ(db.mimeTypeForFile(name, QMimeDatabase::MatchExtension).name().toStdString(),
-                  "audio/x-soundfont")
-            << name;
+                  "audio/x-soundfont") << name;
     }
     EXPECT_EQ(db.mimeTypeForName("audio/x-sfbk").name().toStdString(), "audio/x-soundfont");
 }

@@ -41,16 +41,17 @@ protected:
     }
 
     // A window whose dialogs give the queued answers (none left cancels them)
-    // and whose boxes, summaries and folders shown are recorded.
+    // and whose proposed file names, boxes ("text | title | icon"), summaries
+    // and folders shown are recorded.
     std::unique_ptr<frmMain> Window(SoundFontModel& model) {
         auto w = std::make_unique<frmMain>(model);
         w->AskOpenFileName = [this](const FileDialogRequest&) { return Next(openAnswers_); };
         w->AskSaveFileName = w->AskFolder = [this](const FileDialogRequest& r) {
-            saveRequests_.push_back(r);
+            proposed_ << r.fileName;
             return Next(saveAnswers_);
         };
         w->ShowMessage = [this](const MessageBoxRequest& r) {
-            messages_.push_back(r);
+            messages_.push_back((r.text + " | " + r.title + " | " + QString::number(r.icon)).toStdString());
             cursorDuringMessages_.push_back(QApplication::overrideCursor() != nullptr);
         };
         w->ShowExportSummary = [this](const ExportManySummary& s) { summaries_.push_back(s); };
@@ -75,8 +76,7 @@ protected:
     void Select(std::string_view key) {
         w().TreeView1->clearSelection();
         QTreeWidgetItem* item = w().FindNode(key);
-        for (QTreeWidgetItem* p = item ? item->parent() : nullptr; p; p = p->parent())
-            p->setExpanded(true);
+        for (QTreeWidgetItem* p = item ? item->parent() : nullptr; p; p = p->parent()) p->setExpanded(true);
         if (item) w().TreeView1->setCurrentItem(item);
     }
     std::string SelectedKey() {
@@ -89,8 +89,8 @@ protected:
     SoundFontModel model_;
     std::unique_ptr<frmMain> window_;
     std::deque<QString> openAnswers_, saveAnswers_;
-    std::vector<FileDialogRequest> saveRequests_;  // of the save and folder dialogs
-    std::vector<MessageBoxRequest> messages_;
+    QStringList proposed_;  // by the save and folder dialogs
+    std::vector<std::string> messages_;
     std::vector<bool> cursorDuringMessages_;
     std::vector<ExportManySummary> summaries_;
     std::vector<QString> openedFolders_;
