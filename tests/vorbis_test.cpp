@@ -5,6 +5,7 @@
 #include "browser/node_details.h"
 
 #include <bit>
+#include <cstring>
 #include <ctime>
 
 #include "export/vorbis_decode.h"
@@ -150,6 +151,15 @@ TEST(VorbisDecode, MonoStreamsDecodeAsLibvorbisfileDoesAndClipOthersAreRefused) 
     EXPECT_EQ(clipped.rate, 22050u);
     EXPECT_TRUE(clipped.points == OvRead(loudStream));
     EXPECT_EQ(*std::max_element(clipped.points.begin(), clipped.points.end()), 32767);
+    // And as oggdec, a decoder Zelvo does not run, decodes the file.
+    const TempFile ogg(MonoStream(), "sine.ogg");
+    const std::string raw = (ogg.folder() / "sine.raw").string();
+    if (std::system(("oggdec -Q -R -b 16 -e 0 -s 1 -o " + raw + " " + ogg.path().string()).c_str()) == 0) {
+        const std::string bytes = ReadWholeFile(raw);
+        std::vector<std::int16_t> oggdec(bytes.size() / 2);
+        std::memcpy(oggdec.data(), bytes.data(), 2 * oggdec.size());
+        EXPECT_TRUE(decoded.points == oggdec);
+    }
 
     // Streams that are not whole one-channel Vorbis are refused by name.
     EXPECT_EQ(DecodeError(EncodeVorbis(std::vector<float>(8000, 0.1f), 2)),
