@@ -271,34 +271,40 @@ TEST_F(Conversion, EntriesFollowScaleTuningKeynumAndFarTunings) {
 
 // A full-scale square wave overshoots when band-limited: the converted sample
 // is scaled so that its peak just fits, never clipped flat.
+// Full-scale square waves overshoot when band-limited, one upwards, one
+// downwards: each converted sample is scaled so that its peak just fits,
+// never clipped flat, by the gain sox's own resampler's peak calls for.
 TEST_F(Conversion, OvershootIsScaledToFitNotClipped) {
-    std::vector<std::int16_t> square(2000);
-    for (std::size_t i = 0; i < square.size(); ++i) square[i] = (i / 10) % 2 ? 32767 : -32768;
+    std::vector<std::int16_t> squares(4000);
+    for (std::size_t i = 0; i < 2000; ++i) squares[i] = (i / 10) % 2 ? 32767 : 0;
+    for (std::size_t i = 2000; i < 4000; ++i) squares[i] = (i / 10) % 2 ? 0 : -32768;
     Sf2Builder b;
-    b.Sample({.name = "Square", .end = 2000, .rate = 22050}).SamplePoints(square);
-    Load(b.Instrument({"Loud", {{{SampleId(0)}}}}));
+    b.Sample({.name = "Up", .end = 2000, .rate = 22050}).Sample({.name = "Down", .start = 2000, .end = 4000, .rate = 22050});
+    Load(b.SamplePoints(squares).Instrument({"Loud", {{{KeyRange(0, 60), SampleId(0)}}, {{SampleId(1)}}}}));
     const auto [file, w] = Export(1);
-    const std::vector<std::int16_t> points = PointsOf(file, w.samples.at(0));
-    const auto [lo, hi] = std::minmax_element(points.begin(), points.end());
-    EXPECT_TRUE(*hi == 32767 || *lo == -32768);
-    int flat = 0;
-    for (std::size_t i = 1; i < points.size(); ++i) flat += points[i] == points[i - 1] && std::abs(points[i]) >= 32767;
-    EXPECT_EQ(flat, 0);
-    // sox's own resampler, at half volume so that it clips nothing, tells the peak.
-    const std::string raw = (f_->file.folder() / "square.raw").string(), soxed = raw + ".f32";
+    const std::string raw = (f_->file.folder() / "squares.raw").string(), soxed = raw + ".f32";
     std::ofstream(raw, std::ios::binary)
-        .write(reinterpret_cast<const char*>(square.data()), static_cast<std::streamsize>(2 * square.size()));
+        .write(reinterpret_cast<const char*>(squares.data()), static_cast<std::streamsize>(2 * squares.size()));
+    // At half volume, so that sox clips nothing.
     const std::string command = "sox -v 0.5 -t raw -r 22050 -e signed -b 16 -c 1 -L " + raw +
                                 " -t raw -e floating-point -b 32 -L " + soxed + " rate -v 44100 2>/dev/null";
     if (std::system(("command -v sox >/dev/null && " + command).c_str()) != 0) GTEST_SKIP() << "sox is not installed";
     const std::string bytes = ReadWholeFile(soxed);
-    float peak = 0;
-    for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4) {
-        float v = 0;
-        std::memcpy(&v, bytes.data() + at, 4);
-        peak = std::max(peak, 2 * std::abs(v));
+    std::vector<float> sox(bytes.size() / 4);
+    std::memcpy(sox.data(), bytes.data(), 4 * sox.size());
+    const InstrumentReport report = Report(1);
+    for (const int c : {0, 1}) {
+        const std::vector<std::int16_t> points = PointsOf(file, w.samples.at(c));
+        const auto [lo, hi] = std::minmax_element(points.begin(), points.end());
+        EXPECT_EQ(c == 0 ? *hi : *lo, c == 0 ? 32767 : -32768);
+        int flat = 0;
+        for (std::size_t i = 1; i < points.size(); ++i) flat += points[i] == points[i - 1] && std::abs(points[i]) >= 32767;
+        EXPECT_EQ(flat, 0);
+        // Away from where the two samples meet in sox's one stream.
+        const auto [soxLo, soxHi] = std::minmax_element(sox.begin() + 4200 * c, sox.begin() + 3800 + 4200 * c);
+        const double peak = c == 0 ? 2 * *soxHi * 32768 / 32767 : -2 * *soxLo;
+        EXPECT_NEAR(report.sampleReports.at(c).gainDb, -20 * std::log10(peak), 0.25) << c;
     }
-    EXPECT_NEAR(Report(1).sampleReports.at(0).gainDb, 20 * std::log10(32767.0 / 32768 / peak), 0.25) << peak;
 }
 
 TEST_F(Conversion, SampleNamesAreToldApartWithinAWave) {
@@ -392,6 +398,7 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
     EXPECT_EQ(notes[0].text + "|" + notes[1].text, "Zone 1: key high 200 -> 127|Sample \"Half\" (PCM 16-bit): 22050 -> 44100 Hz");
 
     // The command prints the same data, as text or JSON.
+    EXPECT_FALSE(nlohmann::json::parse(Cli({"report", "3", "--json"})).contains("output"));
     const nlohmann::json json = nlohmann::json::parse(Cli({"report", "2", "--json"}));
     EXPECT_EQ(std::make_tuple(json["sample_reports"][0]["from_rate"], json["sample_reports"][0]["out_points"],
                               json["status"]), std::make_tuple(22050, 200, "changed"));

@@ -222,6 +222,16 @@ TEST_F(Export, CopiesInBlocksOverALongerFileAndReportsProgressPerBlock) {
     const std::uint64_t total = 2 * points;
     EXPECT_EQ(calls, (std::vector<std::uint64_t>{0, total, kSampleCopyBlockBytes, total, total, total}));
     EXPECT_EQ(PointsOf(file, ParseWaveFile(file).samples.at(0)), Ramp(points));
+    // Asked to stop, the export reads no more and writes nothing.
+    std::stop_source stop;
+    stop.request_stop();
+    try {
+        ExportInstrumentToWave(f_->model, 1, f_->Path(), f_->Out(), {}, {.stop = stop.get_token()});
+        ADD_FAILURE() << "not stopped";
+    } catch (const ExportError& e) {
+        EXPECT_EQ(e.kind(), ExportError::Kind::Cancelled);
+    }
+    EXPECT_EQ(ReadWholeFile(f_->Out()), file);
 }
 
 // Compressed samples: written as their decoded points, once each, with loop

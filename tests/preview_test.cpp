@@ -58,6 +58,10 @@ TEST(KeyMapZoneTableAndLayers, ZonesTakeTheGlobalZoneTheDefaultsAndThePresetsRan
     const std::vector<KeyMapZone> plain = BuildKeyMap(bank.model, 2);
     ASSERT_EQ(plain.size(), 1u);
     EXPECT_EQ(Rect(plain[0]), (std::vector<int>{2, 1, 4, 0, 60, 0, 0, 128 * 16, 127}));
+    // Velocity 0 is no note: a range from it is drawn from 1, high to low turned round.
+    ZoneAsPlayed silent{.instrument = 2, .zone = 1, .values = bank.model.InstZoneTable[2].zone(1)};
+    std::tie(silent.values.velLo, silent.values.velHi) = std::make_pair(90, 0);
+    EXPECT_EQ(Rect(KeyMapOf(bank.model, {silent}).at(0)), (std::vector<int>{2, 1, 4, 0, 60, 0, 37, 128 * 16, 90}));
 
     // Hit tests invert the rectangles.
     EXPECT_EQ(std::make_tuple(KeyAt(73 * 16, 128 * 16), KeyAt(73 * 16 - 1, 128 * 16), VelocityAt(27, 127)),

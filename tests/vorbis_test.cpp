@@ -170,6 +170,8 @@ TEST(VorbisDecode, MonoStreamsDecodeAsLibvorbisfileDoesAndClipOthersAreRefused) 
     // the middle on, past the headers, the reason is known.
     const std::string& stream = MonoStream();
     const std::string damaged = "Sample \"Flute C5\" has a damaged or incomplete Ogg Vorbis stream.";
+    // A last page that promises fewer points than the stream holds.
+    EXPECT_EQ(DecodeError(WithLength(stream, kPoints - 1000)), damaged);
     const auto check = [&](std::string_view bad, std::size_t at) {
         const std::string error = DecodeError(bad);
         EXPECT_TRUE(at > stream.size() / 2 ? error == damaged : error.starts_with("Sample \"Flute C5\" "))
