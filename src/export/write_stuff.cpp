@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "export/export_files.h"
@@ -53,8 +54,8 @@ void WriteWaveSampleSizes(std::string& out, const WavePlan& plan) {
     out += EncodeWaveSampleSizes(plan.sampleSizes);
 }
 
-PointWriter::PointWriter(AtomicOutputFile& out, std::uint64_t total, const ExportProgress& progress)
-    : out_(out), total_(total), progress_(progress), block_(kSampleCopyBlockBytes) {
+PointWriter::PointWriter(AtomicOutputFile& out, std::uint64_t total, ExportProgress progress)
+    : out_(out), total_(total), progress_(std::move(progress)), block_(kSampleCopyBlockBytes) {
     if (progress_) progress_(0, total_);
 }
 

@@ -48,7 +48,7 @@ inline constexpr std::size_t kSampleCopyBlockBytes = 256 * 1024;
 // after each block.
 class PointWriter {
 public:
-    PointWriter(AtomicOutputFile& out, std::uint64_t total, const ExportProgress& progress);
+    PointWriter(AtomicOutputFile& out, std::uint64_t total, ExportProgress progress);
     void Write(std::span<const std::int16_t> points);
     void Write(std::int16_t point);
     void Flush();
@@ -56,7 +56,7 @@ public:
 private:
     AtomicOutputFile& out_;
     std::uint64_t total_;
-    const ExportProgress& progress_;
+    ExportProgress progress_;  // a copy: callers may pass a temporary
     std::vector<char> block_;
     std::size_t filled_ = 0;
     std::uint64_t written_ = 0;
