@@ -69,8 +69,8 @@ TEST_F(Export, OneZoneOfAThousandPointsGivesTheWorkedExample) {
         const std::string file = Run(1, options);
         ASSERT_EQ(file.size(), 69766u + 2000);
         EXPECT_EQ(file.substr(128, 6), std::string("\0\0\0\x1E\0\x01", 6));
-        EXPECT_EQ(file.substr(4230, 30), std::string("Fl      \0\x01\0\0\x40\0\0\0\0\x7F\x01\x7F\x40\x40\x40\x40", 26) +
-                                             std::string(4, '\0'));
+        EXPECT_EQ(file.substr(4230, 30), std::string("Fl      \0\x01\0\0\x40\0\0\0\0\x7F\x01\x7F\x40\x40\x40\x40", 24) +
+                                             std::string(6, '\0'));
         // Loop position FC 00 32, flag 40 (mode 0 does not loop), loop start 00 00 64, loop
         // length 00 03 20, root key 60, start 0, after the loop 00 00 64, slot 0; size 2000.
         EXPECT_EQ(file.substr(34950, 30), std::string("Flute\0\0\0\0\0\xFC\x00\x32\x40\0\0\x64\0"

@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zelvo::testing {
@@ -26,8 +27,11 @@ struct GenRecord {
 using ModRecord = std::array<std::uint16_t, 5>;
 
 struct ZoneDef {
-    std::vector<GenRecord> gens = {};
-    std::vector<ModRecord> mods = {};
+    ZoneDef() = default;
+    ZoneDef(std::vector<GenRecord> g, std::vector<ModRecord> m = {})
+        : gens(std::move(g)), mods(std::move(m)) {}
+    std::vector<GenRecord> gens;
+    std::vector<ModRecord> mods;
 };
 
 struct PresetDef {
