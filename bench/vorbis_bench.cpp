@@ -3,35 +3,91 @@
 // and Zelvo's decoding of a compressed sample (the same library with its
 // checks and the 16-bit clipping), in the same run.
 #include <benchmark/benchmark.h>
+#include <vorbis/vorbisfile.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
 #include "export/vorbis_decode.h"
 #include "load_helpers.h"
-#include "sf3_streams.h"
 
 namespace zelvo::testing {
 namespace {
 
-struct Sf3File {
-    std::string bytes;
-    std::vector<RealStream> streams;
+// libvorbisfile over bytes in memory; ok() tells whether it opened.
+class MemoryVorbisFile {
+public:
+    explicit MemoryVorbisFile(std::string_view bytes) : bytes_(bytes) {
+        const ov_callbacks callbacks{Read, Seek, nullptr, Tell};
+        ok_ = ov_open_callbacks(this, &file_, nullptr, 0, callbacks) == 0;
+    }
+    ~MemoryVorbisFile() {
+        if (ok_) ov_clear(&file_);
+    }
+    MemoryVorbisFile(const MemoryVorbisFile&) = delete;
+    MemoryVorbisFile& operator=(const MemoryVorbisFile&) = delete;
+    bool ok() const { return ok_; }
+    OggVorbis_File* get() { return &file_; }
+
+private:
+    static std::size_t Read(void* into, std::size_t size, std::size_t count, void* self) {
+        auto& m = *static_cast<MemoryVorbisFile*>(self);
+        const std::size_t n = std::min(size * count, m.bytes_.size() - m.at_) / size;
+        std::memcpy(into, m.bytes_.data() + m.at_, n * size);
+        m.at_ += n * size;
+        return n;
+    }
+    static int Seek(void* self, ogg_int64_t offset, int whence) {
+        auto& m = *static_cast<MemoryVorbisFile*>(self);
+        const auto size = static_cast<ogg_int64_t>(m.bytes_.size());
+        const ogg_int64_t to = offset + (whence == SEEK_CUR   ? static_cast<ogg_int64_t>(m.at_)
+                                         : whence == SEEK_END ? size
+                                                              : 0);
+        if (to < 0 || to > size) return -1;
+        m.at_ = static_cast<std::size_t>(to);
+        return 0;
+    }
+    static long Tell(void* self) { return static_cast<long>(static_cast<MemoryVorbisFile*>(self)->at_); }
+
+    std::string_view bytes_;
+    std::size_t at_ = 0;
+    OggVorbis_File file_{};
+    bool ok_ = false;
 };
 
+struct Stream {
+    std::string name;
+    std::size_t at = 0, size = 0;  // in the file's bytes
+};
+
+struct Sf3File {
+    std::string bytes;
+    std::vector<Stream> streams;
+};
+
+// The file's compressed samples, as the program's reader finds them.
 const std::optional<Sf3File>& Lite() {
     static const std::optional<Sf3File> lite = []() -> std::optional<Sf3File> {
         const std::string path = std::string(ZELVO_SOUNDFONT3_DIR) + "/MuseScore_General_Lite.sf3";
         if (!std::filesystem::exists(path)) return std::nullopt;
         Sf3File file{ReadWholeFile(path), {}};
-        file.streams = CompressedStreams(file.bytes);
+        const Loaded loaded = LoadBytes(file.bytes);
+        for (int n = 1; n <= loaded.model.SampleCount; ++n) {
+            const sfSample& s = loaded.model.SampleHeaders.at(static_cast<std::size_t>(n));
+            if (!s.IsCompressed()) continue;
+            file.streams.push_back({DisplayText(s.achSampleName), loaded.model.SampleDataPos - 1 + s.dwStart,
+                                    s.dwEnd - s.dwStart});
+        }
         return file;
     }();
     return lite;
 }
 
-std::string_view StreamBytes(const Sf3File& file, const RealStream& s) {
-    return std::string_view(file.bytes).substr(s.start, s.end - s.start);
+std::string_view Bytes(const Sf3File& file, const Stream& s) {
+    return std::string_view(file.bytes).substr(s.at, s.size);
 }
 
 void Report(benchmark::State& state, std::uint64_t points, std::size_t streams) {
@@ -47,8 +103,8 @@ void DecodeEveryStreamWithLibvorbisfile(benchmark::State& state) {
     std::uint64_t points = 0;
     for (auto _ : state) {
         points = 0;
-        for (const RealStream& s : lite->streams) {
-            MemoryVorbisFile vf(StreamBytes(*lite, s));
+        for (const Stream& s : lite->streams) {
+            MemoryVorbisFile vf(Bytes(*lite, s));
             if (!vf.ok()) return state.SkipWithError(("a stream does not open: " + s.name).c_str());
             float** pcm = nullptr;
             int link = 0;
@@ -67,8 +123,8 @@ void DecodeEveryStreamWithZelvo(benchmark::State& state) {
     std::uint64_t points = 0;
     for (auto _ : state) {
         points = 0;
-        for (const RealStream& s : lite->streams) {
-            const DecodedSample decoded = DecodeVorbisSample(StreamBytes(*lite, s), s.name);
+        for (const Stream& s : lite->streams) {
+            const DecodedSample decoded = DecodeVorbisSample(Bytes(*lite, s), s.name);
             points += decoded.points.size();
         }
     }

@@ -17,7 +17,6 @@
 #include "ogg_streams.h"
 #include "seed_files.h"
 #include "sf2_builder.h"
-#include "sf3_streams.h"
 #include "soundfont/errors.h"
 #include "sparse_file.h"
 
@@ -96,16 +95,24 @@ std::string CompressedMixFile() {
 // An instrument over three short streams of a real SoundFont 3 file, from
 // its smallest tenth, with their rates and loops.
 std::string RealStreamsFile(const std::string& file) {
-    std::vector<RealStream> streams = CompressedStreams(file);
+    const Loaded loaded = LoadBytes(file);
+    std::vector<zelvo::sfSample> streams;
+    for (int n = 1; n <= loaded.model.SampleCount; ++n) {
+        const zelvo::sfSample& s = loaded.model.SampleHeaders.at(static_cast<std::size_t>(n));
+        if (s.IsCompressed()) streams.push_back(s);
+    }
+    const auto size = [](const zelvo::sfSample& s) { return s.dwEnd - s.dwStart; };
     std::sort(streams.begin(), streams.end(),
-              [](const RealStream& a, const RealStream& b) { return a.end - a.start < b.end - b.start; });
+              [&](const zelvo::sfSample& a, const zelvo::sfSample& b) { return size(a) < size(b); });
     Sf2Builder b;
     b.Info("ifil", {"\x03\x00\x01\x00", 4});
     InstrumentDef instrument{"Real", {}};
     for (const std::size_t n : {streams.size() / 50, streams.size() / 20, streams.size() / 10}) {
-        const RealStream& s = streams.at(n);
-        b.CompressedSample({.name = s.name, .startLoop = s.startLoop, .endLoop = s.endLoop, .rate = s.rate},
-                           std::string_view(file).substr(s.start, s.end - s.start));
+        const zelvo::sfSample& s = streams.at(n);
+        const std::size_t at = loaded.model.SampleDataPos - 1 + s.dwStart;
+        b.CompressedSample({.name = zelvo::DisplayText(s.achSampleName), .startLoop = s.dwStartloop,
+                            .endLoop = s.dwEndloop, .rate = s.dwSampleRate},
+                           std::string_view(file).substr(at, size(s)));
         const int zone = static_cast<int>(instrument.zones.size());
         instrument.zones.push_back({{KeyRange(zone * 43, zone * 43 + 42), SampleId(zone)}});
     }
