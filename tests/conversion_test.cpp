@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "cli/cli.h"
 #include "export/calibration_wave.h"
@@ -44,11 +45,27 @@ double Frequency(const std::vector<double>& points, double rate) {
     return rate * static_cast<double>(crossings.size() - 1) / (crossings.back() - crossings.front());
 }
 
+// What sox's own resampler makes of points at rate, times volume, at
+// 44.1 kHz; nullopt when sox is not installed.
+std::optional<std::vector<std::int16_t>> Sox(const std::filesystem::path& folder,
+                                             const std::vector<std::int16_t>& points, int rate, double volume = 1) {
+    const std::string raw = (folder / "sox.raw").string(), format = " -t raw -e signed -b 16 -c 1 -L ";
+    std::ofstream(raw, std::ios::binary)
+        .write(reinterpret_cast<const char*>(points.data()), static_cast<std::streamsize>(2 * points.size()));
+    if (std::system(("command -v sox >/dev/null && sox -v " + std::to_string(volume) + " -r " + std::to_string(rate) +
+                     format + raw + format + raw + ".out rate -v 44100 2>/dev/null").c_str()) != 0)
+        return std::nullopt;
+    const std::string bytes = ReadWholeFile(raw + ".out");
+    std::vector<std::int16_t> out(bytes.size() / 2);
+    std::memcpy(out.data(), bytes.data(), 2 * out.size());
+    return out;
+}
+
 // A zone of the twelve keys from lo that plays sample with gens.
 ZoneDef Keys12(int lo, std::vector<GenRecord> gens, int sample = 0) {
     gens.insert(gens.begin(), KeyRange(lo, lo + 11));
     gens.push_back(SampleId(sample));
-    return ZoneDef(gens);
+    return ZoneDef{gens};
 }
 
 class Conversion : public ::testing::Test {
@@ -171,21 +188,14 @@ TEST_F(Conversion, PointsFollowTheSignalAndLoopsRepeatSeamlessly) {
     for (std::size_t k = 200; k < 1800; ++k)
         ASSERT_NEAR(octave[k], 12000 * std::sin(2 * std::numbers::pi * k / 100.0), 3) << k;
     // The chord against sox's own resampler, away from both ends.
-    const std::string raw = (f_->file.folder() / "chord.raw").string(), soxed = raw + ".out";
-    std::ofstream(raw, std::ios::binary)
-        .write(reinterpret_cast<const char*>(chord.data()), static_cast<std::streamsize>(2 * chord.size()));
-    const std::string command = "sox -t raw -r 32000 -e signed -b 16 -c 1 -L " + raw +
-                                " -t raw -e signed -b 16 -L " + soxed + " rate -v 44100";
-    if (std::system(("command -v sox >/dev/null && " + command).c_str()) != 0) GTEST_SKIP() << "sox is not installed";
-    const std::string bytes = ReadWholeFile(soxed);
+    const auto sox = Sox(f_->file.folder(), chord, 32000);
+    if (!sox) GTEST_SKIP() << "sox is not installed";
     const std::vector<std::int16_t> ours = PointsOf(file, w.samples.at(2));
     ASSERT_EQ(ours.size(), 44100u);
     double error = 0, energy = 0;
     for (std::size_t k = 1000; k < 43100; ++k) {
-        const auto theirs = static_cast<std::int16_t>(static_cast<unsigned char>(bytes.at(2 * k)) |
-                                                      static_cast<unsigned char>(bytes.at(2 * k + 1)) << 8);
-        error += (ours[k] - theirs) * double(ours[k] - theirs);
-        energy += double(theirs) * theirs;
+        error += (ours[k] - sox->at(k)) * double(ours[k] - sox->at(k));
+        energy += double(sox->at(k)) * sox->at(k);
     }
     EXPECT_LT(10 * std::log10(error / energy), -60) << "dB below the signal";
 }
@@ -211,7 +221,7 @@ TEST_F(Conversion, ZonesPlayTheirOwnRootKeysStartsAndLoops) {
           Keys12(84, {Gen(kStartCoarseOffset, 1), Gen(kStartOffset, 32), SampleModes(1)}, 1),
           Keys12(96, {Gen(kEndLoopOffset, 1000), SampleModes(1)}),
           Keys12(108, {Gen(kStartLoopOffset, -200), SampleModes(1)}),
-          ZoneDef({KeyRange(120, 127), Gen(kStartOffset, 500), SampleModes(1), SampleId(0)})}}));
+          ZoneDef{{KeyRange(120, 127), Gen(kStartOffset, 500), SampleModes(1), SampleId(0)}}}}));
 
     const auto [file, w] = Export(1);
     // Sample reference, keys, velocities, pan, coarse, fine. Root 72 with +24:
@@ -282,16 +292,9 @@ TEST_F(Conversion, OvershootIsScaledToFitNotClipped) {
     b.Sample({.name = "Up", .end = 2000, .rate = 22050}).Sample({.name = "Down", .start = 2000, .end = 4000, .rate = 22050});
     Load(b.SamplePoints(squares).Instrument({"Loud", {{{KeyRange(0, 60), SampleId(0)}}, {{SampleId(1)}}}}));
     const auto [file, w] = Export(1);
-    const std::string raw = (f_->file.folder() / "squares.raw").string(), soxed = raw + ".f32";
-    std::ofstream(raw, std::ios::binary)
-        .write(reinterpret_cast<const char*>(squares.data()), static_cast<std::streamsize>(2 * squares.size()));
     // At half volume, so that sox clips nothing.
-    const std::string command = "sox -v 0.5 -t raw -r 22050 -e signed -b 16 -c 1 -L " + raw +
-                                " -t raw -e floating-point -b 32 -L " + soxed + " rate -v 44100 2>/dev/null";
-    if (std::system(("command -v sox >/dev/null && " + command).c_str()) != 0) GTEST_SKIP() << "sox is not installed";
-    const std::string bytes = ReadWholeFile(soxed);
-    std::vector<float> sox(bytes.size() / 4);
-    std::memcpy(sox.data(), bytes.data(), 4 * sox.size());
+    const auto sox = Sox(f_->file.folder(), squares, 22050, 0.5);
+    if (!sox) GTEST_SKIP() << "sox is not installed";
     const InstrumentReport report = Report(1);
     for (const int c : {0, 1}) {
         const std::vector<std::int16_t> points = PointsOf(file, w.samples.at(c));
@@ -301,8 +304,8 @@ TEST_F(Conversion, OvershootIsScaledToFitNotClipped) {
         for (std::size_t i = 1; i < points.size(); ++i) flat += points[i] == points[i - 1] && std::abs(points[i]) >= 32767;
         EXPECT_EQ(flat, 0);
         // Away from where the two samples meet in sox's one stream.
-        const auto [soxLo, soxHi] = std::minmax_element(sox.begin() + 4200 * c, sox.begin() + 3800 + 4200 * c);
-        const double peak = c == 0 ? 2 * *soxHi * 32768 / 32767 : -2 * *soxLo;
+        const auto [soxLo, soxHi] = std::minmax_element(sox->begin() + 4200 * c, sox->begin() + 3800 + 4200 * c);
+        const double peak = c == 0 ? 2.0 * *soxHi / 32767 : -2.0 * *soxLo / 32768;
         EXPECT_NEAR(report.sampleReports.at(c).gainDb, -20 * std::log10(peak), 0.25) << c;
     }
 }
@@ -331,9 +334,9 @@ TEST_F(Conversion, PresetsMergeOntoTheirInstruments) {
     b.SamplePoints(SinePoints(100, 10, 1000));
     b.Instrument({"Keys", {{{KeyRange(0, 63), SampleId(0)}}, {{KeyRange(64, 127), SampleId(1)}}}})
         .Instrument({"Pad", {{{CoarseTune(2), Pan(-100), SampleId(2)}}}})
-        .Preset({"Combo", 5, 1, {ZoneDef({CoarseTune(-12), KeyRange(36, 96), Gen(kAttenuation, 50)}),
-                  ZoneDef({KeyRange(48, 72), FineTune(10), InstrumentId(0)}),
-                  ZoneDef({Pan(300), Gen(kReverb, 100), InstrumentId(1)})}});
+        .Preset({"Combo", 5, 1, {ZoneDef{{CoarseTune(-12), KeyRange(36, 96), Gen(kAttenuation, 50)}},
+                  ZoneDef{{KeyRange(48, 72), FineTune(10), InstrumentId(0)}},
+                  ZoneDef{{Pan(300), Gen(kReverb, 100), InstrumentId(1)}}}});
     Load(b);
     const std::string out = Out();
     EXPECT_NE(Cli({"export", "--preset", "1:5", out}).find("was saved"), std::string::npos);
@@ -369,7 +372,7 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
                              {{RootKey(70), SampleId(0)}, {{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}}}}});
     b.Instrument({"Half", {{{KeyRange(0, 200), SampleId(2)}}}});
     b.Instrument({"Broken", {{{SampleId(9)}}}});
-    b.Preset({"Piano", 1, 3, {ZoneDef({CoarseTune(2)}), ZoneDef({FineTune(5), InstrumentId(0)})}});
+    b.Preset({"Piano", 1, 3, {ZoneDef{{CoarseTune(2)}}, ZoneDef{{FineTune(5), InstrumentId(0)}}}});
     Load(b);
 
     const InstrumentReport r = Report(1);
@@ -476,7 +479,7 @@ TEST_F(Conversion, FluidSynthPlaysWhatTheWaveHolds) {
         {"Tunes", {Keys12(60, {SampleModes(1)}), Keys12(48, {SampleModes(1), CoarseTune(7), FineTune(-33)}),
                    Keys12(72, {SampleModes(1), RootKey(81), CoarseTune(-12), FineTune(17)}),
                    Keys12(36, {SampleModes(1), Gen(kStartOffset, 100), CoarseTune(24)}, 1)}});
-    b.Preset({"Tunes", 0, 0, {ZoneDef({CoarseTune(-2), InstrumentId(0)})}});
+    b.Preset({"Tunes", 0, 0, {ZoneDef{{CoarseTune(-2), InstrumentId(0)}}}});
     Load(b);
     const std::vector<int> keys = {65, 77, 53, 41};
     const fs::path folder = f_->file.folder();
