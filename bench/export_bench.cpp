@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "export/unique_names.h"
 #include "export/write_stuff.h"
 #include "soundfont/loader.h"
 #include "soundfont/memory_tree.h"
@@ -103,8 +104,22 @@ void PlainReadSwapWrite(benchmark::State& state) {
     fs::remove_all(fs::path(out).parent_path());
 }
 
+// Naming 20,000 exports of one name (argument 1) against 20,000 different
+// names (argument 0): the repeats must cost about what different names do.
+void NameTwentyThousandExports(benchmark::State& state) {
+    const bool same = state.range(0) == 1;
+    for (auto _ : state) {
+        UniqueNames names;
+        for (int i = 0; i < 20000; ++i) {
+            const std::string name = same ? "Piano" : "Piano " + std::to_string(i);
+            names.Take(name, names.Propose(name));
+        }
+    }
+}
+
 BENCHMARK(PlainReadSwapWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(ExportLargestInstrument)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(NameTwentyThousandExports)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace zelvo
