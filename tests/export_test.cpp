@@ -260,7 +260,7 @@ TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
 // --- The reader: what the exports above hold, every cut and garbled byte refused ---
 
 // Flute and Oboe as above; instrument 1 plays Oboe in two zones and Flute in
-// one after a global zone; instrument 2 has a global zone only.
+// one after a global zone.
 std::string Woodwinds() {
     return TwoSampleFile()
         .Instrument({"Woodwinds", {{{Gen(48, 100)}},
@@ -268,7 +268,7 @@ std::string Woodwinds() {
                                      SampleModes(1), SampleId(1)}},
                                    {{KeyRange(60, 127), VelRange(1, 100), Pan(500), SampleId(0)}},
                                    {{KeyRange(60, 127), VelRange(101, 127), RootKey(50), SampleId(1)}}}})
-        .Instrument({"Globals", {{{Gen(48, 10)}}}}).Build();
+        .Build();
 }
 
 // Instrument n of a built SoundFont exported as stored: the file's bytes.
@@ -296,32 +296,6 @@ std::pair<std::uint64_t, std::string> Refusal(std::string_view bytes) {
         return {e.offset(), e.what()};
     }
     return {0, "accepted"};
-}
-
-TEST(WaveReader, ReadsTheKeyMapAndSampleHeadersTheSoundFontGives) {
-    const WaveFileContents w = ParseWaveFile(ExportAsStored(Woodwinds(), 1));
-    EXPECT_EQ(w.fileSize, 69766u + 1000 + 2000);
-    EXPECT_EQ(w.counts.keyMapLength, 12 + 3 * 18);
-    EXPECT_EQ(w.keyMapHeader.name, "Woodwind");
-    // Pan -250 is 32, 500 is 127 (128 clamped); coarse 12 is 71; fine -50 is 32.
-    EXPECT_EQ(Entries(w), (std::vector<std::vector<int>>{{0x4000, 0, 59, 0, 127, 32, 71, 32},
-                                                         {0x4001, 60, 127, 1, 100, 127, 64, 64},
-                                                         {0x4000, 60, 127, 101, 127, 64, 64, 64}}));
-    EXPECT_TRUE(w.keyMapEntries[0].first && !w.keyMapEntries[1].first && !w.keyMapEntries[2].first);
-    EXPECT_EQ(WaveSampleNumber(w.keyMapEntries[1]), 2);
-    ASSERT_EQ(w.samples.size(), 2u);
-    // Oboe's loop starts 50 points in; Flute's 100 points after Oboe's 500.
-    EXPECT_EQ(Fields(w.samples[0]),
-              (Sample{"Oboe Lon", {0xFC0000 | 25, 0x00, 50, 404, 46, 72, 0, 1000, 69766}}));
-    EXPECT_EQ(Fields(w.samples[1]),
-              (Sample{std::string("Flute\0\0\0", 8),
-                      {0xFC0000 | 300, 0x40, 100, 800, 100, 60, 1, 2000, 69766 + 1000}}));
-    EXPECT_EQ(std::make_pair(WaveLooped(w.samples[0].header), WaveLooped(w.samples[1].header)),
-              std::make_pair(true, false));
-
-    const WaveFileContents globals = ParseWaveFile(ExportAsStored(Woodwinds(), 2));
-    EXPECT_EQ(std::make_tuple(globals.fileSize, globals.keyMapEntries.size(), globals.samples.size()),
-        std::make_tuple(69766u, 0u, 0u));
 }
 
 // Every cut, a byte too many, files that are no wave, and a garbled byte in
