@@ -96,7 +96,7 @@ TEST(BoundedExport, ReportGrowsWithTheInstruments) {
     Sf2Builder b;
     b.Sample({.name = "Tick", .end = 8}).SamplePoints(std::vector<std::int16_t>(8, 100));
     for (int i = 0; i < 16000; ++i) b.Instrument({"I" + std::to_string(i), {{{SampleId(0)}}}});
-    b.Preset({"All", 0, 0, {ZoneDef({InstrumentId(0)})}});
+    b.Preset({"All", 0, 0, {ZoneDef{{InstrumentId(0)}}}});
     const TempFile file(b.Build());
     const ProgramRun tree = RunProgram({"tree", file.path()});
     const ProgramRun report = RunProgram({"report", file.path()});

@@ -16,7 +16,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace zelvo::testing {
@@ -27,11 +26,8 @@ struct GenRecord {
 using ModRecord = std::array<std::uint16_t, 5>;
 
 struct ZoneDef {
-    ZoneDef() = default;
-    ZoneDef(std::vector<GenRecord> g, std::vector<ModRecord> m = {})
-        : gens(std::move(g)), mods(std::move(m)) {}
-    std::vector<GenRecord> gens;
-    std::vector<ModRecord> mods;
+    std::vector<GenRecord> gens = {};
+    std::vector<ModRecord> mods = {};
 };
 
 struct PresetDef {
