@@ -308,6 +308,12 @@ TEST_F(Conversion, OvershootIsScaledToFitNotClipped) {
         const double peak = c == 0 ? 2.0 * *soxHi / 32767 : -2.0 * *soxLo / 32768;
         EXPECT_NEAR(report.sampleReports.at(c).gainDb, -20 * std::log10(peak), 0.25) << c;
     }
+    // The whole-bank report measures as the instrument's own, on any number of threads.
+    for (const int jobs : {1, 2}) {
+        const InstrumentReport all = ReportAllInstruments(f_->model, f_->Path(), {.jobs = jobs}, true).at(0);
+        EXPECT_EQ(all.sampleReports.at(1).gainDb, report.sampleReports.at(1).gainDb);
+    }
+    EXPECT_FALSE(ReportAllInstruments(f_->model, f_->Path()).at(0).sampleReports.at(1).converted);
 }
 
 TEST_F(Conversion, SampleNamesAreToldApartWithinAWave) {
@@ -405,8 +411,10 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
     const nlohmann::json json = nlohmann::json::parse(Cli({"report", "2", "--json"}));
     EXPECT_EQ(std::make_tuple(json["sample_reports"][0]["from_rate"], json["sample_reports"][0]["out_points"],
                               json["status"]), std::make_tuple(22050, 200, "changed"));
-    EXPECT_EQ(Cli({"report"}), "1\tStereo\t4\t3\t70366\t1\tok\n2\tHalf\t1\t1\t70166\t1\tchanged\n"
-                               "3\tBroken\t1\t0\t0\t0\trefused\n");
+    const std::string rows = "1\tStereo\t4\t3\t70366\t1\tok\n2\tHalf\t1\t1\t70166\t1\tchanged\n"
+                             "3\tBroken\t1\t0\t0\t0\trefused\n";
+    EXPECT_EQ(Cli({"report"}), rows + "clipping not checked (--clipping converts every sample to check it)\n");
+    EXPECT_EQ(Cli({"report", "--clipping", "--jobs", "2"}), rows);
     // export --as-stored keeps the 22,050 Hz sample's 100 points.
     Cli({"export", "2", Out(), "--as-stored"});
     EXPECT_EQ(fs::file_size(Out()), 69766u + 200);

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "export/export_many.h"
 #include "export/wave_reader.h"
 #include "export/write_stuff.h"
 #include "load_helpers.h"
@@ -236,15 +237,23 @@ TEST_F(Export, CopiesInBlocksOverALongerFileAndReportsProgressPerBlock) {
 
 // Compressed samples: written as their decoded points, once each, with loop
 // points that count from the start of those points.
-TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
-    const std::vector<float> sine = TestSignal(20000), chord = TestSignal(9001, 22050);
+// Sine at 44.1 kHz and Chord at 22,050 Hz, compressed; instrument 1 plays
+// Sine twice and Chord, the others share them.
+Sf2Builder OggBank(const std::vector<float>& sine, const std::vector<float>& chord) {
     Sf2Builder b;
     b.Info("ifil", {"\x03\x00\x01\x00", 4})
         .CompressedSample({.name = "Sine", .startLoop = 1000, .endLoop = 19000}, EncodeVorbis(sine, 1))
         .CompressedSample({.name = "Chord", .startLoop = 300, .endLoop = 8000, .rate = 22050},
                           EncodeVorbis(chord, 1, 22050));
-    Load(b.Instrument({"Ogg", {{{KeyRange(0, 59), SampleId(0)}}, {{KeyRange(60, 90), SampleId(1)}},
-                               {{KeyRange(91, 127), SampleId(0)}}}}));
+    b.Instrument({"Ogg", {{{KeyRange(0, 59), SampleId(0)}}, {{KeyRange(60, 90), SampleId(1)}},
+                          {{KeyRange(91, 127), SampleId(0)}}}});
+    return b.Instrument({"Chords", {{{SampleModes(1), SampleId(1)}}, {{SampleId(0)}}}})
+        .Instrument({"Chord", {{{SampleModes(1), SampleId(1)}}}});
+}
+
+TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
+    const std::vector<float> sine = TestSignal(20000), chord = TestSignal(9001, 22050);
+    Load(OggBank(sine, chord));
     // As stored: the 22,050 Hz sample keeps its points.
     const std::string file = Run();
     const WaveFileContents w = ParseWaveFile(file);
@@ -255,6 +264,21 @@ TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
     EXPECT_EQ(w.samples[1].header.loopPosition, 0xFC0000 | 10150);  // 20000 points on
     EXPECT_GE(Correlation(PointsOf(file, w.samples[0]), sine), 0.99);
     EXPECT_GE(Correlation(PointsOf(file, w.samples[1]), chord), 0.99);
+}
+
+// An export of many instruments decodes and converts each shared sample
+// once, on any number of threads and however little it may keep: each file
+// is the one the instrument's own export writes.
+TEST_F(Export, ManyInstrumentsShareTheirSamplesAndWriteWhatEachAloneWrites) {
+    Load(OggBank(TestSignal(20000), TestSignal(9001, 22050)));
+    for (const ExportOptions& options :
+         {ExportOptions{.jobs = 1}, ExportOptions{.jobs = 4}, ExportOptions{.jobs = 3, .cacheBytes = 1}}) {
+        const std::filesystem::path folder = f_->file.folder() / std::to_string(options.jobs);
+        std::filesystem::create_directory(folder);
+        const ExportManySummary all = ExportManyInstruments(f_->model, f_->Path(), folder.string(), {}, options);
+        ASSERT_EQ(all.written.size(), 3u);
+        for (int i = 1; i <= 3; ++i) EXPECT_EQ(ReadWholeFile(all.written[i - 1]), Run(i, {})) << options.jobs;
+    }
 }
 
 // --- The reader: what the exports above hold, every cut and garbled byte refused ---

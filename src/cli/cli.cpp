@@ -24,14 +24,18 @@ constexpr const char* kUsage =
     "  export FILE --preset BANK:PROGRAM [OUT]\n"
     "               save a preset: every zone of every instrument it layers,\n"
     "               merged with its own; OUT defaults to \"BBB-PPP Name.s1m\"\n"
-    "  export FILE --all DIR [--as-stored]\n"
-    "               save every instrument with zones into DIR\n"
-    "  export FILE --all-presets DIR\n"
+    "  export FILE --all DIR [--as-stored] [--jobs N]\n"
+    "               save every instrument with zones into DIR, converting\n"
+    "               each sample once on N threads (default: every core)\n"
+    "  export FILE --all-presets DIR [--jobs N]\n"
     "               save every preset into DIR as \"BBB-PPP Name.s1m\"\n"
     "  report FILE [N | --preset BANK:PROGRAM] [--json] [--as-stored]\n"
     "               what the export does to instrument N or a preset, or per\n"
     "               instrument: name, zones, samples, bytes, warnings,\n"
     "               ok/changed/refused\n"
+    "  report FILE --clipping [--jobs N] [--json]\n"
+    "               the per-instrument report with clipped points counted,\n"
+    "               converting every sample once\n"
     "  details FILE KEY\n"
     "               print the detail list of tree node KEY: column titles, then\n"
     "               one line per row, TAB-separated\n"
@@ -62,8 +66,9 @@ bool IsOption(const std::string& arg) {
 }
 
 // "export FILE --all DIR" and "--all-presets DIR" have their option in one
-// place; --as-stored (export, report), --json (report) and --preset with its
-// value (export, report) may follow FILE anywhere. Anything else that looks
+// place; --as-stored (export, report), --json and --clipping (report), and
+// --preset and --jobs with their values (export, report) may follow FILE
+// anywhere. Anything else that looks
 // like an option is a mistake, never a file name.
 bool HasMisplacedOption(const std::string& command, const Args& given) {
     Args args = given;
@@ -71,7 +76,9 @@ bool HasMisplacedOption(const std::string& command, const Args& given) {
     if (exportOrReport && args.size() > 1 && !IsOption(args[0])) {
         TakeOption(args, kAsStoredOption);
         TakeOptionValue(args, kPresetOption);
+        TakeOptionValue(args, kJobsOption);
         if (command == "report") TakeOption(args, kJsonOption);
+        if (command == "report") TakeOption(args, kClippingOption);
     }
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool allInPlace = command == "export" && i == 1 && args.size() == 3 &&

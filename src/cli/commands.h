@@ -54,6 +54,15 @@ std::optional<int> PresetForCli(const SoundFontModel& model, const std::string& 
 
 // The options a command takes anywhere after its FILE.
 inline constexpr std::string_view kJsonOption = "--json";
+// Followed by the number of threads that convert samples (export, report).
+inline constexpr std::string_view kJobsOption = "--jobs";
+// The whole-bank report converts every sample to count clipped points.
+inline constexpr std::string_view kClippingOption = "--clipping";
+
+// Removes "--jobs N" from args: N, 0 when not given, -1 with a message on
+// err when N is not a whole number from 1 to kMaxJobs.
+inline constexpr int kMaxJobs = 256;
+int TakeJobs(Args& args, Output& err);
 
 // Loads path as the Open command does; reports a failure on err and returns
 // false.

@@ -40,6 +40,16 @@ std::optional<std::string> TakeOptionValue(Args& args, std::string_view option) 
     return value;
 }
 
+int TakeJobs(Args& args, Output& err) {
+    const std::optional<std::string> text = TakeOptionValue(args, kJobsOption);
+    if (!text) return 0;
+    const std::optional<InstrumentNumber> jobs = ParseInstrumentNumber(*text);
+    if (jobs && jobs->fits && jobs->value >= 1 && jobs->value <= kMaxJobs) return jobs->value;
+    err << "zelvo-cli: --jobs takes a number of threads from 1 to " << kMaxJobs << ", not \"" << *text
+        << "\"" << kNewLine;
+    return -1;
+}
+
 std::optional<PresetNumber> ParsePresetNumber(std::string_view text) {
     const std::size_t colon = text.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
@@ -105,7 +115,7 @@ int ExportAll(const std::string& path, const std::string& folder, bool presets,
         err << "zelvo-cli: cannot create " << folder << ": " << error.message() << kNewLine;
         return kExitFailure;
     }
-    const ExportManySummary summary = presets ? ExportManyPresets(model, path, folder)
+    const ExportManySummary summary = presets ? ExportManyPresets(model, path, folder, {}, options)
                                               : ExportManyInstruments(model, path, folder, {}, options);
     for (const std::string& written : summary.written) out << SavedText(written) << kNewLine;
     for (const ExportRefusal& refusal : summary.refused) {
@@ -141,7 +151,9 @@ int ExportPreset(const std::string& path, const std::string& number,
 int RunExport(const Args& given, Output& out, Output& err) {
     Args args = given;
     const bool asStored = TakeOption(args, kAsStoredOption).has_value();
-    const ExportOptions options{.convertSamples = !asStored};
+    const int jobs = TakeJobs(args, err);
+    if (jobs < 0) return kExitUsage;
+    const ExportOptions options{.convertSamples = !asStored, .jobs = jobs};
     if (const std::optional<std::string> preset = TakeOptionValue(args, kPresetOption)) {
         // A preset's zones are always played as a player merges them.
         if (asStored || args.empty() || args.size() > 2) return kExitUsage;

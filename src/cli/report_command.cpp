@@ -14,6 +14,15 @@
 namespace zelvo::cli {
 namespace {
 
+// Whether every converted sample of r had its gain measured.
+bool ClippingChecked(const InstrumentReport& r) {
+    return std::none_of(r.sampleReports.begin(), r.sampleReports.end(),
+                        [](const SampleReport& s) { return s.fromRate != s.toRate && !s.converted; });
+}
+
+// The last line of a whole-bank report made from the plans alone.
+constexpr const char* kClippingNotChecked = "clipping not checked (--clipping converts every sample to check it)";
+
 std::string Shown(const std::string& text) {
     return SoundFontTextToUtf8(DisplayText(text));
 }
@@ -179,9 +188,14 @@ int RunReport(const Args& given, Output& out, Output& err) {
     Args args = given;
     const bool json = TakeOption(args, kJsonOption).has_value();
     const bool asStored = TakeOption(args, kAsStoredOption).has_value();
-    const ExportOptions options{.convertSamples = !asStored};
+    const bool clipping = TakeOption(args, kClippingOption).has_value();
+    const int jobs = TakeJobs(args, err);
+    if (jobs < 0) return kExitUsage;
+    const ExportOptions options{.convertSamples = !asStored, .jobs = jobs};
     const std::optional<std::string> presetText = TakeOptionValue(args, kPresetOption);
     if (args.empty() || args.size() > 2 || (presetText && (args.size() != 1 || asStored))) return kExitUsage;
+    // Clipping is counted by converting: one instrument's report always does.
+    if (clipping && (args.size() != 1 || presetText)) return kExitUsage;
     if (presetText && !ParsePresetNumber(*presetText)) {
         err << "zelvo-cli: a preset is BANK:PROGRAM, not \"" << *presetText << "\"" << kNewLine;
         return kExitUsage;
@@ -214,18 +228,22 @@ int RunReport(const Args& given, Output& out, Output& err) {
             return kExitOk;
         }
         nlohmann::json all = nlohmann::json::array();
-        for (int i = 1; i <= model.InstCount; ++i) {
-            const InstrumentReport r = ReportInstrumentExport(model, i, args[0], options);
+        const bool checked = clipping && !asStored;
+        bool unchecked = false;
+        for (const InstrumentReport& r : ReportAllInstruments(model, args[0], options, checked)) {
+            unchecked = unchecked || !ClippingChecked(r);
             if (json) {
-                all.push_back({{"instrument", i}, {"name", Shown(r.name)}, {"zones", r.zones},
+                all.push_back({{"instrument", r.instrument}, {"name", Shown(r.name)}, {"zones", r.zones},
                                {"samples", r.samples}, {"output_bytes", r.output.bytes},
-                               {"warnings", r.Warnings()}, {"status", r.Status()}});
+                               {"warnings", r.Warnings()}, {"status", r.Status()},
+                               {"clipping_checked", ClippingChecked(r)}});
             } else {
-                out << i << kTab << Shown(r.name) << kTab << r.zones << kTab << r.samples << kTab
+                out << r.instrument << kTab << Shown(r.name) << kTab << r.zones << kTab << r.samples << kTab
                     << r.output.bytes << kTab << r.Warnings() << kTab << r.Status() << kNewLine;
             }
         }
         if (json) out.Json(all);
+        if (!json && unchecked) out << kClippingNotChecked << kNewLine;
     } catch (const ExportError& e) {
         err << "zelvo-cli: " << e.what() << kNewLine;
         return kExitFailure;

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <set>
 #include <span>
 
 #include "browser/names.h"
 #include "browser/text_encoding.h"
+#include "export/sample_cache.h"
 #include "export/sample_source.h"
 #include "export/vorbis_decode.h"
 #include "soundfont/zones_as_played.h"
@@ -236,18 +240,18 @@ std::vector<StereoPairReport> StereoPairs(const SoundFontModel& model, const std
     return pairs;
 }
 
-// The gain each resampled sample needs, by converting it as the export
-// does. A stream that does not decode refuses the export as it would.
-void MeasureGains(const SoundFontModel& model, const WavePlan& plan, const std::string& soundFontPath,
-                  std::stop_token stop, InstrumentReport& report) {
-    if (!plan.ResamplesPoints()) return;
-    SampleSource source(model, soundFontPath, std::move(stop));
+// The gain a resampled planned sample needs, as converting it finds it.
+using GainOf = std::function<double(const PlannedSample&)>;
+
+// The gain each resampled sample needs. A stream that does not decode
+// refuses the export as it would.
+void MeasureGains(const SoundFontModel& model, const WavePlan& plan, const GainOf& gainOf,
+                  InstrumentReport& report) {
     for (std::size_t c = 0; c < plan.samples.size(); ++c) {
         const PlannedSample& s = plan.samples[c];
         if (!s.conversion.Resampled()) continue;
         try {
-            const ConvertedSample converted = ConvertSample(PlannedPointReader(source, s), s.conversion);
-            report.sampleReports[c].gainDb = converted.GainDb();
+            report.sampleReports[c].gainDb = GainDb(gainOf(s));
             report.sampleReports[c].converted = true;
         } catch (const VorbisDecodeError& e) {
             std::string owner;
@@ -259,6 +263,25 @@ void MeasureGains(const SoundFontModel& model, const WavePlan& plan, const std::
         }
     }
 }
+
+// Converts each sample it is asked for as the export does, through one
+// source opened when first needed.
+class ConvertingGains {
+public:
+    ConvertingGains(const SoundFontModel& model, const std::string& soundFontPath, std::stop_token stop)
+        : model_(model), soundFontPath_(soundFontPath), stop_(std::move(stop)) {}
+
+    double operator()(const PlannedSample& s) {
+        if (!source_) source_ = std::make_shared<SampleSource>(model_, soundFontPath_, stop_);
+        return ConvertSample(PlannedPointReader(*source_, s), s.conversion).gain;
+    }
+
+private:
+    const SoundFontModel& model_;
+    const std::string& soundFontPath_;
+    std::stop_token stop_;
+    std::shared_ptr<SampleSource> source_;  // shared by the copies a GainOf makes
+};
 
 // What every report of a planned file holds: sizes and samples.
 void ReportPlan(const SoundFontModel& model, const WavePlan& plan, InstrumentReport& report) {
@@ -324,27 +347,39 @@ std::string InstrumentReport::Status() const {
     return samplesChanged || tuningChanged ? "changed" : "ok";
 }
 
-InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
-                                        const std::string& soundFontPath,
-                                        const ExportOptions& options, bool measure) {
+namespace {
+
+// An instrument's plan, or why it has none.
+struct PlanOrRefusal {
+    WavePlan plan;
+    std::optional<std::string> refusal;
+};
+
+PlanOrRefusal PlanForReport(const SoundFontModel& model, int instrument, const ExportOptions& options) {
+    try {
+        return {PlanWaveFile(model, instrument, options), std::nullopt};
+    } catch (const ExportError& e) {
+        return {{}, e.what()};
+    }
+}
+
+// The report of a planned instrument; gainOf measures the gains, or none
+// leaves them unmeasured.
+InstrumentReport ReportPlannedInstrument(const SoundFontModel& model, int instrument, const PlanOrRefusal& planned,
+                                         const ExportOptions& options, const GainOf& gainOf) {
     InstrumentReport report;
     report.instrument = instrument;
     report.name = InstrumentName(model, instrument);
     report.convert = options.convertSamples;
-    WavePlan plan;
-    try {
-        plan = PlanWaveFile(model, instrument, options);
-    } catch (const ExportError& e) {
-        report.refusal = e.what();
-    }
+    report.refusal = planned.refusal;
+    const WavePlan& plan = planned.plan;
     if (instrument >= 1 && instrument <= model.InstCount) {
         report.zones = model.InstZoneTable[static_cast<std::size_t>(instrument)].zoneCount;
     }
     if (report.refusal) return report;
     ReportPlan(model, plan, report);
-    if (measure && options.convertSamples) MeasureGains(model, plan, soundFontPath, options.stop, report);
+    if (gainOf && options.convertSamples) MeasureGains(model, plan, gainOf, report);
     if (report.refusal) return report;
-
     const InstZoneInfo& info = model.InstZoneTable[static_cast<std::size_t>(instrument)];
     // The global zones first in zone order, with the zones that play.
     InstrumentReport played = report;
@@ -367,6 +402,39 @@ InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrum
     report.sampleReports = played.sampleReports;
     report.presetGenerators = PresetGenerators(model, instrument);
     return report;
+}
+
+}  // namespace
+
+InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
+                                        const std::string& soundFontPath,
+                                        const ExportOptions& options, bool measure) {
+    return ReportPlannedInstrument(model, instrument, PlanForReport(model, instrument, options), options,
+                                   measure ? GainOf(ConvertingGains(model, soundFontPath, options.stop)) : GainOf{});
+}
+
+std::vector<InstrumentReport> ReportAllInstruments(const SoundFontModel& model, const std::string& soundFontPath,
+                                                   const ExportOptions& options, bool measure) {
+    std::vector<PlanOrRefusal> plans;
+    std::vector<std::vector<const PlannedSample*>> uses;
+    for (int i = 1; i <= model.InstCount; ++i) plans.push_back(PlanForReport(model, i, options));
+    for (const PlanOrRefusal& planned : plans) {
+        std::vector<const PlannedSample*>& mine = uses.emplace_back();
+        if (!measure || !options.convertSamples) continue;
+        for (const PlannedSample& s : planned.plan.samples) {
+            if (s.conversion.Resampled()) mine.push_back(&s);
+        }
+    }
+    SampleCache cache(model, soundFontPath, uses, options);
+    const GainOf gainOf = [&cache](const PlannedSample& s) { return cache.Take(s)->gain; };
+    std::vector<InstrumentReport> reports;
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        cache.Begin(i);
+        reports.push_back(ReportPlannedInstrument(model, static_cast<int>(i) + 1, plans[i], options,
+                                                  measure ? gainOf : GainOf{}));
+        cache.Finish(i);
+    }
+    return reports;
 }
 
 InstrumentReport ReportPresetExport(const SoundFontModel& model, int preset,
@@ -395,7 +463,7 @@ InstrumentReport ReportPresetExport(const SoundFontModel& model, int preset,
     report.zones = static_cast<int>(PresetZonesAsPlayed(model, preset).size());
     if (report.refusal) return report;
     ReportPlan(model, plan, report);
-    if (measure) MeasureGains(model, plan, soundFontPath, std::move(stop), report);
+    if (measure) MeasureGains(model, plan, ConvertingGains(model, soundFontPath, std::move(stop)), report);
     if (report.refusal) return report;
     ReportPlayedZones(model, plan, true, report);
     return report;

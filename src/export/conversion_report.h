@@ -121,6 +121,11 @@ std::vector<ReportNote> ReportNotes(const InstrumentReport& report);
 InstrumentReport ReportInstrumentExport(const SoundFontModel& model, int instrument,
                                         const std::string& soundFontPath,
                                         const ExportOptions& options = {}, bool measure = true);
+// The report of every instrument, 1 to InstCount, in order. measure
+// converts each sample once, on options.jobs threads, for the gains;
+// without it the reports come from the plans alone.
+std::vector<InstrumentReport> ReportAllInstruments(const SoundFontModel& model, const std::string& soundFontPath,
+                                                   const ExportOptions& options = {}, bool measure = false);
 InstrumentReport ReportPresetExport(const SoundFontModel& model, int preset,
                                     const std::string& soundFontPath, bool measure = true,
                                     std::stop_token stop = {});

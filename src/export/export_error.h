@@ -32,6 +32,12 @@ struct ExportOptions {
     bool convertSamples = true;
     // Asked to stop: reading sample points throws ExportError(Cancelled).
     std::stop_token stop = {};
+    // Threads that decode and convert the samples of a run of exports
+    // ahead of the writer: 0 uses every core, 1 none besides the writer.
+    int jobs = 0;
+    // What a run of exports keeps of converted points for the instruments
+    // still to come.
+    std::uint64_t cacheBytes = std::uint64_t{512} * 1024 * 1024;
 };
 
 }  // namespace zelvo

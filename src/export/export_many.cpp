@@ -2,9 +2,12 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "browser/text_encoding.h"
 #include "export/export_texts.h"
+#include "export/sample_cache.h"
+#include "export/sample_source.h"
 #include "export/unique_names.h"
 #include "export/write_stuff.h"
 
@@ -34,15 +37,35 @@ std::string ExportManySummary::Headline() const {
 
 namespace {
 
-// One file of a run: what to name it and how to write it.
+// One file of a run: what to name it and what it holds.
 struct ManyItem {
     std::string name;  // as the model holds it
     std::string stem;  // the file name without ".s1m"
-    std::function<void(const std::string& target, const ExportProgress& progress)> write;
+    std::function<WavePlan()> plan;
 };
 
-ExportManySummary ExportMany(const std::vector<ManyItem>& items, const std::string& folder,
-                             const ExportManyProgress& progress) {
+// Every plan first, so that the refusals are known and each sample the run
+// writes is made once, ahead of the writer; the files are then written in
+// item order, whatever the thread count.
+ExportManySummary ExportMany(const SoundFontModel& model, const std::string& soundFontPath,
+                             const std::vector<ManyItem>& items, const std::string& folder,
+                             const ExportManyProgress& progress, const ExportOptions& options) {
+    std::vector<std::optional<WavePlan>> plans(items.size());
+    std::vector<std::string> refusals(items.size());
+    std::vector<std::vector<const PlannedSample*>> uses(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        try {
+            plans[i] = items[i].plan();
+            for (const PlannedSample& sample : plans[i]->samples) uses[i].push_back(&sample);
+        } catch (const ExportError& e) {
+            refusals[i] = e.what();
+        }
+    }
+    SampleCache cache(model, soundFontPath, uses, options);
+    const MadePoints made = [&](const PlannedSample& sample) {
+        return KeepsWavePoints(model, sample) ? cache.Take(sample) : nullptr;
+    };
+
     ExportManySummary summary;
     summary.folder = folder;
     summary.total = static_cast<int>(items.size());
@@ -52,7 +75,9 @@ ExportManySummary ExportMany(const std::vector<ManyItem>& items, const std::stri
         if (progress && !progress(step)) throw Cancelled{};
     };
     try {
-        for (const ManyItem& item : items) {
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const ManyItem& item = items[i];
+            cache.Begin(i);
             step.instrument = SoundFontTextToUtf8(item.name);
             step.bytesWritten = step.bytesTotal = 0;
             report();
@@ -61,16 +86,19 @@ ExportManySummary ExportMany(const std::vector<ManyItem>& items, const std::stri
             const std::string target =
                 (std::filesystem::path(folder) / (choice.name + kWaveFileExtension)).string();
             try {
-                item.write(target, [&](std::uint64_t written, std::uint64_t total) {
+                if (!plans[i]) throw ExportError(ExportError::Kind::Refused, refusals[i]);
+                SampleSource source(model, soundFontPath, options.stop);
+                WritePlannedWave(*plans[i], source, target, [&](std::uint64_t written, std::uint64_t total) {
                     step.bytesWritten = written;
                     step.bytesTotal = total;
                     report();
-                });
+                }, made);
                 names.Take(item.stem, choice);
                 summary.written.push_back(target);
             } catch (const ExportError& e) {
                 summary.refused.push_back({step.instrument, e.what()});
             }
+            cache.Finish(i);
             ++step.done;
         }
         step.instrument.clear();
@@ -91,23 +119,20 @@ ExportManySummary ExportManyInstruments(const SoundFontModel& model,
     for (int i = 1; i <= model.InstCount; ++i) {
         if (model.InstZoneTable.at(static_cast<std::size_t>(i)).zoneCount == 0) continue;
         const std::string name = InstrumentName(model, i);
-        items.push_back({name, WaveFileStem(name, i), [&, i](const std::string& target, const ExportProgress& p) {
-                             ExportInstrumentToWave(model, i, soundFontPath, target, p, options);
-                         }});
+        items.push_back({name, WaveFileStem(name, i), [&, i] { return PlanWaveFile(model, i, options); }});
     }
-    return ExportMany(items, folder, progress);
+    return ExportMany(model, soundFontPath, items, folder, progress, options);
 }
 
 ExportManySummary ExportManyPresets(const SoundFontModel& model, const std::string& soundFontPath,
-                                    const std::string& folder, const ExportManyProgress& progress) {
+                                    const std::string& folder, const ExportManyProgress& progress,
+                                    const ExportOptions& options) {
     std::vector<ManyItem> items;
     for (int p = 1; p <= model.PresetCount; ++p) {
         items.push_back({DisplayText(model.PresetHeaders[static_cast<std::size_t>(p)].achPresetName),
-                         PresetFileStem(model, p), [&, p](const std::string& target, const ExportProgress& pr) {
-                             ExportPresetToWave(model, p, soundFontPath, target, pr);
-                         }});
+                         PresetFileStem(model, p), [&, p] { return PlanPresetWave(model, p); }});
     }
-    return ExportMany(items, folder, progress);
+    return ExportMany(model, soundFontPath, items, folder, progress, options);
 }
 
 }  // namespace zelvo

@@ -42,15 +42,18 @@ struct ExportManySummary {
 
 // Writes every instrument with zones of the model, loaded from soundFontPath,
 // into folder (which must exist). An instrument the file cannot hold is
-// refused and the others go on.
+// refused and the others go on. Each sample is decoded and converted once,
+// on options.jobs threads; the files and messages do not depend on them.
 ExportManySummary ExportManyInstruments(const SoundFontModel& model,
                                         const std::string& soundFontPath,
                                         const std::string& folder,
                                         const ExportManyProgress& progress = {},
                                         const ExportOptions& options = {});
 
-// Writes every preset, named "BBB-PPP Name.s1m" (PresetFileStem).
+// Writes every preset, named "BBB-PPP Name.s1m" (PresetFileStem); only
+// the threads and stop token of options apply.
 ExportManySummary ExportManyPresets(const SoundFontModel& model, const std::string& soundFontPath,
-                                    const std::string& folder, const ExportManyProgress& progress = {});
+                                    const std::string& folder, const ExportManyProgress& progress = {},
+                                    const ExportOptions& options = {});
 
 }  // namespace zelvo

@@ -272,8 +272,12 @@ SampleConversion PlanSampleConversion(const sfSample& sample, bool convert, bool
     return c;
 }
 
-double ConvertedSample::GainDb() const {
+double GainDb(double gain) {
     return 20.0 * std::log10(gain);
+}
+
+double ConvertedSample::GainDb() const {
+    return zelvo::GainDb(gain);
 }
 
 std::int16_t ConvertedSample::Point(std::size_t i) const {

@@ -55,6 +55,9 @@ SampleConversion PlanSampleConversion(const sfSample& sample, bool convert, bool
 // converted, counted from its first point. It may throw to stop the work.
 using PointReader = std::function<void(std::uint64_t first, std::span<std::int16_t> into)>;
 
+// A gain as decibels.
+double GainDb(double gain);
+
 // A converted sample at full scale 1.0, and the gain that brings its peak
 // within 16 bits (1 when it fits already).
 struct ConvertedSample {

@@ -156,8 +156,8 @@ PointReader PlannedPointReader(SampleSource& source, const PlannedSample& sample
     };
 }
 
-void ReadPlannedPoints(SampleSource& source, const PlannedSample& s,
-                       const std::function<void(std::span<const std::int16_t>)>& write) {
+double ReadPlannedPoints(SampleSource& source, const PlannedSample& s,
+                         const std::function<void(std::span<const std::int16_t>)>& write) {
     const SampleConversion& c = s.conversion;
     const PointReader read = PlannedPointReader(source, s);
     std::vector<std::int16_t> block(kBlockPoints);
@@ -169,7 +169,7 @@ void ReadPlannedPoints(SampleSource& source, const PlannedSample& s,
             write(std::span<const std::int16_t>(block.data(), n));
             i += n;
         }
-        return;
+        return converted.gain;
     }
     for (std::int64_t done = 0; done < c.points;) {
         const auto n = static_cast<std::size_t>(
@@ -179,6 +179,7 @@ void ReadPlannedPoints(SampleSource& source, const PlannedSample& s,
         write(points);
         done += static_cast<std::int64_t>(n);
     }
+    return 1.0;
 }
 
 SampleSound ReadPlannedSound(const SoundFontModel& model, const std::string& soundFontPath,

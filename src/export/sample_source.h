@@ -84,9 +84,10 @@ PointReader PlannedPointReader(SampleSource& source, const PlannedSample& sample
 
 // The points of a planned sample as the file takes them, read through
 // source: converted whole when resampled, else copied. Calls write with
-// blocks of points in order.
-void ReadPlannedPoints(SampleSource& source, const PlannedSample& sample,
-                       const std::function<void(std::span<const std::int16_t>)>& write);
+// blocks of points in order, and returns the gain the conversion applied
+// (1 for copied points).
+double ReadPlannedPoints(SampleSource& source, const PlannedSample& sample,
+                         const std::function<void(std::span<const std::int16_t>)>& write);
 
 // How a sample's points are stored in the SoundFont, as the report names it.
 std::string SourceCodecName(const sfSample& sample);

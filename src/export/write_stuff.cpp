@@ -20,14 +20,6 @@ std::string OwnerOf(const WavePlan& plan, const SoundFontModel& model, std::size
     return {};
 }
 
-void WritePlannedWave(const WavePlan& plan, SampleSource& source, const std::string& outputPath,
-                      const ExportProgress& progress) {
-    AtomicOutputFile out(outputPath, source.identity());
-    out.Write(EncodeFrontPart(plan));
-    WriteWaveSampleData(plan, source, out, progress);
-    out.Commit();
-}
-
 }  // namespace
 
 void WriteWaveFileHeader(std::string& out) {
@@ -91,10 +83,14 @@ std::string EncodeFrontPart(const WavePlan& plan) {
 }
 
 void WriteWaveSampleData(const WavePlan& plan, SampleSource& source, AtomicOutputFile& out,
-                         const ExportProgress& progress) {
+                         const ExportProgress& progress, const MadePoints& made) {
     PointWriter writer(out, plan.SampleDataBytes(), progress);
     for (std::size_t c = 0; c < plan.samples.size(); ++c) {
         try {
+            if (const auto points = made ? made(plan.samples[c]) : nullptr) {
+                writer.Write(points->points);
+                continue;
+            }
             ReadPlannedPoints(source, plan.samples[c],
                               [&](std::span<const std::int16_t> points) { writer.Write(points); });
         } catch (const VorbisDecodeError& e) {
@@ -106,6 +102,14 @@ void WriteWaveSampleData(const WavePlan& plan, SampleSource& source, AtomicOutpu
         }
     }
     writer.Flush();
+}
+
+void WritePlannedWave(const WavePlan& plan, SampleSource& source, const std::string& outputPath,
+                      const ExportProgress& progress, const MadePoints& made) {
+    AtomicOutputFile out(outputPath, source.identity());
+    out.Write(EncodeFrontPart(plan));
+    WriteWaveSampleData(plan, source, out, progress, made);
+    out.Commit();
 }
 
 void ExportInstrumentToWave(const SoundFontModel& model, int instrument,

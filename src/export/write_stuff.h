@@ -4,12 +4,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "export/export_error.h"
 #include "export/export_plan.h"
+#include "export/sample_cache.h"
 #include "soundfont/model.h"
 
 namespace zelvo {
@@ -65,10 +68,18 @@ private:
 // The front part's blocks in file order, as the writers above give them.
 std::string EncodeFrontPart(const WavePlan& plan);
 
+// Where the writer finds a planned sample's points made already (a
+// SampleCache), or null to read and convert them itself.
+using MadePoints = std::function<std::shared_ptr<const WavePoints>(const PlannedSample&)>;
+
 // Writes the points of every planned sample, read through source and
 // converted as planned, high byte first. A sample that does not decode is
 // refused, named with its instrument.
 void WriteWaveSampleData(const WavePlan& plan, SampleSource& source, AtomicOutputFile& out,
-                         const ExportProgress& progress);
+                         const ExportProgress& progress, const MadePoints& made = {});
+
+// The whole file of plan at outputPath, as every export writes it.
+void WritePlannedWave(const WavePlan& plan, SampleSource& source, const std::string& outputPath,
+                      const ExportProgress& progress, const MadePoints& made = {});
 
 }  // namespace zelvo

@@ -1,0 +1,176 @@
+#include "export/sample_cache.h"
+
+#include <algorithm>
+#include <functional>
+#include <span>
+#include <stdexcept>
+
+#include "export/sample_source.h"
+
+namespace zelvo {
+
+WavePointsKey::WavePointsKey(const PlannedSample& s)
+    : sampleNdx(s.sampleNdx), runs(s.runs), fromRate(s.conversion.fromRate), toRate(s.conversion.toRate),
+      ratio(s.conversion.ratio), points(s.conversion.points), loopStart(s.conversion.loopStart),
+      loopEnd(s.conversion.loopEnd), outPoints(s.conversion.outPoints),
+      outLoopStart(s.conversion.outLoopStart), outLoopEnd(s.conversion.outLoopEnd),
+      wholeLoop(s.conversion.wholeLoop) {}
+
+bool KeepsWavePoints(const SoundFontModel& model, const PlannedSample& sample) {
+    return sample.conversion.Resampled() ||
+           model.SampleHeaders.at(static_cast<std::size_t>(sample.sampleNdx)).IsCompressed();
+}
+
+int ConversionThreads(int jobs) {
+    if (jobs > 0) return jobs;
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+SampleCache::SampleCache(const SoundFontModel& model, const std::string& soundFontPath,
+                         const std::vector<std::vector<const PlannedSample*>>& uses,
+                         const ExportOptions& options)
+    : model_(model), soundFontPath_(soundFontPath), bytes_(options.cacheBytes),
+      forwardStop_(options.stop, std::function<void()>([this] { stop_.request_stop(); })),
+      items_(uses.size()) {
+    for (std::size_t item = 0; item < uses.size(); ++item) {
+        for (const PlannedSample* sample : uses[item]) {
+            if (!KeepsWavePoints(model_, *sample)) continue;
+            const auto [at, added] = index_.try_emplace(WavePointsKey(*sample), entries_.size());
+            if (added) {
+                Entry entry;
+                entry.sample = sample;
+                entry.firstItem = item;
+                entry.bytes = 2 * static_cast<std::uint64_t>(sample->conversion.outPoints);
+                entries_.push_back(std::move(entry));
+            }
+            std::vector<std::size_t>& mine = items_[item];
+            if (std::find(mine.begin(), mine.end(), at->second) != mine.end()) continue;
+            mine.push_back(at->second);
+            ++entries_[at->second].users;
+        }
+    }
+    const int threads = ConversionThreads(options.jobs);
+    if (threads < 2 || entries_.empty()) return;
+    for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(stop_.get_token()); });
+}
+
+SampleCache::~SampleCache() {
+    stop_.request_stop();
+    changed_.notify_all();
+    workers_.clear();  // joins
+}
+
+bool SampleCache::MayStart(const Entry& entry) const {
+    return entry.firstItem <= writer_ || held_ + entry.bytes <= bytes_;
+}
+
+void SampleCache::Work(std::stop_token stop) {
+    std::unique_ptr<SampleSource> source;
+    try {
+        source = std::make_unique<SampleSource>(model_, soundFontPath_, stop);
+    } catch (...) {
+        return;  // the writer meets the same fault when it makes the points itself
+    }
+    std::unique_lock lock(mutex_);
+    while (!stop.stop_requested()) {
+        while (next_ < entries_.size() && entries_[next_].state != State::Waiting) ++next_;
+        if (next_ == entries_.size()) return;
+        if (!MayStart(entries_[next_])) {
+            changed_.wait(lock, stop, [this] {
+                return next_ == entries_.size() || entries_[next_].state != State::Waiting ||
+                       MayStart(entries_[next_]);
+            });
+            continue;
+        }
+        Make(next_++, lock, *source);
+    }
+}
+
+void SampleCache::Make(std::size_t e, std::unique_lock<std::mutex>& lock, SampleSource& source) {
+    Entry& entry = entries_[e];  // entries_ never grows after construction
+    entry.state = State::Making;
+    held_ += entry.bytes;
+    const PlannedSample& sample = *entry.sample;
+    lock.unlock();
+    auto made = std::make_shared<WavePoints>();
+    std::exception_ptr error;
+    try {
+        made->points.reserve(static_cast<std::size_t>(sample.conversion.outPoints));
+        made->gain = ReadPlannedPoints(source, sample, [&made](std::span<const std::int16_t> points) {
+            made->points.insert(made->points.end(), points.begin(), points.end());
+        });
+    } catch (...) {
+        error = std::current_exception();
+    }
+    lock.lock();
+    entry.lastUse = ++clock_;
+    if (error || entry.users == 0) held_ -= entry.bytes;
+    entry.state = entry.users == 0 ? State::Dropped : State::Made;
+    entry.error = error;
+    if (!error && entry.users > 0) entry.points = std::move(made);
+    EvictLeastRecent();
+    changed_.notify_all();
+}
+
+// Past the byte bound, the least recently used points go, except those of
+// the item being written; an evicted sample is made again if asked for.
+void SampleCache::EvictLeastRecent() {
+    while (held_ > bytes_) {
+        const std::vector<std::size_t>& current = items_[writer_];
+        Entry* oldest = nullptr;
+        for (std::size_t e = 0; e < entries_.size(); ++e) {
+            Entry& entry = entries_[e];
+            if (!entry.points || std::find(current.begin(), current.end(), e) != current.end()) continue;
+            if (!oldest || entry.lastUse < oldest->lastUse) oldest = &entry;
+        }
+        if (!oldest) return;
+        oldest->points.reset();
+        oldest->state = State::Waiting;
+        held_ -= oldest->bytes;
+    }
+}
+
+void SampleCache::Begin(std::size_t item) {
+    const std::lock_guard lock(mutex_);
+    writer_ = std::min(item, items_.empty() ? 0 : items_.size() - 1);
+    changed_.notify_all();
+}
+
+std::shared_ptr<const WavePoints> SampleCache::Take(const PlannedSample& sample) {
+    std::unique_lock lock(mutex_);
+    const auto found = index_.find(WavePointsKey(sample));
+    if (found == index_.end()) {
+        throw std::logic_error("a sample the export did not plan was asked for");
+    }
+    Entry& entry = entries_[found->second];
+    changed_.wait(lock, [&entry] { return entry.state != State::Making; });
+    if (entry.state != State::Made) {
+        if (!writerSource_) writerSource_ = std::make_unique<SampleSource>(model_, soundFontPath_, stop_.get_token());
+        Make(found->second, lock, *writerSource_);
+    }
+    if (entry.error) std::rethrow_exception(entry.error);
+    if (!entry.points) throw std::logic_error("a sample was asked for after its last use");
+    entry.lastUse = ++clock_;
+    return entry.points;
+}
+
+void SampleCache::Finish(std::size_t item) {
+    const std::lock_guard lock(mutex_);
+    if (item >= items_.size()) return;
+    for (const std::size_t e : items_[item]) {
+        Entry& entry = entries_[e];
+        if (--entry.users > 0 || entry.state == State::Making) continue;
+        if (entry.points) held_ -= entry.bytes;
+        entry.points.reset();
+        entry.state = State::Dropped;
+    }
+    items_[item].clear();
+    changed_.notify_all();
+}
+
+std::uint64_t SampleCache::HeldBytes() const {
+    const std::lock_guard lock(mutex_);
+    return held_;
+}
+
+}  // namespace zelvo
