@@ -1,19 +1,27 @@
-// Sample conversion on FluidR3_GM.sf2: `zelvo-cli export --all` with and
-// without conversion, and libsoxr alone on the points those exports convert,
-// in one run.
+// The converting `export --all` of three 48 kHz banks against its floor, in
+// one run: the stored export plus one libsoxr pass over each distinct sample
+// not at 44.1 kHz (one thread, libsoxr called here directly), and for
+// SoundFont 3 libvorbisfile decoding each stream once. Also the whole-bank
+// report, and the peak memory of an export --all.
 #include <benchmark/benchmark.h>
 #include <soxr.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vorbis/vorbisfile.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <optional>
-#include <sstream>
+#include <fstream>
+#include <map>
+#include <set>
 #include <vector>
 
-#include "cli/cli.h"
-#include "export/export_files.h"
-#include "export/sample_source.h"
-#include "export/write_stuff.h"
+#include "export/conversion_report.h"
+#include "export/export_many.h"
 #include "soundfont/loader.h"
 #include "soundfont/memory_tree.h"
 
@@ -21,87 +29,198 @@ namespace zelvo {
 namespace {
 
 namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
 
-const std::string kFluidR3Gm = std::string(ZELVO_SOUNDFONT_DIR) + "/FluidR3_GM.sf2";
-
-void ExportAll(benchmark::State& state, const char* option) {
-    if (!fs::exists(kFluidR3Gm)) return state.SkipWithError("FluidR3_GM.sf2 is not installed");
-    const fs::path folder =
-        fs::temp_directory_path() / ("zelvo-bench-all-" + std::to_string(::getpid()));
-    std::vector<std::string> args = {"export", kFluidR3Gm, "--all", folder.string()};
-    if (option) args.push_back(option);
-    for (auto _ : state) {
-        std::ostringstream out, err;
-        if (cli::RunCli(args, out, err) != cli::kExitOk) state.SkipWithError(err.str().c_str());
-    }
-    fs::remove_all(folder);
+std::string BankPath(const std::string& name) {
+    return std::string(name.ends_with(".sf3") ? ZELVO_SOUNDFONT3_DIR : ZELVO_SOUNDFONT_DIR) + "/" + name;
 }
 
-void ExportAllConverted(benchmark::State& state) {
-    ExportAll(state, nullptr);
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-void ExportAllAsStored(benchmark::State& state) {
-    ExportAll(state, "--as-stored");
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
-// Every sample that the converting `export --all` resamples, once per
-// instrument that uses it, in memory with its ratio.
-struct ResampleJob {
-    std::vector<std::int16_t> points;
-    double ratio = 1.0;
-    std::size_t outPoints = 0;
+// The samples an export of every instrument plays, each once, with its bytes
+// read here: PCM points to resample, or a compressed stream to decode.
+struct FloorWork {
+    struct Pcm {
+        std::vector<std::int16_t> points;
+        double ratio = 1.0;
+    };
+    std::vector<Pcm> pcm;
+    std::vector<std::string> streams;
 };
 
-std::optional<std::vector<ResampleJob>> LoadJobs() {
-    if (!fs::exists(kFluidR3Gm)) return std::nullopt;
-    SoundFontModel model;
-    MemoryTree tree;
-    OpenSoundFont(model, kFluidR3Gm, tree);
-    SampleSource source(model, kFluidR3Gm);
-    std::vector<ResampleJob> jobs;
+FloorWork LoadFloorWork(const SoundFontModel& model, const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const auto bytesAt = [&file](std::uint64_t at, std::uint64_t size) {
+        std::string bytes(size, '\0');
+        file.seekg(static_cast<std::streamoff>(at));
+        file.read(bytes.data(), static_cast<std::streamsize>(size));
+        return bytes;
+    };
+    std::set<int> played;
     for (int i = 1; i <= model.InstCount; ++i) {
-        if (model.InstZoneTable[i].zoneCount == 0) continue;
-        const WavePlan plan = PlanWaveFile(model, i);
-        for (const PlannedSample& s : plan.samples) {
-            const SampleConversion& conversion = s.conversion;
-            if (!conversion.Resampled()) continue;
-            std::vector<std::int16_t> points(static_cast<std::size_t>(conversion.points));
-            PlannedPointReader(source, s)(0, points);
-            jobs.push_back({std::move(points),
-                            conversion.ratio,
-                            static_cast<std::size_t>(conversion.outPoints)});
+        const InstZoneInfo& info = model.InstZoneTable[static_cast<std::size_t>(i)];
+        for (int z = 1; z <= info.zoneCount; ++z) {
+            if (!info.zone(z).isGlobal) played.insert(info.zone(z).sampleNdx);
         }
     }
-    return jobs;
+    FloorWork work;
+    for (const int n : played) {
+        if (n < 1 || n > model.SampleCount) continue;
+        const sfSample& s = model.SampleHeaders[static_cast<std::size_t>(n)];
+        if (s.dwEnd <= s.dwStart) continue;
+        if (s.IsCompressed()) {
+            work.streams.push_back(bytesAt(model.SampleDataPos - 1 + s.dwStart, s.dwEnd - s.dwStart));
+            continue;
+        }
+        if (s.dwSampleRate == 44100 || s.dwSampleRate == 0) continue;
+        const std::string bytes = bytesAt(model.SampleDataPos - 1 + 2 * std::uint64_t{s.dwStart},
+                                          2 * std::uint64_t{s.dwEnd - s.dwStart});
+        FloorWork::Pcm pcm{std::vector<std::int16_t>(bytes.size() / 2), 44100.0 / s.dwSampleRate};
+        for (std::size_t i = 0; i < pcm.points.size(); ++i) {
+            pcm.points[i] = static_cast<std::int16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                                      static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        }
+        work.pcm.push_back(std::move(pcm));
+    }
+    return work;
 }
 
-// libsoxr at very-high quality, as the export calls it, and nothing else.
-void ResamplerAlone(benchmark::State& state) {
-    static const std::optional<std::vector<ResampleJob>> jobs = LoadJobs();
-    if (!jobs) return state.SkipWithError("FluidR3_GM.sf2 is not installed");
+// libsoxr at very-high quality on one thread, once per sample.
+void ResampleOnce(const FloorWork& work) {
     const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_FLOAT32_I);
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
-    std::int64_t points = 0;
-    for (auto _ : state) {
-        for (const ResampleJob& job : *jobs) {
-            std::vector<float> out(job.outPoints);
-            std::size_t used = 0, made = 0;
-            soxr_oneshot(1.0, job.ratio, 1, job.points.data(), job.points.size(), &used,
-                         out.data(), out.size(), &made, &io, &quality, &runtime);
-            benchmark::DoNotOptimize(out.data());
-            points += static_cast<std::int64_t>(job.points.size());
-        }
+    for (const FloorWork::Pcm& pcm : work.pcm) {
+        std::vector<float> out(static_cast<std::size_t>(static_cast<double>(pcm.points.size()) * pcm.ratio + 1));
+        std::size_t used = 0, made = 0;
+        soxr_oneshot(1.0, pcm.ratio, 1, pcm.points.data(), pcm.points.size(), &used, out.data(), out.size(),
+                     &made, &io, &quality, &runtime);
+        benchmark::DoNotOptimize(out.data());
     }
-    state.counters["samples"] = static_cast<double>(jobs->size());
-    state.counters["source_points"] =
-        static_cast<double>(points) / static_cast<double>(state.iterations());
 }
 
-BENCHMARK(ExportAllAsStored)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
-BENCHMARK(ExportAllConverted)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
-BENCHMARK(ResamplerAlone)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+// libvorbisfile over a stream in memory, every point decoded once.
+struct MemoryStream {
+    const std::string* bytes;
+    std::size_t at = 0;
+    static std::size_t Read(void* into, std::size_t size, std::size_t count, void* self) {
+        auto& m = *static_cast<MemoryStream*>(self);
+        const std::size_t n = std::min(size * count, m.bytes->size() - m.at) / size;
+        std::memcpy(into, m.bytes->data() + m.at, n * size);
+        m.at += n * size;
+        return n;
+    }
+};
+
+void DecodeOnce(const FloorWork& work) {
+    for (const std::string& bytes : work.streams) {
+        MemoryStream stream{&bytes};
+        OggVorbis_File vf;
+        if (ov_open_callbacks(&stream, &vf, nullptr, 0, {MemoryStream::Read, nullptr, nullptr, nullptr}) != 0) {
+            continue;
+        }
+        float** pcm = nullptr;
+        int link = 0;
+        while (ov_read_float(&vf, &pcm, 4096, &link) > 0) benchmark::DoNotOptimize(pcm);
+        ov_clear(&vf);
+    }
+}
+
+double ExportAllMs(const SoundFontModel& model, const std::string& path, const ExportOptions& options) {
+    const fs::path folder = fs::temp_directory_path() / ("zelvo-bench-all-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const Clock::time_point start = Clock::now();
+    const ExportManySummary summary = ExportManyInstruments(model, path, folder.string(), {}, options);
+    const double ms = MsSince(start);
+    benchmark::DoNotOptimize(summary.written.size());
+    fs::remove_all(folder);
+    return ms;
+}
+
+// Each iteration times every part once; the counters are their medians.
+void ExportAllAgainstFloor(benchmark::State& state, const std::string& name) {
+    const std::string path = BankPath(name);
+    if (!fs::exists(path)) return state.SkipWithError((name + " is not installed").c_str());
+    SoundFontModel model;
+    MemoryTree tree;
+    OpenSoundFont(model, path, tree);
+    const FloorWork work = LoadFloorWork(model, path);
+    std::map<std::string, std::vector<double>> ms;
+    for (auto _ : state) {
+        const double converting = ExportAllMs(model, path, {});
+        ms["export_ms"].push_back(converting);
+        ms["export_1_thread_ms"].push_back(ExportAllMs(model, path, {.jobs = 1}));
+        const double stored = ExportAllMs(model, path, {.convertSamples = false});
+        Clock::time_point start = Clock::now();
+        ResampleOnce(work);
+        const double soxr = MsSince(start);
+        start = Clock::now();
+        DecodeOnce(work);
+        const double decode = MsSince(start);
+        ms["stored_ms"].push_back(stored);
+        ms["soxr_once_ms"].push_back(soxr);
+        ms["floor_ms"].push_back(stored + soxr);
+        ms["ratio_to_floor"].push_back(converting / (stored + soxr));
+        if (!work.streams.empty()) {
+            ms["decode_once_ms"].push_back(decode);
+            ms["ratio_to_decode"].push_back(converting / decode);
+        }
+        state.SetIterationTime(converting / 1000.0);
+    }
+    for (const auto& [counter, values] : ms) state.counters[counter] = Median(values);
+    state.SetLabel(std::to_string(work.pcm.size()) + " samples resampled, " + std::to_string(work.streams.size()) +
+                   " streams");
+}
+
+// Open and the report of every instrument, as `zelvo-cli report FILE` makes it.
+void BankReport(benchmark::State& state, const std::string& name) {
+    const std::string path = BankPath(name);
+    if (!fs::exists(path)) return state.SkipWithError((name + " is not installed").c_str());
+    for (auto _ : state) {
+        SoundFontModel model;
+        MemoryTree tree;
+        OpenSoundFont(model, path, tree);
+        benchmark::DoNotOptimize(ReportAllInstruments(model, path).size());
+    }
+}
+
+// The largest resident size of a child process that loads the bank and
+// exports every instrument.
+void ExportAllPeakMemory(benchmark::State& state, const std::string& name) {
+    const std::string path = BankPath(name);
+    if (!fs::exists(path)) return state.SkipWithError((name + " is not installed").c_str());
+    for (auto _ : state) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            SoundFontModel model;
+            MemoryTree tree;
+            OpenSoundFont(model, path, tree);
+            ExportAllMs(model, path, {});
+            ::_exit(0);
+        }
+        int status = 0;
+        rusage usage{};
+        ::wait4(child, &status, 0, &usage);
+        state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    }
+}
+
+BENCHMARK_CAPTURE(ExportAllAgainstFloor, FluidR3_GM, std::string("FluidR3_GM.sf2"))
+    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK_CAPTURE(ExportAllAgainstFloor, MuseScore_General_Lite, std::string("MuseScore_General_Lite.sf3"))
+    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK_CAPTURE(ExportAllAgainstFloor, OPL3_FM_128M, std::string("OPL-3_FM_128M.sf2"))
+    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK_CAPTURE(BankReport, FluidR3_GM, std::string("FluidR3_GM.sf2"))->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(ExportAllPeakMemory, MuseScore_General_Full, std::string("MuseScore_General_Full.sf2"))
+    ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 }  // namespace zelvo

@@ -62,9 +62,6 @@ ExportManySummary ExportMany(const SoundFontModel& model, const std::string& sou
         }
     }
     SampleCache cache(model, soundFontPath, uses, options);
-    const MadePoints made = [&](const PlannedSample& sample) {
-        return KeepsWavePoints(model, sample) ? cache.Take(sample) : nullptr;
-    };
 
     ExportManySummary summary;
     summary.folder = folder;
@@ -73,6 +70,11 @@ ExportManySummary ExportMany(const SoundFontModel& model, const std::string& sou
     ExportManyStep step{.total = summary.total};
     const auto report = [&] {
         if (progress && !progress(step)) throw Cancelled{};
+    };
+    // Waiting for a sample a worker converts, the progress is reported on,
+    // so that a cancel is taken at once.
+    const MadePoints made = [&](const PlannedSample& sample) {
+        return KeepsWavePoints(model, sample) ? cache.Take(sample, report) : nullptr;
     };
     try {
         for (std::size_t i = 0; i < items.size(); ++i) {

@@ -1,11 +1,11 @@
 #include "export/sample_cache.h"
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
-#include <span>
 #include <stdexcept>
+#include <tuple>
 
-#include "export/sample_source.h"
 
 namespace zelvo {
 
@@ -26,6 +26,11 @@ int ConversionThreads(int jobs) {
     return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
+namespace {
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr auto kWaitingCall = std::chrono::milliseconds(50);
+}  // namespace
+
 SampleCache::SampleCache(const SoundFontModel& model, const std::string& soundFontPath,
                          const std::vector<std::vector<const PlannedSample*>>& uses,
                          const ExportOptions& options)
@@ -39,18 +44,19 @@ SampleCache::SampleCache(const SoundFontModel& model, const std::string& soundFo
             if (added) {
                 Entry entry;
                 entry.sample = sample;
-                entry.firstItem = item;
                 entry.bytes = 2 * static_cast<std::uint64_t>(sample->conversion.outPoints);
                 entries_.push_back(std::move(entry));
             }
-            std::vector<std::size_t>& mine = items_[item];
-            if (std::find(mine.begin(), mine.end(), at->second) != mine.end()) continue;
-            mine.push_back(at->second);
-            ++entries_[at->second].users;
+            Entry& entry = entries_[at->second];
+            if (!entry.items.empty() && entry.items.back() == item) continue;
+            entry.items.push_back(item);
+            ++entry.users;
+            items_[item].push_back(at->second);
         }
     }
     const int threads = ConversionThreads(options.jobs);
     if (threads < 2 || entries_.empty()) return;
+    liveWorkers_ = threads;
     for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(stop_.get_token()); });
 }
 
@@ -60,8 +66,16 @@ SampleCache::~SampleCache() {
     workers_.clear();  // joins
 }
 
-bool SampleCache::MayStart(const Entry& entry) const {
-    return entry.firstItem <= writer_ || held_ + entry.bytes <= bytes_;
+std::size_t SampleCache::Pick() const {
+    std::size_t best = kNone, soonest = kNone;
+    for (std::size_t e = 0; e < entries_.size(); ++e) {
+        const Entry& entry = entries_[e];
+        if (entry.state != State::Waiting || entry.users == 0) continue;
+        const auto next = std::lower_bound(entry.items.begin(), entry.items.end(), writer_);
+        if (next != entry.items.end() && *next < soonest) std::tie(best, soonest) = std::make_pair(e, *next);
+    }
+    if (best == kNone || soonest == writer_ || held_ + entries_[best].bytes <= bytes_) return best;
+    return kNone;
 }
 
 void SampleCache::Work(std::stop_token stop) {
@@ -69,21 +83,13 @@ void SampleCache::Work(std::stop_token stop) {
     try {
         source = std::make_unique<SampleSource>(model_, soundFontPath_, stop);
     } catch (...) {
-        return;  // the writer meets the same fault when it makes the points itself
+        const std::lock_guard lock(mutex_);
+        --liveWorkers_;  // the writer meets the same fault when it makes the points itself
+        changed_.notify_all();
+        return;
     }
     std::unique_lock lock(mutex_);
-    while (!stop.stop_requested()) {
-        while (next_ < entries_.size() && entries_[next_].state != State::Waiting) ++next_;
-        if (next_ == entries_.size()) return;
-        if (!MayStart(entries_[next_])) {
-            changed_.wait(lock, stop, [this] {
-                return next_ == entries_.size() || entries_[next_].state != State::Waiting ||
-                       MayStart(entries_[next_]);
-            });
-            continue;
-        }
-        Make(next_++, lock, *source);
-    }
+    while (changed_.wait(lock, stop, [this] { return Pick() != kNone; })) Make(Pick(), lock, *source);
 }
 
 void SampleCache::Make(std::size_t e, std::unique_lock<std::mutex>& lock, SampleSource& source) {
@@ -92,13 +98,10 @@ void SampleCache::Make(std::size_t e, std::unique_lock<std::mutex>& lock, Sample
     held_ += entry.bytes;
     const PlannedSample& sample = *entry.sample;
     lock.unlock();
-    auto made = std::make_shared<WavePoints>();
+    std::shared_ptr<const WavePoints> made;
     std::exception_ptr error;
     try {
-        made->points.reserve(static_cast<std::size_t>(sample.conversion.outPoints));
-        made->gain = ReadPlannedPoints(source, sample, [&made](std::span<const std::int16_t> points) {
-            made->points.insert(made->points.end(), points.begin(), points.end());
-        });
+        made = std::make_shared<const WavePoints>(ReadWavePoints(source, sample));
     } catch (...) {
         error = std::current_exception();
     }
@@ -113,7 +116,7 @@ void SampleCache::Make(std::size_t e, std::unique_lock<std::mutex>& lock, Sample
 }
 
 // Past the byte bound, the least recently used points go, except those of
-// the item being written; an evicted sample is made again if asked for.
+// the item being written; an evicted sample is made again when needed.
 void SampleCache::EvictLeastRecent() {
     while (held_ > bytes_) {
         const std::vector<std::size_t>& current = items_[writer_];
@@ -136,14 +139,25 @@ void SampleCache::Begin(std::size_t item) {
     changed_.notify_all();
 }
 
-std::shared_ptr<const WavePoints> SampleCache::Take(const PlannedSample& sample) {
+std::shared_ptr<const WavePoints> SampleCache::Take(const PlannedSample& sample,
+                                                    const std::function<void()>& waiting) {
     std::unique_lock lock(mutex_);
     const auto found = index_.find(WavePointsKey(sample));
     if (found == index_.end()) {
         throw std::logic_error("a sample the export did not plan was asked for");
     }
     Entry& entry = entries_[found->second];
-    changed_.wait(lock, [&entry] { return entry.state != State::Making; });
+    // A worker makes it, or is about to: it is the one needed soonest.
+    auto call = std::chrono::steady_clock::now() + kWaitingCall;
+    while (entry.state == State::Making || (entry.state == State::Waiting && liveWorkers_ > 0)) {
+        changed_.wait_until(lock, call);
+        if (std::chrono::steady_clock::now() < call) continue;
+        call += kWaitingCall;
+        if (!waiting) continue;
+        lock.unlock();
+        waiting();
+        lock.lock();
+    }
     if (entry.state != State::Made) {
         if (!writerSource_) writerSource_ = std::make_unique<SampleSource>(model_, soundFontPath_, stop_.get_token());
         Make(found->second, lock, *writerSource_);

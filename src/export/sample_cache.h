@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -18,16 +19,10 @@
 
 #include "export/export_error.h"
 #include "export/export_plan.h"
+#include "export/sample_source.h"
 #include "soundfont/model.h"
 
 namespace zelvo {
-
-// A planned sample's points as the file takes them, and the gain that kept
-// them within 16 bits.
-struct WavePoints {
-    std::vector<std::int16_t> points;
-    double gain = 1.0;
-};
 
 // What makes a planned sample's points: which points of which sample, and
 // how they are converted. Names and tuning bytes are not part of it, so
@@ -67,8 +62,11 @@ public:
     // the byte bound.
     void Begin(std::size_t item);
     // The points of sample, as a worker made them or made now. Rethrows
-    // what making them threw (a refusal, an undecodable stream).
-    std::shared_ptr<const WavePoints> Take(const PlannedSample& sample);
+    // what making them threw (a refusal, an undecodable stream). While it
+    // waits for a worker, it calls waiting every 50 ms, which may throw to
+    // stop.
+    std::shared_ptr<const WavePoints> Take(const PlannedSample& sample,
+                                           const std::function<void()>& waiting = {});
     // Item `item` is written: its samples have one user fewer, and those
     // with none left are dropped.
     void Finish(std::size_t item);
@@ -80,9 +78,9 @@ private:
     enum class State { Waiting, Making, Made, Dropped };
     struct Entry {
         const PlannedSample* sample = nullptr;
-        std::size_t firstItem = 0;
+        std::vector<std::size_t> items;  // that use it, ascending
         std::uint64_t bytes = 0;
-        int users = 0;
+        int users = 0;  // items still to be written
         State state = State::Waiting;
         std::shared_ptr<const WavePoints> points;
         std::exception_ptr error;
@@ -90,9 +88,11 @@ private:
     };
 
     void Work(std::stop_token stop);
-    bool MayStart(const Entry& entry) const;
+    // The entry a worker makes next: of those waiting, the one needed
+    // soonest, if it fits the byte bound or is needed now; npos if none.
+    std::size_t Pick() const;
     // Makes entry e outside the lock; lock is held on entry and on return.
-    void Make(std::size_t e, std::unique_lock<std::mutex>& lock, class SampleSource& source);
+    void Make(std::size_t e, std::unique_lock<std::mutex>& lock, SampleSource& source);
     void EvictLeastRecent();
 
     const SoundFontModel& model_;
@@ -106,11 +106,11 @@ private:
     std::map<WavePointsKey, std::size_t> index_;
     std::vector<Entry> entries_;                   // in the order first asked for
     std::vector<std::vector<std::size_t>> items_;  // each item's entries, once each
-    std::size_t next_ = 0;    // the first entry no worker has looked at
     std::size_t writer_ = 0;  // the item being written
+    int liveWorkers_ = 0;  // once none is left, the writer makes what it needs
     std::uint64_t held_ = 0;  // bytes of entries made or being made
     std::uint64_t clock_ = 0;
-    std::unique_ptr<class SampleSource> writerSource_;
+    std::unique_ptr<SampleSource> writerSource_;
     std::vector<std::jthread> workers_;
 };
 

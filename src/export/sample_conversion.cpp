@@ -280,10 +280,23 @@ double ConvertedSample::GainDb() const {
     return zelvo::GainDb(gain);
 }
 
-std::int16_t ConvertedSample::Point(std::size_t i) const {
-    const double scaled = 32768.0 * gain * static_cast<double>(points[i]);
+namespace {
+
+std::int16_t Scaled(float point, double gain) {
+    const double scaled = 32768.0 * gain * static_cast<double>(point);
     const double rounded = std::trunc(scaled + (scaled < 0 ? -0.5 : 0.5));
     return static_cast<std::int16_t>(std::clamp(rounded, -32768.0, 32767.0));
+}
+
+}  // namespace
+
+std::int16_t ConvertedSample::Point(std::size_t i) const {
+    return Scaled(points[i], gain);
+}
+
+void ConvertedSample::Points(std::size_t first, std::span<std::int16_t> into) const {
+    const float* from = points.data() + first;
+    for (std::size_t i = 0; i < into.size(); ++i) into[i] = Scaled(from[i], gain);
 }
 
 ConvertedSample ConvertSample(const PointReader& read, const SampleConversion& c) {
@@ -318,7 +331,7 @@ std::vector<std::int16_t> ConvertSamplePoints(const std::vector<std::int16_t>& s
         },
         c);
     std::vector<std::int16_t> points(converted.points.size());
-    for (std::size_t i = 0; i < points.size(); ++i) points[i] = converted.Point(i);
+    converted.Points(0, points);
     return points;
 }
 

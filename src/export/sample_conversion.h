@@ -67,6 +67,8 @@ struct ConvertedSample {
     double GainDb() const;
     // Point i scaled by the gain, rounded half away from zero.
     std::int16_t Point(std::size_t i) const;
+    // Points [first, first + into.size()) as Point gives them.
+    void Points(std::size_t first, std::span<std::int16_t> into) const;
 };
 
 // Converts the sample that read gives, as c plans. Each part is resampled

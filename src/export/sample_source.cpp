@@ -44,9 +44,10 @@ std::uint64_t SampleSource::PointCount(int sampleNdx) const {
 void SampleSource::ReadStored(const sfSample& sample, std::uint64_t first,
                               std::span<std::int16_t> into) const {
     if (sample.dwEnd > model_.SmplSize / 2 && !into.empty()) Refuse(sample, "reaches past the sample data.");
-    std::vector<unsigned char> bytes(2 * into.size());
+    std::vector<unsigned char>& bytes = bytes_;
+    if (bytes.size() < 2 * into.size()) bytes.resize(2 * into.size());
     file_.ReadAt(model_.SampleDataPos - 1 + 2 * (std::uint64_t{sample.dwStart} + first),
-                 reinterpret_cast<char*>(bytes.data()), bytes.size());
+                 reinterpret_cast<char*>(bytes.data()), 2 * into.size());
     // The SoundFont stores points low byte first.
     for (std::size_t i = 0; i < into.size(); ++i) {
         into[i] = static_cast<std::int16_t>(
@@ -165,7 +166,7 @@ double ReadPlannedPoints(SampleSource& source, const PlannedSample& s,
         const ConvertedSample converted = ConvertSample(read, c);
         for (std::size_t i = 0; i < converted.points.size();) {
             const std::size_t n = std::min(block.size(), converted.points.size() - i);
-            for (std::size_t k = 0; k < n; ++k) block[k] = converted.Point(i + k);
+            converted.Points(i, std::span<std::int16_t>(block.data(), n));
             write(std::span<const std::int16_t>(block.data(), n));
             i += n;
         }
@@ -180,6 +181,21 @@ double ReadPlannedPoints(SampleSource& source, const PlannedSample& s,
         done += static_cast<std::int64_t>(n);
     }
     return 1.0;
+}
+
+WavePoints ReadWavePoints(SampleSource& source, const PlannedSample& s) {
+    WavePoints made;
+    const PointReader read = PlannedPointReader(source, s);
+    if (!s.conversion.Resampled()) {
+        made.points.resize(static_cast<std::size_t>(s.conversion.points));
+        read(0, made.points);
+        return made;
+    }
+    const ConvertedSample converted = ConvertSample(read, s.conversion);
+    made.points.resize(converted.points.size());
+    converted.Points(0, made.points);
+    made.gain = converted.gain;
+    return made;
 }
 
 SampleSound ReadPlannedSound(const SoundFontModel& model, const std::string& soundFontPath,

@@ -55,6 +55,7 @@ private:
     std::stop_token stop_;
     int streamSample_ = 0;  // the compressed sample stream_ decodes
     std::unique_ptr<VorbisStream> stream_;
+    mutable std::vector<unsigned char> bytes_;  // read stored points through, kept for the next read
 };
 
 // The points of sample sampleNdx of the SoundFont at soundFontPath, with its
@@ -88,6 +89,17 @@ PointReader PlannedPointReader(SampleSource& source, const PlannedSample& sample
 // (1 for copied points).
 double ReadPlannedPoints(SampleSource& source, const PlannedSample& sample,
                          const std::function<void(std::span<const std::int16_t>)>& write);
+
+// A planned sample's points as the file takes them, and the gain that kept
+// them within 16 bits.
+struct WavePoints {
+    std::vector<std::int16_t> points;
+    double gain = 1.0;
+};
+
+// The points ReadPlannedPoints gives, whole: for the samples an export of
+// many instruments makes once.
+WavePoints ReadWavePoints(SampleSource& source, const PlannedSample& sample);
 
 // How a sample's points are stored in the SoundFont, as the report names it.
 std::string SourceCodecName(const sfSample& sample);

@@ -59,7 +59,18 @@ void PointWriter::Write(std::int16_t value) {
 }
 
 void PointWriter::Write(std::span<const std::int16_t> points) {
-    for (const std::int16_t point : points) Write(point);
+    while (!points.empty()) {
+        const std::size_t n = std::min(points.size(), (block_.size() - filled_) / 2);
+        char* to = block_.data() + filled_;
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto point = static_cast<std::uint16_t>(points[i]);
+            to[2 * i] = static_cast<char>(point >> 8);
+            to[2 * i + 1] = static_cast<char>(point & 0xFF);
+        }
+        filled_ += 2 * n;
+        points = points.subspan(n);
+        if (filled_ == block_.size()) Flush();
+    }
 }
 
 void PointWriter::Flush() {
