@@ -211,9 +211,14 @@ void ResampleTail(const PointReader& read, const SampleConversion& c, const Tail
 // The gain that keeps every rounded point within 16 bits.
 double FittingGain(const std::vector<float>& points) {
     double gain = 1.0;
-    const auto [lo, hi] = std::minmax_element(points.begin(), points.end());
-    if (hi == points.end()) return gain;
-    const double high = 32768.0 * *hi, low = 32768.0 * *lo;
+    if (points.empty()) return gain;
+    // A plain loop, which the compiler turns into vector min and max.
+    float lowest = points.front(), highest = points.front();
+    for (const float p : points) {
+        lowest = p < lowest ? p : lowest;
+        highest = p > highest ? p : highest;
+    }
+    const double high = 32768.0 * highest, low = 32768.0 * lowest;
     if (high >= 32767.5) gain = std::min(gain, 32767.0 / high);
     if (low <= -32768.5) gain = std::min(gain, -32768.0 / low);
     return gain;
@@ -282,21 +287,24 @@ double ConvertedSample::GainDb() const {
 
 namespace {
 
-std::int16_t Scaled(float point, double gain) {
-    const double scaled = 32768.0 * gain * static_cast<double>(point);
-    const double rounded = std::trunc(scaled + (scaled < 0 ? -0.5 : 0.5));
-    return static_cast<std::int16_t>(std::clamp(rounded, -32768.0, 32767.0));
+// full is 32768 x the gain. Rounded half away from zero: the conversion to
+// an integer cuts toward zero, within a range that holds every clamped value.
+std::int16_t Scaled(float point, double full) {
+    const double scaled = std::clamp(full * static_cast<double>(point), -40000.0, 40000.0);
+    const auto rounded = static_cast<std::int32_t>(scaled + (scaled < 0 ? -0.5 : 0.5));
+    return static_cast<std::int16_t>(std::clamp(rounded, -32768, 32767));
 }
 
 }  // namespace
 
 std::int16_t ConvertedSample::Point(std::size_t i) const {
-    return Scaled(points[i], gain);
+    return Scaled(points[i], 32768.0 * gain);
 }
 
 void ConvertedSample::Points(std::size_t first, std::span<std::int16_t> into) const {
     const float* from = points.data() + first;
-    for (std::size_t i = 0; i < into.size(); ++i) into[i] = Scaled(from[i], gain);
+    const double full = 32768.0 * gain;
+    for (std::size_t i = 0; i < into.size(); ++i) into[i] = Scaled(from[i], full);
 }
 
 ConvertedSample ConvertSample(const PointReader& read, const SampleConversion& c) {
