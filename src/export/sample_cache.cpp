@@ -54,6 +54,7 @@ SampleCache::SampleCache(const SoundFontModel& model, const std::string& soundFo
             items_[item].push_back(at->second);
         }
     }
+    for (std::size_t e = 0; e < entries_.size(); ++e) Wait(e, 0);
     const int threads = ConversionThreads(options.jobs);
     if (threads < 2 || entries_.empty()) return;
     liveWorkers_ = threads;
@@ -67,15 +68,26 @@ SampleCache::~SampleCache() {
 }
 
 std::size_t SampleCache::Pick() const {
-    std::size_t best = kNone, soonest = kNone;
-    for (std::size_t e = 0; e < entries_.size(); ++e) {
-        const Entry& entry = entries_[e];
-        if (entry.state != State::Waiting || entry.users == 0) continue;
-        const auto next = std::lower_bound(entry.items.begin(), entry.items.end(), writer_);
-        if (next != entry.items.end() && *next < soonest) std::tie(best, soonest) = std::make_pair(e, *next);
-    }
-    if (best == kNone || soonest == writer_ || held_ + entries_[best].bytes <= bytes_) return best;
-    return kNone;
+    if (waiting_.empty()) return kNone;
+    const auto [use, e] = *waiting_.begin();
+    return use == writer_ || held_ + entries_[e].bytes <= bytes_ ? e : kNone;
+}
+
+void SampleCache::Wait(std::size_t e, std::size_t from) {
+    Entry& entry = entries_[e];
+    entry.state = State::Waiting;
+    const auto next = std::lower_bound(entry.items.begin(), entry.items.end(), from);
+    if (next == entry.items.end()) return;  // no item left asks for it
+    entry.nextUse = *next;
+    waiting_.emplace(entry.nextUse, e);
+}
+
+void SampleCache::Hold(std::size_t e, std::shared_ptr<const WavePoints> points) {
+    Entry& entry = entries_[e];
+    if (entry.points) recent_.erase({entry.lastUse, e});
+    entry.lastUse = ++clock_;
+    entry.points = std::move(points);
+    recent_.emplace(entry.lastUse, e);
 }
 
 void SampleCache::Work(std::stop_token stop) {
@@ -94,6 +106,7 @@ void SampleCache::Work(std::stop_token stop) {
 
 void SampleCache::Make(std::size_t e, std::unique_lock<std::mutex>& lock, SampleSource& source) {
     Entry& entry = entries_[e];  // entries_ never grows after construction
+    waiting_.erase({entry.nextUse, e});
     entry.state = State::Making;
     held_ += entry.bytes;
     const PlannedSample& sample = *entry.sample;
@@ -106,11 +119,10 @@ void SampleCache::Make(std::size_t e, std::unique_lock<std::mutex>& lock, Sample
         error = std::current_exception();
     }
     lock.lock();
-    entry.lastUse = ++clock_;
+    entry.error = error;
     if (error || entry.users == 0) held_ -= entry.bytes;
     entry.state = entry.users == 0 ? State::Dropped : State::Made;
-    entry.error = error;
-    if (!error && entry.users > 0) entry.points = std::move(made);
+    if (!error && entry.users > 0) Hold(e, std::move(made));
     EvictLeastRecent();
     changed_.notify_all();
 }
@@ -118,18 +130,17 @@ void SampleCache::Make(std::size_t e, std::unique_lock<std::mutex>& lock, Sample
 // Past the byte bound, the least recently used points go, except those of
 // the item being written; an evicted sample is made again when needed.
 void SampleCache::EvictLeastRecent() {
-    while (held_ > bytes_) {
-        const std::vector<std::size_t>& current = items_[writer_];
-        Entry* oldest = nullptr;
-        for (std::size_t e = 0; e < entries_.size(); ++e) {
-            Entry& entry = entries_[e];
-            if (!entry.points || std::find(current.begin(), current.end(), e) != current.end()) continue;
-            if (!oldest || entry.lastUse < oldest->lastUse) oldest = &entry;
+    const std::vector<std::size_t>& current = items_[writer_];
+    for (auto at = recent_.begin(); held_ > bytes_ && at != recent_.end();) {
+        const std::size_t e = at->second;
+        if (std::find(current.begin(), current.end(), e) != current.end()) {
+            ++at;
+            continue;
         }
-        if (!oldest) return;
-        oldest->points.reset();
-        oldest->state = State::Waiting;
-        held_ -= oldest->bytes;
+        at = recent_.erase(at);
+        entries_[e].points.reset();
+        held_ -= entries_[e].bytes;
+        Wait(e, writer_);
     }
 }
 
@@ -149,7 +160,11 @@ std::shared_ptr<const WavePoints> SampleCache::Take(const PlannedSample& sample,
     Entry& entry = entries_[found->second];
     // A worker makes it, or is about to: it is the one needed soonest.
     auto call = std::chrono::steady_clock::now() + kWaitingCall;
-    while (entry.state == State::Making || (entry.state == State::Waiting && liveWorkers_ > 0)) {
+    const auto workerWillMake = [&] {
+        return entry.state == State::Waiting && liveWorkers_ > 0 &&
+               waiting_.contains({entry.nextUse, found->second});
+    };
+    while (entry.state == State::Making || workerWillMake()) {
         changed_.wait_until(lock, call);
         if (std::chrono::steady_clock::now() < call) continue;
         call += kWaitingCall;
@@ -164,7 +179,7 @@ std::shared_ptr<const WavePoints> SampleCache::Take(const PlannedSample& sample,
     }
     if (entry.error) std::rethrow_exception(entry.error);
     if (!entry.points) throw std::logic_error("a sample was asked for after its last use");
-    entry.lastUse = ++clock_;
+    Hold(found->second, entry.points);
     return entry.points;
 }
 
@@ -173,18 +188,22 @@ void SampleCache::Finish(std::size_t item) {
     if (item >= items_.size()) return;
     for (const std::size_t e : items_[item]) {
         Entry& entry = entries_[e];
-        if (--entry.users > 0 || entry.state == State::Making) continue;
-        if (entry.points) held_ -= entry.bytes;
+        --entry.users;
+        if (entry.state == State::Making) continue;  // its maker sees the users left
+        if (entry.state == State::Waiting) waiting_.erase({entry.nextUse, e});
+        if (entry.users > 0) {
+            if (entry.state == State::Waiting) Wait(e, item + 1);
+            continue;
+        }
+        if (entry.points) {
+            recent_.erase({entry.lastUse, e});
+            held_ -= entry.bytes;
+        }
         entry.points.reset();
         entry.state = State::Dropped;
     }
     items_[item].clear();
     changed_.notify_all();
-}
-
-std::uint64_t SampleCache::HeldBytes() const {
-    const std::lock_guard lock(mutex_);
-    return held_;
 }
 
 }  // namespace zelvo

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -71,9 +72,6 @@ public:
     // with none left are dropped.
     void Finish(std::size_t item);
 
-    // Bytes of points held and being made, for tests and benchmarks.
-    std::uint64_t HeldBytes() const;
-
 private:
     enum class State { Waiting, Making, Made, Dropped };
     struct Entry {
@@ -84,13 +82,17 @@ private:
         State state = State::Waiting;
         std::shared_ptr<const WavePoints> points;
         std::exception_ptr error;
-        std::uint64_t lastUse = 0;
+        std::size_t nextUse = 0;   // its first item not yet written, while waiting
+        std::uint64_t lastUse = 0;  // while its points are held
     };
 
     void Work(std::stop_token stop);
     // The entry a worker makes next: of those waiting, the one needed
-    // soonest, if it fits the byte bound or is needed now; npos if none.
+    // soonest, if it fits the byte bound or is needed now; kNone if none.
     std::size_t Pick() const;
+    // Puts entry e among the waiting, by its first use from item `from` on.
+    void Wait(std::size_t e, std::size_t from);
+    void Hold(std::size_t e, std::shared_ptr<const WavePoints> points);
     // Makes entry e outside the lock; lock is held on entry and on return.
     void Make(std::size_t e, std::unique_lock<std::mutex>& lock, SampleSource& source);
     void EvictLeastRecent();
@@ -106,6 +108,8 @@ private:
     std::map<WavePointsKey, std::size_t> index_;
     std::vector<Entry> entries_;                   // in the order first asked for
     std::vector<std::vector<std::size_t>> items_;  // each item's entries, once each
+    std::set<std::pair<std::size_t, std::size_t>> waiting_;  // (next use, entry)
+    std::set<std::pair<std::uint64_t, std::size_t>> recent_;  // (last use, entry)
     std::size_t writer_ = 0;  // the item being written
     int liveWorkers_ = 0;  // once none is left, the writer makes what it needs
     std::uint64_t held_ = 0;  // bytes of entries made or being made
