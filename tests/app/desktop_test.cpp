@@ -145,6 +145,13 @@ TEST_F(DesktopTest, HelpContentsHandsTheManualToTheDesktopOrSaysThereIsNone) {
     QFile manual(w().HelpFile);
     ASSERT_TRUE(manual.open(QIODevice::ReadOnly)) << w().HelpFile.toStdString();
     EXPECT_TRUE(manual.readAll().contains("<title>Zelvo User Manual</title>"));
+    // An opener that finds no program: a box says where the manual is.
+    w().DesktopOpener = "/bin/false";
+    w().mnuHelpContents_Click();
+    QTRY_COMPARE(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].find(w().HelpFile.toStdString() + "; open it in a web browser. | Zelvo | 1"), std::string::npos);
+    messages_.clear();
+    w().DesktopOpener.clear();
     UrlRecorder browser;
     QDesktopServices::setUrlHandler("file", &browser, "Open");
     w().mnuHelpContents_Click();
