@@ -50,9 +50,12 @@ QVariant BankModel::Text(const BankRow& row, int column) const {
         case kName: return QString::fromStdString(row.name);
         case kZones: return row.zones;
         case kSamples: return row.samples;
-        case kSize:
-            return row.bytes ? QString::number(OutputSize{row.bytes}.Megabytes(), 'f', 2) + QStringLiteral(" MB")
-                             : QString();
+        case kSize: {
+            if (row.bytes == 0) return QString();
+            const double megabytes = OutputSize{row.bytes}.Megabytes();
+            return megabytes < 1 ? QString::number(megabytes * 1024, 'f', 1) + QStringLiteral(" KB")
+                                 : QString::number(megabytes, 'f', 2) + QStringLiteral(" MB");
+        }
         case kMemory: return QString::fromStdString(row.memory);
         case kFloppy: return row.floppy ? QStringLiteral("yes") : QStringLiteral("no");
         case kWarnings: return row.warnings;

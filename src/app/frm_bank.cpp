@@ -47,6 +47,7 @@ frmBank::frmBank(QWidget* owner)
     grdBank->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdBank->setAlternatingRowColors(true);
     grdBank->verticalHeader()->hide();
+    grdBank->verticalHeader()->setDefaultSectionSize(grdBank->fontMetrics().height() + 6);
     grdBank->horizontalHeader()->setSectionResizeMode(BankModel::kName, QHeaderView::Stretch);
     connect(grdBank->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
