@@ -27,6 +27,7 @@
 #include "app/frm_bank.h"
 #include "app/frm_info.h"
 #include "app/other.h"
+#include "browser/preset_view.h"
 #include "window_test.h"
 
 namespace zelvo::testing {
@@ -90,6 +91,8 @@ TEST_F(MainWindowTest, FailedLoadsAreReportedAndTheNextOpenShowsEachStep) {
                                                "Processing... | Zelvo - Good.sf2 | busy",
                                                counts + ", one moment please... | Zelvo - Good.sf2 | busy",
                                                counts + " | Zelvo - Good.sf2"}));
+    EXPECT_EQ(std::make_pair(w().FindNode("node1")->isExpanded(), w().FindNode("nodeP")->isExpanded()),
+              std::make_pair(true, false));
     EXPECT_TRUE(endStatus_.empty());
 
     // A wrong chunk id shows a fixed message and ends the program, without the closing sequence.
@@ -323,25 +326,29 @@ namespace {
 TEST_F(MainWindowTest, BankViewSortsFiltersSelectsAndSavesAndTheTreeFilters) {
     std::vector<ZoneDef> keys;
     for (int k = 60; k < 72; ++k) keys.push_back({{KeyRange(k, k), SampleId(0)}});
-    const TempFile sf2(SmallFile().Instrument({"Sine Wave high", {{{SampleId(1)}}}}).Instrument({"Sine Wave A1", keys})
-                           .Instrument({"Silent", {}}).Build(), "Bank.sf2");
+    // "Sine Wave high" takes 106.6 KB, more than "Piano" at 68.7 KB: numbers sort otherwise than texts.
+    Sf2Builder b = SmallFile().Sample({.name = "Long", .start = 300, .end = 20000}).SamplePoints(std::vector<std::int16_t>(20046));
+    const TempFile sf2(b.Instrument({"Sine Wave high", {{{SampleId(2)}}}}).Instrument({"Sine Wave A1", keys})
+                           .Instrument({"Silent", {}}).Preset({"Kit", 0, 128, {{{InstrumentId(2)}}}}).Build(), "Bank.sf2");
     Open(sf2.path());
     w().mnuBankView->trigger();
     frmBank& bank = *w().BankView;
-    QTRY_VERIFY(!bank.Busy());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !bank.Busy(); }));
     QAbstractItemModelTester tester(bank.shown);
     const auto column = [&](int c) {
         QStringList cells;
         for (int r = 0; r < bank.shown->rowCount(); ++r) cells << bank.shown->index(r, c).data().toString();
         return cells.join(",");
     };
+    const PresetLayer kit = BuildPresetLayers(model_, 3).at(0);  // a layer plays its zones' keys
+    EXPECT_EQ(std::make_pair(kit.keyLo, kit.keyHi), std::make_pair(60, 71));
     bank.grdBank->sortByColumn(BankModel::kZones, Qt::DescendingOrder);
     EXPECT_EQ(column(BankModel::kName), "Sine Wave A1,Piano,Sine Wave high,Silent");
     bank.grdBank->sortByColumn(BankModel::kSize, Qt::DescendingOrder);
-    EXPECT_EQ(column(BankModel::kName), "Piano,Sine Wave high,Sine Wave A1,Silent");
-    EXPECT_EQ(column(BankModel::kSamples) + " " + column(BankModel::kMemory) + " " + column(BankModel::kFloppy) +
-                  " " + column(BankModel::kVerdict),
-              "2,1,1,0 1 MB,1 MB,1 MB,none yes,yes,yes,no changed,changed,ok,refused");
+    EXPECT_EQ(column(BankModel::kName), "Sine Wave high,Piano,Sine Wave A1,Silent");
+    EXPECT_EQ(column(BankModel::kSize) + " " + column(BankModel::kSamples) + " " + column(BankModel::kMemory) + " " +
+                  column(BankModel::kFloppy) + " " + column(BankModel::kVerdict),
+              "106.6 KB,68.7 KB,68.3 KB, 1,2,1,0 1 MB,1 MB,1 MB,none yes,yes,yes,no ok,changed,ok,refused");
     bank.txtFilter->setText("SINE");
     EXPECT_EQ(column(BankModel::kNumber) + " " + bank.lblStatus->text(), "2,3 4 instruments, 2 shown");
     bank.grdBank->selectRow(1);
@@ -353,8 +360,9 @@ TEST_F(MainWindowTest, BankViewSortsFiltersSelectsAndSavesAndTheTreeFilters) {
     saveAnswers_ = {Q(sf2.folder())};
     bank.cmdSave->click();
     ASSERT_EQ(summaries_.size(), 1u);
-    EXPECT_EQ(summaries_[0].written, std::vector<std::string>{(sf2.folder() / "Piano.s1m").string()});
-    EXPECT_EQ(std::filesystem::file_size(sf2.folder() / "Piano.s1m"), bank.rows->Rows().at(0).bytes);
+    const std::filesystem::path saved = sf2.folder() / "Sine Wave high.s1m";
+    EXPECT_EQ(summaries_[0].written, std::vector<std::string>{saved.string()});
+    EXPECT_EQ(std::filesystem::file_size(saved), bank.rows->Rows().at(1).bytes);
 
     w().txtTreeFilter->setText("sine");
     std::string hidden;
