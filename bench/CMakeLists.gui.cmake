@@ -13,3 +13,7 @@ target_compile_definitions(gui_open_bench PRIVATE ZELVO_SOUNDFONT_DIR="${ZELVO_S
 add_executable(preview_bench ${CMAKE_CURRENT_LIST_DIR}/preview_bench.cpp)
 target_link_libraries(preview_bench PRIVATE zelvo_app benchmark::benchmark)
 target_compile_definitions(preview_bench PRIVATE ZELVO_SOUNDFONT_DIR="${ZELVO_SOUNDFONT_DIR}")
+
+add_executable(bank_view_bench ${CMAKE_CURRENT_LIST_DIR}/bank_view_bench.cpp)
+target_link_libraries(bank_view_bench PRIVATE zelvo_app benchmark::benchmark)
+target_compile_definitions(bank_view_bench PRIVATE ZELVO_SOUNDFONT_DIR="${ZELVO_SOUNDFONT_DIR}")

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Zelvo needs for a build (and, with --test,
 # for its tests; with --package, for building its Debian package; with
-# --screenshots, for driving the window on a virtual display), skipping
-# those already present.
+# --screenshots, for driving the window on a virtual display; with
+# --large-bank, the 490 MB bank the bank overview's benchmark opens, which
+# also becomes the system's default-GM SoundFont), skipping those already present.
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgl-dev scdoc
@@ -20,6 +21,8 @@ for option in "$@"; do
       packages+=(dpkg-dev file) ;;
     --screenshots)
       packages+=(xvfb xdotool imagemagick x11-apps) ;;
+    --large-bank)
+      packages+=(musescore-general-soundfont-lossless) ;;
   esac
 done
 

@@ -86,14 +86,14 @@ TEST(KeyMapZoneTableAndLayers, ZonesTakeTheGlobalZoneTheDefaultsAndThePresetsRan
     EXPECT_EQ(LoopModeText(3) + "|" + LoopModeText(2), "loop, release|none");
 
     // "Stack" has a global zone of keys 0-59, which "Plain" takes, and "Lead"
-    // on keys 60-127 at velocities 64-127.
+    // on keys 60-127 at velocities 64-127, where its zones play 60-72 at 64-100.
     const std::vector<PresetLayer> layers = BuildPresetLayers(bank.model, 1);
     ASSERT_EQ(layers.size(), 2u);
     const auto fields = [](const PresetLayer& l) {
         return std::make_tuple(l.bag, l.instrument, l.instrumentName, l.keyLo, l.keyHi, l.velLo, l.velHi);
     };
     EXPECT_EQ(fields(layers[0]), std::make_tuple(2, 2, std::string("Plain"), 0, 59, 1, 127));
-    EXPECT_EQ(fields(layers[1]), std::make_tuple(3, 1, std::string("Lead"), 60, 127, 64, 127));
+    EXPECT_EQ(fields(layers[1]), std::make_tuple(3, 1, std::string("Lead"), 60, 72, 64, 100));
     EXPECT_EQ(std::make_pair(PresetOfZone(bank.model, 3), PresetOfZone(bank.model, 4)),
               std::make_pair(std::optional<int>(1), std::optional<int>()));
 

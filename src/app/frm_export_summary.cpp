@@ -23,7 +23,8 @@ QString Plural(std::size_t n, const char* word) {
 
 ExportManySummary ExportManyWithProgress(QWidget* parent, const SoundFontModel& model,
                                          const std::string& soundFontPath,
-                                         const std::string& folder, const ExportOptions& options) {
+                                         const std::string& folder, const ExportOptions& options,
+                                         const std::vector<int>& only) {
     QProgressDialog progress(QStringLiteral("Saving..."), QStringLiteral("Cancel"), 0, 1, parent);
     progress.setObjectName(QStringLiteral("dlgExportProgress"));
     progress.setWindowTitle(QStringLiteral("Save All Instruments"));
@@ -42,7 +43,7 @@ ExportManySummary ExportManyWithProgress(QWidget* parent, const SoundFontModel& 
         progress.setValue(step.done * kStepsPerInstrument + static_cast<int>(part));
         QCoreApplication::processEvents();
         return !progress.wasCanceled();
-    }, options);
+    }, options, only);
 }
 
 frmExportSummary::frmExportSummary(const ExportManySummary& summary, QWidget* parent)

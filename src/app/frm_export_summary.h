@@ -15,12 +15,14 @@ class QTextBrowser;
 
 namespace zelvo {
 
-// Exports every instrument with zones into folder while a modal progress
-// dialog shows which one is in work; its Cancel button stops the run.
+// Exports every instrument with zones, or those of only, into folder while
+// a modal progress dialog shows which one is in work; its Cancel button
+// stops the run.
 ExportManySummary ExportManyWithProgress(QWidget* parent, const SoundFontModel& model,
                                          const std::string& soundFontPath,
                                          const std::string& folder,
-                                         const ExportOptions& options = {});
+                                         const ExportOptions& options = {},
+                                         const std::vector<int>& only = {});
 
 class frmExportSummary : public QDialog {
     Q_OBJECT

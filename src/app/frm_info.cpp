@@ -1,11 +1,12 @@
 #include "app/frm_info.h"
 
 #include <QFile>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 #include "app/image_list.h"
 #include "app/other.h"
@@ -27,7 +28,7 @@ constexpr int kCommentHeight = 1455;
 
 frmInfo::frmInfo(const SoundFontModel& model, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+                         Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint),
       lblFileName(new QLabel(QStringLiteral("lblFileName"), this)),
       lblifil(new QLabel(QStringLiteral("lblifil"), this)),
       lblisng(new QLabel(QStringLiteral("lblisng"), this)),
@@ -46,38 +47,37 @@ frmInfo::frmInfo(const SoundFontModel& model, QWidget* owner)
     setWindowTitle(QStringLiteral("Soundfont Information"));
     setWindowIcon(AppIcon());
     setModal(true);
-    const QSize size(TwipsToPixels(kWidth), TwipsToPixels(kHeight));
-    setFixedSize(size);
+    setSizeGripEnabled(true);
+    resize(TwipsToPixels(kWidth), TwipsToPixels(kHeight));
 
-    // A white sheet behind the labels, so the texts read as one document.
-    auto* sheet = new QFrame(this);
-    sheet->setFrameShape(QFrame::StyledPanel);
-    sheet->setFrameShadow(QFrame::Sunken);
-    sheet->setAutoFillBackground(true);
-    sheet->setBackgroundRole(QPalette::Base);
-    sheet->setGeometry(TwipsToPixels(kLabelLeft / 2), TwipsToPixels(kFirstTop / 2),
-                       size.width() - TwipsToPixels(kLabelLeft),
-                       TwipsToPixels(kFirstTop + 11 * kLineStep + kCommentHeight));
-    sheet->lower();
-
-    const int left = TwipsToPixels(kLabelLeft);
-    const int width = size.width() - 2 * left;
-    int top = kFirstTop;
+    // The texts on a white sheet that scrolls: a comment may run to many lines.
+    auto* sheet = new QWidget;
+    auto* lines = new QVBoxLayout(sheet);
+    lines->setContentsMargins(TwipsToPixels(kLabelLeft / 2), TwipsToPixels(kFirstTop / 2),
+                              TwipsToPixels(kLabelLeft / 2), TwipsToPixels(kFirstTop / 2));
+    lines->setSpacing(TwipsToPixels(kLineStep - kLineHeight) + 2);
     for (QLabel* label : Labels()) {
-        const bool comment = label == lblICMT;
-        label->setGeometry(left, TwipsToPixels(top), width,
-                           TwipsToPixels(comment ? kCommentHeight : kLineHeight));
-        label->setAlignment(Qt::AlignLeft | (comment ? Qt::AlignTop : Qt::AlignVCenter));
-        label->setWordWrap(comment);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setWordWrap(true);
         label->setTextFormat(Qt::PlainText);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        top += kLineStep;
+        label->setMinimumHeight(TwipsToPixels(label == lblICMT ? kCommentHeight : kLineHeight));
+        lines->addWidget(label);
     }
+    lines->addStretch(1);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("scrInfo"));
+    scroll->setWidgetResizable(true);
+    scroll->setBackgroundRole(QPalette::Base);
+    scroll->setWidget(sheet);
 
     cmdClose->setDefault(true);
-    cmdClose->setGeometry(size.width() - TwipsToPixels(1260 + 240),
-                          size.height() - TwipsToPixels(375 + 180), TwipsToPixels(1260),
-                          TwipsToPixels(375));
+    cmdClose->setMinimumSize(TwipsToPixels(1260), TwipsToPixels(375));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(TwipsToPixels(kLabelLeft / 2), TwipsToPixels(kFirstTop / 2),
+                               TwipsToPixels(kLabelLeft / 2), TwipsToPixels(180));
+    layout->addWidget(scroll, 1);
+    layout->addWidget(cmdClose, 0, Qt::AlignRight);
     connect(cmdClose, &QPushButton::clicked, this, &frmInfo::cmdClose_Click);
     Form_Load();
 }

@@ -15,12 +15,15 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
+#include <QProcess>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSettings>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTime>
 #include <QTimer>
@@ -30,6 +33,7 @@
 #include <QVBoxLayout>
 
 #include "app/frm_about.h"
+#include "app/frm_bank.h"
 #include "app/frm_export_summary.h"
 #include "app/soundfont_text.h"
 #include "app/frm_info.h"
@@ -43,6 +47,7 @@
 #include "export/write_stuff.h"
 #include "soundfont/errors.h"
 #include "soundfont/loader.h"
+#include "soundfont/memory_tree.h"
 #include "soundfont/tree_keys.h"
 
 namespace zelvo {
@@ -118,6 +123,28 @@ std::optional<QString> OpenWithDesktop(const QString& path) {
     return std::nullopt;
 }
 
+// Runs opener (xdg-open) on path; its status tells whether a program took
+// the file, which Qt's own way does not wait for.
+void OpenWatched(QObject* owner, const QString& opener, const QString& path,
+                 const std::function<void(const QString&)>& failed) {
+    if (!QFileInfo::exists(path)) {
+        failed(*OpenWithDesktop(path));
+        return;
+    }
+    auto* process = new QProcess(owner);
+    const QString reason = QStringLiteral("No program of this desktop can open %1").arg(path);
+    QObject::connect(process, &QProcess::finished, owner, [process, reason, failed](int status, QProcess::ExitStatus how) {
+        process->deleteLater();
+        if (status != 0 || how != QProcess::NormalExit) failed(reason);
+    });
+    QObject::connect(process, &QProcess::errorOccurred, owner, [process, reason, failed](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;
+        process->deleteLater();
+        failed(reason);
+    });
+    process->start(opener, {path});
+}
+
 }  // namespace
 
 frmMain::frmMain(SoundFontModel& model, QWidget* parent)
@@ -140,7 +167,12 @@ frmMain::frmMain(SoundFontModel& model, QWidget* parent)
         QMessageBox box(r.icon, r.title, r.text, QMessageBox::Ok, this);
         box.exec();
     };
-    OpenHelpFile = OpenWithDesktop;
+    DesktopOpener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    OpenHelpFile = [this](const QString& path) {
+        if (DesktopOpener.isEmpty()) return OpenWithDesktop(path);
+        OpenWatched(this, DesktopOpener, path, [this](const QString& reason) { ShowManualPlace(reason); });
+        return std::optional<QString>();
+    };
     OpenFolder = OpenWithDesktop;
     AskFolder = [this](const FileDialogRequest& r) {
         return QFileDialog::getExistingDirectory(this, r.title, r.fileName);
@@ -190,6 +222,8 @@ void frmMain::BuildMenus() {
     mnuViewStatusBar->setChecked(true);
     mnufilebar6 = mnuView->addSeparator();
     mnuInfoSF = item(mnuView, "&SoundFont File Info", &frmMain::mnuInfoSF_Click, kImageInfo);
+    mnuBankView = item(mnuView, "&Bank Overview", &frmMain::mnuBankView_Click);
+    mnuBankView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
 
     mnuElement = menuBar()->addMenu(QStringLiteral("&Element"));
     mnuCopyInstr = item(mnuElement, "Save &Instrument as EX5/7 Wave", &frmMain::mnuCopyInstr_Click,
@@ -259,9 +293,20 @@ void frmMain::BuildTreeAndList() {
     ListView1->header()->setSectionsMovable(false);
     ClearDetails();
 
+    txtTreeFilter = new QLineEdit;
+    txtTreeFilter->setObjectName(QStringLiteral("txtTreeFilter"));
+    txtTreeFilter->setPlaceholderText(QStringLiteral("Filter by name"));
+    txtTreeFilter->setClearButtonEnabled(true);
+    connect(txtTreeFilter, &QLineEdit::textChanged, this, [this](const QString& text) { browseTree_.Filter(text); });
+    auto* left = new QWidget;
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addWidget(txtTreeFilter);
+    leftLayout->addWidget(TreeView1);
+
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->setChildrenCollapsible(false);
-    splitter->addWidget(TreeView1);
+    splitter->addWidget(left);
     // The preview pane below the detail list, sized by the user.
     Preview = new PreviewPane(model_);
     auto* right = new QSplitter(Qt::Vertical);
@@ -367,10 +412,15 @@ QMenu* frmMain::createPopupMenu() {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == TreeView1 && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
-        Preview->TogglePlay();
-        return true;
+    if (watched == TreeView1 && event->type() == QEvent::KeyPress) {
+        // Space plays, unless it goes on with a name being typed ("Sine Wave A1").
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool typing = typeAhead_.isValid() && typeAhead_.elapsed() < QApplication::keyboardInputInterval();
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier && !typing) {
+            Preview->TogglePlay();
+            return true;
+        }
+        if (!key->text().isEmpty() && key->text().front().isPrint()) typeAhead_.start();
     }
     if (watched == TreeView1 && event->type() == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -418,7 +468,7 @@ void frmMain::mnuFileOpen_Click() {
     ClearDetails();
     const QString path =
         AskOpenFileName({QStringLiteral("Open SoundFont File"),
-                         QStringLiteral("SoundFond Files (*.sf2 *.sf3)"), lastOpenFileName_});
+                         QStringLiteral("SoundFont Files (*.sf2 *.sf3)"), lastOpenFileName_});
     if (path.isEmpty()) {
         SetStatusText(kReady);
         return;
@@ -429,37 +479,41 @@ void frmMain::mnuFileOpen_Click() {
 void frmMain::OpenFile(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     lastOpenFileName_ = absolute;
-    ClearDetails();
-    LoadChosenFile(absolute);
-    if (!model_.FileName.empty()) RememberRecentFile(absolute);
+    if (LoadChosenFile(absolute)) RememberRecentFile(absolute);
 }
 
-void frmMain::LoadChosenFile(const QString& path) {
+bool frmMain::LoadChosenFile(const QString& path) {
     BusyPointer busy;
     SetStatusText(QStringLiteral("Processing..."));
-    setWindowTitle(QString::fromLatin1(kAppTitle));
     RepaintNow();
-    Preview->StopWork();  // its threads read the model that the load refills
+    // Read beside the bank shown, which stays until the new one has loaded.
+    SoundFontModel loaded;
+    MemoryTree tree;
     try {
-        OpenSoundFont(model_, ToFileSystem(path), browseTree_);
+        OpenSoundFont(loaded, ToFileSystem(path), tree);
     } catch (const ChunkIdError&) {
         busy.Release();
         ShowMessage({QString::fromLatin1(kChunkIdMessage), QString::fromLatin1(kAppTitle)});
         EndProgram(1);
-        return;
+        return false;
     } catch (const SoundFontError& e) {
         busy.Release();
         ShowLoadFailure(QString::fromStdString(DescribeError(e)));
-        return;
+        return false;
     } catch (const FileAccessError& e) {
         busy.Release();
-        ShowLoadFailure(QStringLiteral("Error in SoundFont File: ") + QFile::decodeName(e.what()));
-        return;
+        ShowLoadFailure(QStringLiteral("cannot open ") + QFile::decodeName(e.what()));
+        return false;
     } catch (const std::bad_alloc&) {
         busy.Release();
         ShowLoadFailure(QStringLiteral("not enough memory to load ") + path);
-        return;
+        return false;
     }
+    Preview->StopWork();  // its threads read the model that is replaced
+    ClearDetails();
+    model_ = std::move(loaded);
+    tree.Replay(browseTree_);
+    browseTree_.Filter(txtTreeFilter->text());
     browseTree_.Flush();
     SetStatusText(FromSoundFontText(LoadedText(model_)));
     setWindowTitle(QString::fromLatin1(kAppTitle) + QStringLiteral(" - ") +
@@ -469,13 +523,14 @@ void frmMain::LoadChosenFile(const QString& path) {
     SetStatusText(FromSoundFontText(CountText(model_)));
     UpdateCommands();
     RepaintNow();
+    Q_EMIT FileLoaded();
+    return true;
 }
 
-// The loader has emptied the model and the tree; the window follows.
+// The bank, the tree, its selection and the preview stay as they were.
 void frmMain::ShowLoadFailure(const QString& message) {
-    setWindowTitle(QString::fromLatin1(kAppTitle));
-    SetStatusText(kReady);
-    UpdateCommands();
+    SetStatusText(model_.FileName.empty() ? kReady : FromSoundFontText(CountText(model_)));
+    if (SelectedNode()) TreeView1_Click();
     ShowMessage({message, QString::fromLatin1(kAppTitle), QMessageBox::Critical});
 }
 
@@ -538,8 +593,11 @@ void frmMain::mnuCopyInstr_Click() {
         return;
     }
     QTreeWidgetItem* node = SelectedNode();
-    const std::string key = TreeWidgetBrowseTree::KeyOf(node).value_or("");
-    const ParsedKey parsed = ParseKey(key);
+    // A zone saves the instrument it belongs to.
+    if (node && node->parent() && ParseKey(TreeWidgetBrowseTree::KeyOf(node).value_or("")).prefix == kInstZonePrefix) {
+        node = node->parent();
+    }
+    const ParsedKey parsed = ParseKey(TreeWidgetBrowseTree::KeyOf(node).value_or(""));
     if (parsed.prefix != kInstrumentsKey || !parsed.number) {
         ShowMessage({QString::fromLatin1(kSelectInstrumentMessage),
                      QString::fromLatin1(kNoInstrumentSelectedTitle), QMessageBox::Warning});
@@ -642,13 +700,18 @@ void frmMain::ExportPreset(int preset) {
 // --- Element > Save All Instruments as EX5/7 Waves... ---
 
 void frmMain::mnuSaveAllInstr_Click() {
+    SaveInstruments({});
+}
+
+void frmMain::SaveInstruments(const QList<int>& instruments) {
     if (model_.FileName.empty()) return;
     const QString folder = AskFolder({QStringLiteral("Save All Instruments as EX5/7 Waves"), {}, LastSaveFolder()});
     if (folder.isEmpty()) return;
     SetStatusText(QString::fromStdString(SavingText(folder.toStdString())));
     const ExportManySummary summary =
         ExportManyWithProgress(this, model_, model_.FileFolder + model_.FileName, ToFileSystem(folder),
-                               {.convertSamples = mnuConvertSamples->isChecked()});
+                               {.convertSamples = mnuConvertSamples->isChecked()},
+                               std::vector<int>(instruments.begin(), instruments.end()));
     SetStatusText(QString::fromStdString(summary.Headline()));
     if (!summary.written.empty()) SavedTo(folder, true);
     ShowExportSummary(summary);
@@ -706,6 +769,27 @@ void frmMain::mnuInfoSF_Click() {
     info.exec();
 }
 
+void frmMain::mnuBankView_Click() {
+    if (!BankView) {
+        BankView = new frmBank(this);
+        connect(BankView, &frmBank::InstrumentChosen, this,
+                [this](int instrument) { SelectNode(QString::fromStdString(NodeKey(kInstrumentsKey, instrument))); });
+        connect(BankView, &frmBank::SaveRequested, this, &frmMain::SaveInstruments);
+        connect(this, &frmMain::FileLoaded, this, &frmMain::FillBankView);
+        connect(mnuConvertSamples, &QAction::toggled, this, &frmMain::FillBankView);
+        FillBankView();
+    }
+    BankView->show();
+    BankView->raise();
+    BankView->activateWindow();
+}
+
+// A copy of the model, so that the rows' work never meets the next load.
+void frmMain::FillBankView() {
+    BankView->Fill(std::make_shared<const SoundFontModel>(model_), model_.FileFolder + model_.FileName,
+                   mnuConvertSamples->isChecked());
+}
+
 void frmMain::mnuHelpAbout_Click() {
     frmAbout about(this);
     about.exec();
@@ -719,9 +803,12 @@ void frmMain::mnuHelpContents_Click() {
              windowTitle(), QMessageBox::Information});
         return;
     }
-    if (const std::optional<QString> reason = OpenHelpFile(HelpFile)) {
-        ShowMessage({*reason, QString::fromLatin1(kAppTitle), QMessageBox::NoIcon});
-    }
+    if (const std::optional<QString> reason = OpenHelpFile(HelpFile)) ShowManualPlace(*reason);
+}
+
+void frmMain::ShowManualPlace(const QString& reason) {
+    ShowMessage({reason + QStringLiteral("\n\nThe manual is the file %1; open it in a web browser.").arg(HelpFile),
+                 QString::fromLatin1(kAppTitle), QMessageBox::Information});
 }
 
 void frmMain::tbToolBar_ButtonClick(QAction* button) {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include <QElapsedTimer>
+#include <QList>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QString>
@@ -20,6 +22,7 @@
 
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QStatusBar;
@@ -35,6 +38,7 @@ class RecentFilesMenu;
 namespace zelvo {
 
 class PreviewPane;
+class frmBank;
 
 struct FileDialogRequest {
     QString title;
@@ -72,6 +76,9 @@ public:
     std::function<std::optional<QString>(const QString& path)> OpenFolder;
     // Ends the program at once, without the closing sequence.
     std::function<void(int status)> EndProgram;
+    // The program that opens a file as the desktop chooses and says by its
+    // status whether one did (xdg-open); empty: Qt's way, which cannot tell.
+    QString DesktopOpener;
     // The help-file setting: the installed manual, empty without one.
     QString HelpFile;
 
@@ -82,6 +89,7 @@ public:
 
     QToolBar* tbToolBar = nullptr;
     QTreeWidget* TreeView1 = nullptr;
+    QLineEdit* txtTreeFilter = nullptr;  // above the tree: names containing its text
     QTreeWidget* ListView1 = nullptr;
     QStatusBar* sbStatusBar = nullptr;
     std::array<QLabel*, 3> sbPanels{};  // text, date, time
@@ -99,6 +107,8 @@ public:
     QAction* mnuViewStatusBar = nullptr;
     QAction* mnufilebar6 = nullptr;
     QAction* mnuInfoSF = nullptr;
+    QAction* mnuBankView = nullptr;
+    frmBank* BankView = nullptr;  // made when first shown
     QMenu* mnuElement = nullptr;
     QAction* mnuCopyInstr = nullptr;
     QAction* mnuSaveAllInstr = nullptr;
@@ -120,10 +130,14 @@ public Q_SLOTS:
     void mnuViewToolbar_Click();
     void mnuViewStatusBar_Click();
     void mnuInfoSF_Click();
+    // View > Bank Overview: every instrument in one table, filled off this thread.
+    void mnuBankView_Click();
     void mnuCopyInstr_Click();
     // Exports instrument (1-based) once the command has checked the selection.
     void ExportInstrument(int instrument);
     void mnuSaveAllInstr_Click();
+    // Saves the instruments (1-based) into a chosen folder as Save All does.
+    void SaveInstruments(const QList<int>& instruments);
     // Element > Save Preset as EX5/7 Wave: the selected preset, or a zone's.
     void mnuSavePreset_Click();
     void ExportPreset(int preset);
@@ -139,6 +153,8 @@ public Q_SLOTS:
 Q_SIGNALS:
     // Every change of the status text, as it happens.
     void StatusTextChanged(const QString& text);
+    // A file has loaded and replaced the one before.
+    void FileLoaded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -167,8 +183,13 @@ private:
     void UpdateDateAndTime();
     void PlaceProgressBar();
     void ShowExportProgress(std::uint64_t written, std::uint64_t total);
-    void LoadChosenFile(const QString& path);
+    // Reads the file whole; only then does the window change. False when it
+    // failed and all stays as it was.
+    bool LoadChosenFile(const QString& path);
     void ShowLoadFailure(const QString& message);
+    void FillBankView();
+    // Help could not open the manual: says why and where the manual is.
+    void ShowManualPlace(const QString& reason);
     QTreeWidgetItem* SelectedNode() const;
     void SelectNode(const QString& key);
     // Commands that need a file are off without one; no error box for them.
@@ -181,6 +202,7 @@ private:
     std::uint64_t progressScale_ = 1;
     QString lastOpenFileName_;
     QString lastSaveFolder_;  // for Show in folder
+    QElapsedTimer typeAhead_;  // since the last character typed in the tree
 };
 
 }  // namespace zelvo

@@ -72,6 +72,16 @@ void TreeWidgetBrowseTree::Flush() {
     sinceRepaint_.start();
 }
 
+void TreeWidgetBrowseTree::Filter(const QString& text) {
+    for (const std::string_view group : {kPresetsKey, kInstrumentsKey, kSamplesKey}) {
+        QTreeWidgetItem* parent = Find(group);
+        for (int i = 0; parent && i < parent->childCount(); ++i) {
+            QTreeWidgetItem* item = parent->child(i);
+            item->setHidden(!item->text(0).contains(text, Qt::CaseInsensitive));
+        }
+    }
+}
+
 QTreeWidgetItem* TreeWidgetBrowseTree::Find(std::string_view key) const {
     const auto found = items_.find(std::string(key));
     return found == items_.end() ? nullptr : found->second;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QString>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -34,6 +35,10 @@ public:
     void Flush();
 
     static constexpr int kRepaintInterval = 30;
+
+    // Hides the presets, instruments and samples whose names do not contain
+    // text (in any case), with their zones; an empty text shows them all.
+    void Filter(const QString& text);
 
     // The item of a key; null when the tree has no such node.
     QTreeWidgetItem* Find(std::string_view key) const;

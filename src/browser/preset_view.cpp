@@ -1,5 +1,9 @@
 #include "browser/preset_view.h"
 
+#include <algorithm>
+#include <unordered_map>
+
+#include "browser/instrument_view.h"
 #include "browser/names.h"
 #include "browser/text_encoding.h"
 #include "soundfont/tree_keys.h"
@@ -30,6 +34,27 @@ void Apply(Ranges& r, const sfGenList& g) {
     } else if (g.sfGenOper == kGenVelRange) {
         r.velLo = g.genAmount % 256;
         r.velHi = g.genAmount / 256;
+    }
+}
+
+// A layer plays only where its instrument has zones: a drum kit's layers
+// each span the whole keyboard in the preset but a few keys as played.
+void NarrowToZones(std::vector<PresetLayer>& layers, const std::vector<KeyMapZone>& zones) {
+    std::unordered_map<int, Ranges> played;  // by preset zone
+    for (const KeyMapZone& z : zones) {
+        const auto [at, first] = played.try_emplace(z.presetBag, Ranges{z.keyLo, z.keyHi, z.velLo, z.velHi});
+        Ranges& r = at->second;
+        if (first) continue;
+        r = {std::min(r.keyLo, z.keyLo), std::max(r.keyHi, z.keyHi), std::min(r.velLo, z.velLo),
+             std::max(r.velHi, z.velHi)};
+    }
+    for (PresetLayer& layer : layers) {
+        const auto found = played.find(layer.bag);
+        if (found == played.end()) continue;
+        layer.keyLo = found->second.keyLo;
+        layer.keyHi = found->second.keyHi;
+        layer.velLo = found->second.velLo;
+        layer.velHi = found->second.velHi;
     }
 }
 
@@ -65,6 +90,7 @@ std::vector<PresetLayer> BuildPresetLayers(const SoundFontModel& model, int pres
              .velLo = ranges.velLo,
              .velHi = ranges.velHi});
     }
+    NarrowToZones(layers, BuildPresetKeyMap(model, preset));
     return layers;
 }
 

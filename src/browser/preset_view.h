@@ -17,8 +17,9 @@ struct PresetLayer {
     int keyLo = 0, keyHi = 127, velLo = 1, velHi = 127;
 };
 
-// The layers of preset (1-based) in zone order; a zone's missing ranges come
-// from the preset's global zone, then the defaults.
+// The layers of preset (1-based) in zone order, each with the keys and
+// velocities its zones play; a layer without zones keeps its preset zone's
+// ranges, missing ones from the preset's global zone, then the defaults.
 std::vector<PresetLayer> BuildPresetLayers(const SoundFontModel& model, int preset);
 
 // The preset a preset zone's bag belongs to.

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 
 #include "browser/text_encoding.h"
 #include "export/export_texts.h"
@@ -116,10 +117,13 @@ ExportManySummary ExportMany(const SoundFontModel& model, const std::string& sou
 ExportManySummary ExportManyInstruments(const SoundFontModel& model,
                                         const std::string& soundFontPath,
                                         const std::string& folder,
-                                        const ExportManyProgress& progress, const ExportOptions& options) {
+                                        const ExportManyProgress& progress, const ExportOptions& options,
+                                        const std::vector<int>& only) {
+    const std::set<int> chosen(only.begin(), only.end());
     std::vector<ManyItem> items;
     for (int i = 1; i <= model.InstCount; ++i) {
         if (model.InstZoneTable.at(static_cast<std::size_t>(i)).zoneCount == 0) continue;
+        if (!chosen.empty() && !chosen.contains(i)) continue;
         const std::string name = InstrumentName(model, i);
         items.push_back({name, WaveFileStem(name, i), [&, i] { return PlanWaveFile(model, i, options); }});
     }

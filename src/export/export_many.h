@@ -43,12 +43,14 @@ struct ExportManySummary {
 // Writes every instrument with zones of the model, loaded from soundFontPath,
 // into folder (which must exist). An instrument the file cannot hold is
 // refused and the others go on. Each sample is decoded and converted once,
-// on options.jobs threads; the files and messages do not depend on them.
+// on options.jobs threads; the files and messages do not depend on them. A
+// list of instruments (1-based) writes only those of them that have zones.
 ExportManySummary ExportManyInstruments(const SoundFontModel& model,
                                         const std::string& soundFontPath,
                                         const std::string& folder,
                                         const ExportManyProgress& progress = {},
-                                        const ExportOptions& options = {});
+                                        const ExportOptions& options = {},
+                                        const std::vector<int>& only = {});
 
 // Writes every preset, named "BBB-PPP Name.s1m" (PresetFileStem); only
 // the threads and stop token of options apply.

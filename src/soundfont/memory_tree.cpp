@@ -40,6 +40,21 @@ void MemoryTree::SetNodeText(std::string_view key, std::string_view text) { At(k
 
 void MemoryTree::Collapse(std::string_view key) { At(key).expanded = false; }
 
+void MemoryTree::Replay(BrowseTree& tree) const {
+    tree.Clear();
+    Walk([&](const Node& node, int) {
+        const std::string_view parent =
+            node.parent < 0 ? std::string_view() : nodes_[static_cast<std::size_t>(node.parent)].key;
+        tree.AddNode(parent, node.key, node.text, node.image);
+    });
+    for (const Node& node : nodes_) {
+        if (node.expanded && !node.children.empty()) {
+            tree.MakeVisible(nodes_[static_cast<std::size_t>(node.children.front())].key);
+        }
+    }
+    if (!tops_.empty()) tree.MakeVisible(nodes_[static_cast<std::size_t>(tops_.front())].key);
+}
+
 void MemoryTree::MakeVisible(std::string_view key) {
     for (int p = At(key).parent; p >= 0; p = nodes_[static_cast<std::size_t>(p)].parent) {
         nodes_[static_cast<std::size_t>(p)].expanded = true;

@@ -29,6 +29,9 @@ public:
     void MakeVisible(std::string_view key) override;
     void Repaint() override { ++repaints_; }
 
+    // Builds the same nodes in tree, expanded alike, the first top node made visible.
+    void Replay(BrowseTree& tree) const;
+
     const std::vector<Node>& nodes() const { return nodes_; }
     const Node* Find(std::string_view key) const;
     int repaints() const { return repaints_; }

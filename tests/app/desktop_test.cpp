@@ -136,7 +136,7 @@ TEST_F(DesktopTest, ADroppedSoundFontOpensAndOtherDropsAreRefused) {
     EXPECT_EQ(send(QEvent::DragEnter, {text, sf2}, copyOrMove), Qt::CopyAction);
     EXPECT_EQ(send(QEvent::Drop, {text, sf2}, copyOrMove), Qt::CopyAction);
     EXPECT_EQ(w().windowTitle(), "Zelvo");  // the load waits for the drop to end
-    QTRY_COMPARE(w().windowTitle(), QString("Zelvo - Dropped.SF2"));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return w().windowTitle() == "Zelvo - Dropped.SF2"; }));
     EXPECT_EQ(RecentFiles(), QStringList{Q(bank.path())});
     EXPECT_TRUE(messages_.empty());
 }
@@ -145,6 +145,13 @@ TEST_F(DesktopTest, HelpContentsHandsTheManualToTheDesktopOrSaysThereIsNone) {
     QFile manual(w().HelpFile);
     ASSERT_TRUE(manual.open(QIODevice::ReadOnly)) << w().HelpFile.toStdString();
     EXPECT_TRUE(manual.readAll().contains("<title>Zelvo User Manual</title>"));
+    // An opener that finds no program: a box says where the manual is.
+    w().DesktopOpener = "/bin/false";
+    w().mnuHelpContents_Click();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !messages_.empty(); }));
+    EXPECT_NE(messages_[0].find(w().HelpFile.toStdString() + "; open it in a web browser. | Zelvo | 1"), std::string::npos);
+    messages_.clear();
+    w().DesktopOpener.clear();
     UrlRecorder browser;
     QDesktopServices::setUrlHandler("file", &browser, "Open");
     w().mnuHelpContents_Click();

@@ -8,19 +8,26 @@
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 
 #include "allocation_limit.h"
 #include "app/frm_about.h"
+#include "app/frm_bank.h"
 #include "app/frm_info.h"
 #include "app/other.h"
+#include "browser/preset_view.h"
 #include "window_test.h"
 
 namespace zelvo::testing {
@@ -40,6 +47,7 @@ Table Rows(const QTreeWidget& list) {
     return rows;
 }
 
+// A failed open leaves the bank, the tree, its selection and the list as they were.
 TEST_F(MainWindowTest, FailedLoadsAreReportedAndTheNextOpenShowsEachStep) {
     const TempFile good(SmallFile().Build(), "Good.sf2");
     std::string truncated = SmallFile().Build();
@@ -49,6 +57,9 @@ TEST_F(MainWindowTest, FailedLoadsAreReportedAndTheNextOpenShowsEachStep) {
     for (int s = 0; s < 40000; ++s) many.Sample({.name = "S" + std::to_string(s)});
     const TempFile big(many.Build(), "Big.sf2");
     Open(good.path());
+    Select("nodeS2");
+    w().TreeView1_Click();
+    const std::string before = w().StatusText().toStdString();
     Open(bad.path());
     Open(good.folder() / "missing.sf2");
     {
@@ -60,12 +71,14 @@ TEST_F(MainWindowTest, FailedLoadsAreReportedAndTheNextOpenShowsEachStep) {
     EXPECT_TRUE(shown[0].starts_with("Error in SoundFont File: ") && shown[0].ends_with(" | Zelvo | 3") &&
                 shown[0].find(" offset ") != std::string::npos) << shown[0];
     shown.erase(shown.begin());
-    EXPECT_EQ(shown, (std::vector<std::string>{"Error in SoundFont File: " + (good.folder() / "missing.sf2").string() +
+    EXPECT_EQ(shown, (std::vector<std::string>{"cannot open " + (good.folder() / "missing.sf2").string() +
                                                    ": No such file or directory | Zelvo | 3",
                                                "not enough memory to load " + big.path().string() + " | Zelvo | 3"}));
     EXPECT_EQ(cursorDuringMessages_, std::vector<bool>(3, false));
-    EXPECT_EQ(w().TreeView1->topLevelItemCount(), 0);
-    EXPECT_EQ(w().windowTitle() + " | " + w().StatusText(), "Zelvo | Ready");
+    EXPECT_EQ(std::make_tuple(model_.FileName, model_.SampleCount, SelectedKey(), w().ListView1->topLevelItemCount()),
+              std::make_tuple(std::string("Good.sf2"), 2, std::string("nodeS2"), 1));
+    EXPECT_EQ(w().TreeView1->topLevelItem(0)->text(0) + " | " + w().windowTitle() + " | " + w().StatusText(),
+              QString::fromStdString("Good.sf2 | Zelvo - Good.sf2 | " + before));
 
     std::vector<std::string> steps;
     QObject::connect(&w(), &frmMain::StatusTextChanged, [&](const QString& status) {
@@ -74,9 +87,12 @@ TEST_F(MainWindowTest, FailedLoadsAreReportedAndTheNextOpenShowsEachStep) {
     });
     Open(good.path());
     const std::string counts = " 2 presets,  1 instruments,  2 samples";
-    EXPECT_EQ(steps, (std::vector<std::string>{"Open SoundFont File | Zelvo", "Processing... | Zelvo | busy",
-                                               counts + ", one moment please... | Zelvo | busy",
+    EXPECT_EQ(steps, (std::vector<std::string>{"Open SoundFont File | Zelvo - Good.sf2",
+                                               "Processing... | Zelvo - Good.sf2 | busy",
+                                               counts + ", one moment please... | Zelvo - Good.sf2 | busy",
                                                counts + " | Zelvo - Good.sf2"}));
+    EXPECT_EQ(std::make_pair(w().FindNode("node1")->isExpanded(), w().FindNode("nodeP")->isExpanded()),
+              std::make_pair(true, false));
     EXPECT_TRUE(endStatus_.empty());
 
     // A wrong chunk id shows a fixed message and ends the program, without the closing sequence.
@@ -196,17 +212,24 @@ TEST_F(MainWindowTest, InformationWindowShowsTheFileOrItsAbsence) {
 
     Sf2Builder b;
     b.Info("INAM", std::string("Tiny Bank\0\0", 11)).Info("ICOP", "\xA9 2024");
-    b.Info("ISFT", "Builder").Info("ICMT", std::string(400, 'c'));
+    std::string comment(400, 'c');
+    for (int line = 0; line < 60; ++line) comment += "\nline " + std::to_string(line);
+    b.Info("ISFT", "Builder").Info("ICMT", comment);
     const TempFile file(b.Info("iver", std::string("\x01\x00\x02\x00", 4)).Build(), "Tiny.sf2");
     Open(file.path());
     // clang-format off
     const std::vector<std::string> expected = {
         "Filename: Tiny.sf2", "SoundFont File Version  2.01", "Sound Engine: ", "ROM wavetable: ",
         "ROM Revision  1.02", "Bank Name: Tiny Bank", "Created: ", "Engineer: ", "Intended for: ",
-        "Copyright: \u00A9 2024", "Created with: Builder", "Comments: " + std::string(400, 'c')};
+        "Copyright: \u00A9 2024", "Created with: Builder", "Comments: " + comment};
     // clang-format on
     EXPECT_EQ(shown(), expected);
     EXPECT_TRUE(w().findChildren<frmInfo*>().isEmpty());
+    // Sized by the user, the long comment scrolls.
+    frmInfo info(model_, &w());
+    info.show();
+    EXPECT_LT(info.minimumHeight(), info.maximumHeight());
+    EXPECT_GT(info.findChild<QScrollArea*>()->verticalScrollBar()->maximum(), 0);
 }
 
 TEST(AboutWindow, ClosesWithEnterAndEsc) {
@@ -227,7 +250,7 @@ TEST_F(MainWindowTest, ExportRefusesWithoutAFileOrAnInstrumentWithZonesOrAPreset
     const TempFile file(SmallFile().Instrument({"Silent", {}}).Build());
     Open(file.path());
     std::vector<std::string> expected(2, "No SoundFont file | Error | 3");
-    for (const char* key : {"", "node1", "nodeI", "nodeP1", "PGene1", "IGene1", "nodeS1"}) {
+    for (const char* key : {"", "node1", "nodeI", "nodeP1", "PGene1", "nodeS1"}) {
         Select(key);
         w().mnuCopyInstr_Click();
         expected.push_back("Select instrument | No Instrument Selected | 2");
@@ -251,7 +274,7 @@ TEST_F(MainWindowTest, ExportRefusesWithoutAFileOrAnInstrumentWithZonesOrAPreset
 TEST_F(MainWindowTest, ExportSavesThroughTheDialogNeverOverTheSoundFont) {
     const TempFile sf2(SmallFile().Instrument({"A/B:\x1B", {{{SampleId(0)}}, {{SampleId(1)}}}}).Build(), "Bank.sf2");
     Open(sf2.path());
-    Select("nodeI2");
+    Select("IGene4");  // a zone saves its instrument
     w().show();
     saveAnswers_ = {Q(sf2.path()), Q(sf2.folder() / "on.s1m"), Q(sf2.folder() / "off.s1m")};
     w().mnuCopyInstr_Click();
@@ -288,6 +311,68 @@ TEST_F(MainWindowTest, ExportSavesThroughTheDialogNeverOverTheSoundFont) {
     EXPECT_EQ(messages_.size(), 1u);
     SoundFontModel model;
     EXPECT_FALSE(frmMain(model).mnuConvertSamples->isChecked());
+}
+
+}  // namespace
+}  // namespace zelvo::testing
+
+namespace zelvo::testing {
+namespace {
+
+// The bank overview: a row per instrument from the report, sorted as numbers
+// and filtered by name; a row selects its instrument in the tree, and the
+// selected rows are saved as Save All saves. The tree filters by name, and
+// Space types in a name being typed.
+TEST_F(MainWindowTest, BankViewSortsFiltersSelectsAndSavesAndTheTreeFilters) {
+    std::vector<ZoneDef> keys;
+    for (int k = 60; k < 72; ++k) keys.push_back({{KeyRange(k, k), SampleId(0)}});
+    // "Sine Wave high" takes 106.6 KB, more than "Piano" at 68.7 KB: numbers sort otherwise than texts.
+    Sf2Builder b = SmallFile().Sample({.name = "Long", .start = 300, .end = 20000}).SamplePoints(std::vector<std::int16_t>(20046));
+    const TempFile sf2(b.Instrument({"Sine Wave high", {{{SampleId(2)}}}}).Instrument({"Sine Wave A1", keys})
+                           .Instrument({"Silent", {}}).Preset({"Kit", 0, 128, {{{InstrumentId(2)}}}}).Build(), "Bank.sf2");
+    Open(sf2.path());
+    w().mnuBankView->trigger();
+    frmBank& bank = *w().BankView;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !bank.Busy(); }));
+    QAbstractItemModelTester tester(bank.shown);
+    const auto column = [&](int c) {
+        QStringList cells;
+        for (int r = 0; r < bank.shown->rowCount(); ++r) cells << bank.shown->index(r, c).data().toString();
+        return cells.join(",");
+    };
+    const PresetLayer kit = BuildPresetLayers(model_, 3).at(0);  // a layer plays its zones' keys
+    EXPECT_EQ(std::make_pair(kit.keyLo, kit.keyHi), std::make_pair(60, 71));
+    bank.grdBank->sortByColumn(BankModel::kZones, Qt::DescendingOrder);
+    EXPECT_EQ(column(BankModel::kName), "Sine Wave A1,Piano,Sine Wave high,Silent");
+    bank.grdBank->sortByColumn(BankModel::kSize, Qt::DescendingOrder);
+    EXPECT_EQ(column(BankModel::kName), "Sine Wave high,Piano,Sine Wave A1,Silent");
+    EXPECT_EQ(column(BankModel::kSize) + " " + column(BankModel::kSamples) + " " + column(BankModel::kMemory) + " " +
+                  column(BankModel::kFloppy) + " " + column(BankModel::kVerdict),
+              "106.6 KB,68.7 KB,68.3 KB, 1,2,1,0 1 MB,1 MB,1 MB,none yes,yes,yes,no ok,changed,ok,refused");
+    bank.txtFilter->setText("SINE");
+    EXPECT_EQ(column(BankModel::kNumber) + " " + bank.lblStatus->text(), "2,3 4 instruments, 2 shown");
+    bank.grdBank->selectRow(1);
+    EXPECT_EQ(SelectedKey(), "nodeI3");
+
+    bank.txtFilter->clear();
+    bank.grdBank->selectRow(0);
+    bank.grdBank->selectionModel()->select(bank.shown->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    saveAnswers_ = {Q(sf2.folder())};
+    bank.cmdSave->click();
+    ASSERT_EQ(summaries_.size(), 1u);
+    const std::filesystem::path saved = sf2.folder() / "Sine Wave high.s1m";
+    EXPECT_EQ(summaries_[0].written, std::vector<std::string>{saved.string()});
+    EXPECT_EQ(std::filesystem::file_size(saved), bank.rows->Rows().at(1).bytes);
+
+    w().txtTreeFilter->setText("sine");
+    std::string hidden;
+    for (const char* key : {"nodeP1", "nodeI1", "nodeI2", "nodeI3", "nodeS1"}) hidden += w().FindNode(key)->isHidden() ? '1' : '0';
+    EXPECT_EQ(hidden, "11001");
+    w().txtTreeFilter->clear();
+    Select("nodeI");
+    w().FindNode("nodeI")->setExpanded(true);
+    QTest::keyClicks(w().TreeView1, "Sine Wave A1");
+    EXPECT_EQ(SelectedKey(), "nodeI3");
 }
 
 }  // namespace
