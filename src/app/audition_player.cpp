@@ -11,20 +11,35 @@
 namespace zelvo {
 
 // The generator as a device the sink reads: mono points spread over the
-// output's channels in its sample format.
+// output's channels in its sample format. After the sound, silence for up to
+// kTailSeconds, so that the sink plays what it holds before it goes idle.
 class AuditionSource : public QIODevice {
 public:
+    static constexpr int kTailSeconds = 2;
+
     AuditionSource(AuditionGenerator generator, const QAudioFormat& format)
         : generator_(std::move(generator)), format_(format) {}
 
     bool isSequential() const override { return true; }
+    bool SoundEnded() const { return generator_.Finished(); }
+    // How long the sound lasts at the output's rate, once it has ended.
+    qint64 SoundMicroseconds() const {
+        return static_cast<qint64>(generator_.Made() * 1000000 / static_cast<std::uint64_t>(std::max(1, format_.sampleRate())));
+    }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
         const int frameBytes = std::max(1, format_.bytesPerFrame());
         const auto frames = static_cast<std::size_t>(maxSize / frameBytes);
         points_.resize(frames);
-        const std::size_t made = generator_.Generate(points_.data(), frames);
+        std::size_t made = generator_.Generate(points_.data(), frames);
+        const auto tailLimit = static_cast<std::size_t>(kTailSeconds * format_.sampleRate());
+        if (made < frames && tail_ < tailLimit) {
+            const std::size_t silent = std::min(frames - made, tailLimit - tail_);
+            std::fill_n(points_.begin() + static_cast<std::ptrdiff_t>(made), silent, std::int16_t{0});
+            made += silent;
+            tail_ += silent;
+        }
         const int channels = std::max(1, format_.channelCount());
         char* out = data;
         for (std::size_t i = 0; i < made; ++i) {
@@ -48,6 +63,7 @@ private:
     AuditionGenerator generator_;
     QAudioFormat format_;
     std::vector<std::int16_t> points_;
+    std::size_t tail_ = 0;  // silent points given after the sound
 };
 
 namespace {
@@ -66,6 +82,8 @@ QAudioFormat OutputFormat(const QAudioDevice& device) {
 
 AuditionPlayer::AuditionPlayer(const QAudioDevice& device, QObject* parent)
     : QObject(parent), device_(device) {
+    drain_.setInterval(5);
+    connect(&drain_, &QTimer::timeout, this, &AuditionPlayer::StopWhenPlayed);
     if (device_.isNull()) {
         unavailable_ = QStringLiteral("No audio output device: this desktop cannot play sound.");
         return;
@@ -100,6 +118,7 @@ void AuditionPlayer::Play(std::shared_ptr<const SampleSound> sound, const Auditi
     sink_ = std::make_unique<QAudioSink>(device_, format_);
     connect(sink_.get(), &QAudioSink::stateChanged, this, &AuditionPlayer::OnStateChanged);
     sink_->start(source_.get());
+    drain_.start();
     // A device that went away shows here; say so on the button rather than fail quietly.
     if (sink_->error() == QAudio::OpenError) {
         unavailable_ = QStringLiteral("The audio output %1 cannot be opened.").arg(device_.description());
@@ -112,6 +131,7 @@ bool AuditionPlayer::Playing() const {
 }
 
 void AuditionPlayer::Stop() {
+    drain_.stop();
     if (!sink_) return;
     sink_->disconnect(this);
     sink_->stop();
@@ -121,7 +141,17 @@ void AuditionPlayer::Stop() {
     Q_EMIT Stopped();
 }
 
-// The generator has run out: the sink drains and goes idle.
+// Stops once the output has played the whole sound: stopping a sink drops
+// what it still holds.
+void AuditionPlayer::StopWhenPlayed() {
+    constexpr qint64 kMarginMicroseconds = 30000;
+    if (sink_ && source_ && source_->SoundEnded() &&
+        sink_->processedUSecs() >= source_->SoundMicroseconds() + kMarginMicroseconds) {
+        Stop();
+    }
+}
+
+// The silence after the sound has run out too.
 void AuditionPlayer::OnStateChanged() {
     if (sink_ && (sink_->state() == QAudio::IdleState || sink_->state() == QAudio::StoppedState)) Stop();
 }

@@ -8,6 +8,7 @@
 #include <QAudioFormat>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include "browser/audition.h"
 
@@ -42,6 +43,7 @@ Q_SIGNALS:
 
 private:
     void OnStateChanged();
+    void StopWhenPlayed();
 
     QAudioDevice device_;
     QAudioFormat format_;
@@ -49,6 +51,7 @@ private:
     // The sink reads the source: it goes first.
     std::unique_ptr<AuditionSource> source_;
     std::unique_ptr<QAudioSink> sink_;
+    QTimer drain_;  // while playing: has the output played the sound?
 };
 
 }  // namespace zelvo

@@ -8,7 +8,8 @@ double AuditionStep(std::uint32_t sampleRate, const AuditionVoice& voice, int ke
                     std::uint32_t outputRate) {
     if (outputRate == 0) return 0;
     const double cents = (key - voice.rootKey) * 100.0 + voice.tuneCents;
-    return sampleRate * std::exp2(cents / 1200.0) / outputRate;
+    const std::uint32_t rate = voice.pointRate != 0 ? voice.pointRate : sampleRate;
+    return rate * std::exp2(cents / 1200.0) / outputRate;
 }
 
 AuditionGenerator::AuditionGenerator(std::shared_ptr<const SampleSound> sound,
@@ -41,6 +42,7 @@ std::size_t AuditionGenerator::Generate(std::int16_t* out, std::size_t count) {
             while (position_ >= sound_->loopEnd) position_ -= loopLength;
         }
     }
+    made_ += written;
     return written;
 }
 

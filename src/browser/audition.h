@@ -15,9 +15,13 @@ struct AuditionVoice {
     int rootKey = 60;
     double tuneCents = 0.0;  // coarse tune x 100 + fine tune
     bool loops = false;
+    // The rate its points play at, 0 for the sound's own: an EX5/7 plays
+    // every wave at 44,100 Hz, whatever rate its points were stored at.
+    std::uint32_t pointRate = 0;
 };
 
-// Source points per output point: rate x 2^((key - root) / 12 + cents / 1200) / outputRate.
+// Source points per output point: rate x 2^((key - root) / 12 + cents / 1200) / outputRate,
+// rate being the voice's point rate if it has one, else sampleRate.
 double AuditionStep(std::uint32_t sampleRate, const AuditionVoice& voice, int key,
                     std::uint32_t outputRate);
 
@@ -31,6 +35,8 @@ public:
 
     // Writes up to count points; fewer only once the sample has ended.
     std::size_t Generate(std::int16_t* out, std::size_t count);
+    // Points written so far.
+    std::uint64_t Made() const { return made_; }
     bool Finished() const;
 
 private:
@@ -40,6 +46,7 @@ private:
     double step_ = 0;
     double position_ = 0;
     bool loops_ = false;
+    std::uint64_t made_ = 0;
 };
 
 // The first count points of an audition, or fewer when the sample ends first.

@@ -129,7 +129,7 @@ TEST_F(PreviewTest, ThePaneFollowsTheTreeAndPicksNodesBackInIt) {
 
     Select("nodeS1");
     EXPECT_EQ(pane().lblTitle->text(), "Sample 1: Lead C3");
-    EXPECT_TRUE(pane().lblFacts->text().replace(QChar(0xA0), ' ').replace(QChar(0x2011), '-').contains("loop 100 - 900"));
+    EXPECT_TRUE(pane().lblFacts->text().replace(QChar(0xA0), ' ').replace(QChar(0x2011), '-').contains("loop 100\u2013900 pt"));
     EXPECT_EQ(pane().pages->currentWidget(), pane().waveform->parentWidget());
 
     // A preset zone shows its preset's key map, report and layers with its
@@ -172,16 +172,17 @@ TEST_F(PreviewTest, WithoutAnAudioDeviceNothingPlaysAndTheButtonSaysWhy) {
     EXPECT_EQ(pane().cmdPlay->text(), "Play");
 
     // What a key would play: the entry that reaches the loudest velocity, the
-    // first of equals; its sample's root key and loop, the entry's tuning.
+    // first of equals; the pitch its sample's root key and the entry's tune
+    // bytes give that key, its sample's loop.
     const WavePlan plan = PlanPresetWave(model_, 1);
     using Heard = std::tuple<std::size_t, int, int, double, bool, int>;
     const auto heard = [](const std::optional<PlannedAudition>& a) {
         return a ? Heard(a->entry, a->sampleNumber, a->voice.rootKey, a->voice.tuneCents, a->voice.loops, a->key)
                  : Heard(99, 0, 0, 0, false, 0);
     };
-    EXPECT_EQ(heard(AuditionOfKey(plan, 65)), Heard(2, 2, 60, 0.0, true, 65));  // Lead over the quiet Plain
-    EXPECT_EQ(heard(AuditionOfKey(plan, 30)), Heard(1, 1, 67, 25.0, false, 30));
-    EXPECT_EQ(heard(AuditionOfKey(plan, 100)), Heard(0, 1, 67, 25.0, false, 100));
+    EXPECT_EQ(heard(AuditionOfKey(plan, 65)), Heard(2, 2, 65, 500.0, true, 65));  // Lead over the quiet Plain
+    EXPECT_EQ(heard(AuditionOfKey(plan, 30)), Heard(1, 1, 30, -3700 + 25.0, false, 30));
+    EXPECT_EQ(heard(AuditionOfKey(plan, 100)), Heard(0, 1, 100, 3300 + 25.0, false, 100));
     EXPECT_EQ(heard(AuditionOfZone(plan, 1, 3, 3)), Heard(3, 1, 67, 0.0, false, 67));
     EXPECT_EQ(heard(AuditionOfZone(plan, 1, 3)), Heard(99, 0, 0, 0, false, 0));  // not alone in this plan
 }
