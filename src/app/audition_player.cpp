@@ -11,21 +11,15 @@
 namespace zelvo {
 
 // The generator as a device the sink reads: mono points spread over the
-// output's channels in its sample format. After the sound, silence for up to
-// kTailSeconds, so that the sink plays what it holds before it goes idle.
+// output's channels in its sample format. After the sound, tailPoints of
+// silence: stopping a sink drops what it still holds, so it must hold
+// silence by the time it runs dry and the player stops it.
 class AuditionSource : public QIODevice {
 public:
-    static constexpr int kTailSeconds = 2;
-
-    AuditionSource(AuditionGenerator generator, const QAudioFormat& format)
-        : generator_(std::move(generator)), format_(format) {}
+    AuditionSource(AuditionGenerator generator, const QAudioFormat& format, std::size_t tailPoints)
+        : generator_(std::move(generator)), format_(format), tail_(tailPoints) {}
 
     bool isSequential() const override { return true; }
-    bool SoundEnded() const { return generator_.Finished(); }
-    // How long the sound lasts at the output's rate, once it has ended.
-    qint64 SoundMicroseconds() const {
-        return static_cast<qint64>(generator_.Made() * 1000000 / static_cast<std::uint64_t>(std::max(1, format_.sampleRate())));
-    }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
@@ -33,13 +27,10 @@ protected:
         const auto frames = static_cast<std::size_t>(maxSize / frameBytes);
         points_.resize(frames);
         std::size_t made = generator_.Generate(points_.data(), frames);
-        const auto tailLimit = static_cast<std::size_t>(kTailSeconds * format_.sampleRate());
-        if (made < frames && tail_ < tailLimit) {
-            const std::size_t silent = std::min(frames - made, tailLimit - tail_);
-            std::fill_n(points_.begin() + static_cast<std::ptrdiff_t>(made), silent, std::int16_t{0});
-            made += silent;
-            tail_ += silent;
-        }
+        const std::size_t silent = std::min(frames - made, tail_);
+        std::fill_n(points_.begin() + static_cast<std::ptrdiff_t>(made), silent, std::int16_t{0});
+        made += silent;
+        tail_ -= silent;
         const int channels = std::max(1, format_.channelCount());
         char* out = data;
         for (std::size_t i = 0; i < made; ++i) {
@@ -63,10 +54,15 @@ private:
     AuditionGenerator generator_;
     QAudioFormat format_;
     std::vector<std::int16_t> points_;
-    std::size_t tail_ = 0;  // silent points given after the sound
+    std::size_t tail_;  // silent points still to give after the sound
 };
 
 namespace {
+
+// The sink's buffer, and the silence after a sound: three buffers, so that
+// the sound has been played whole when the sink stops.
+constexpr int kBufferMilliseconds = 100;
+constexpr int kTailBuffers = 3;
 
 // 16-bit points where the device takes them, else floating point.
 QAudioFormat OutputFormat(const QAudioDevice& device) {
@@ -82,8 +78,6 @@ QAudioFormat OutputFormat(const QAudioDevice& device) {
 
 AuditionPlayer::AuditionPlayer(const QAudioDevice& device, QObject* parent)
     : QObject(parent), device_(device) {
-    drain_.setInterval(5);
-    connect(&drain_, &QTimer::timeout, this, &AuditionPlayer::StopWhenPlayed);
     if (device_.isNull()) {
         unavailable_ = QStringLiteral("No audio output device: this desktop cannot play sound.");
         return;
@@ -110,15 +104,16 @@ void AuditionPlayer::Play(std::shared_ptr<const SampleSound> sound, const Auditi
                           int key) {
     Stop();
     if (!Available() || !sound || sound->points.empty()) return;
+    const int bufferPoints = format_.sampleRate() * kBufferMilliseconds / 1000;
     source_ = std::make_unique<AuditionSource>(
         AuditionGenerator(std::move(sound), voice, key,
                           static_cast<std::uint32_t>(format_.sampleRate())),
-        format_);
+        format_, static_cast<std::size_t>(kTailBuffers * bufferPoints));
     source_->open(QIODevice::ReadOnly);
     sink_ = std::make_unique<QAudioSink>(device_, format_);
+    sink_->setBufferSize(format_.bytesForFrames(bufferPoints));
     connect(sink_.get(), &QAudioSink::stateChanged, this, &AuditionPlayer::OnStateChanged);
     sink_->start(source_.get());
-    drain_.start();
     // A device that went away shows here; say so on the button rather than fail quietly.
     if (sink_->error() == QAudio::OpenError) {
         unavailable_ = QStringLiteral("The audio output %1 cannot be opened.").arg(device_.description());
@@ -131,7 +126,6 @@ bool AuditionPlayer::Playing() const {
 }
 
 void AuditionPlayer::Stop() {
-    drain_.stop();
     if (!sink_) return;
     sink_->disconnect(this);
     sink_->stop();
@@ -141,17 +135,7 @@ void AuditionPlayer::Stop() {
     Q_EMIT Stopped();
 }
 
-// Stops once the output has played the whole sound: stopping a sink drops
-// what it still holds.
-void AuditionPlayer::StopWhenPlayed() {
-    constexpr qint64 kMarginMicroseconds = 30000;
-    if (sink_ && source_ && source_->SoundEnded() &&
-        sink_->processedUSecs() >= source_->SoundMicroseconds() + kMarginMicroseconds) {
-        Stop();
-    }
-}
-
-// The silence after the sound has run out too.
+// The sound and the silence after it have run out: the sink holds silence.
 void AuditionPlayer::OnStateChanged() {
     if (sink_ && (sink_->state() == QAudio::IdleState || sink_->state() == QAudio::StoppedState)) Stop();
 }

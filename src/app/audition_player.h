@@ -8,7 +8,6 @@
 #include <QAudioFormat>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include "browser/audition.h"
 
@@ -43,7 +42,6 @@ Q_SIGNALS:
 
 private:
     void OnStateChanged();
-    void StopWhenPlayed();
 
     QAudioDevice device_;
     QAudioFormat format_;
@@ -51,7 +49,6 @@ private:
     // The sink reads the source: it goes first.
     std::unique_ptr<AuditionSource> source_;
     std::unique_ptr<QAudioSink> sink_;
-    QTimer drain_;  // while playing: has the output played the sound?
 };
 
 }  // namespace zelvo

@@ -42,7 +42,6 @@ std::size_t AuditionGenerator::Generate(std::int16_t* out, std::size_t count) {
             while (position_ >= sound_->loopEnd) position_ -= loopLength;
         }
     }
-    made_ += written;
     return written;
 }
 

@@ -35,8 +35,6 @@ public:
 
     // Writes up to count points; fewer only once the sample has ended.
     std::size_t Generate(std::int16_t* out, std::size_t count);
-    // Points written so far.
-    std::uint64_t Made() const { return made_; }
     bool Finished() const;
 
 private:
@@ -46,7 +44,6 @@ private:
     double step_ = 0;
     double position_ = 0;
     bool loops_ = false;
-    std::uint64_t made_ = 0;
 };
 
 // The first count points of an audition, or fewer when the sample ends first.
