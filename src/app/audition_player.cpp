@@ -11,13 +11,11 @@
 namespace zelvo {
 
 // The generator as a device the sink reads: mono points spread over the
-// output's channels in its sample format. After the sound, tailPoints of
-// silence: stopping a sink drops what it still holds, so it must hold
-// silence by the time it runs dry and the player stops it.
+// output's channels in its sample format.
 class AuditionSource : public QIODevice {
 public:
-    AuditionSource(AuditionGenerator generator, const QAudioFormat& format, std::size_t tailPoints)
-        : generator_(std::move(generator)), format_(format), tail_(tailPoints) {}
+    AuditionSource(AuditionGenerator generator, const QAudioFormat& format)
+        : generator_(std::move(generator)), format_(format) {}
 
     bool isSequential() const override { return true; }
 
@@ -26,11 +24,7 @@ protected:
         const int frameBytes = std::max(1, format_.bytesPerFrame());
         const auto frames = static_cast<std::size_t>(maxSize / frameBytes);
         points_.resize(frames);
-        std::size_t made = generator_.Generate(points_.data(), frames);
-        const std::size_t silent = std::min(frames - made, tail_);
-        std::fill_n(points_.begin() + static_cast<std::ptrdiff_t>(made), silent, std::int16_t{0});
-        made += silent;
-        tail_ -= silent;
+        const std::size_t made = generator_.Generate(points_.data(), frames);
         const int channels = std::max(1, format_.channelCount());
         char* out = data;
         for (std::size_t i = 0; i < made; ++i) {
@@ -54,7 +48,6 @@ private:
     AuditionGenerator generator_;
     QAudioFormat format_;
     std::vector<std::int16_t> points_;
-    std::size_t tail_;  // silent points still to give after the sound
 };
 
 namespace {
@@ -106,9 +99,9 @@ void AuditionPlayer::Play(std::shared_ptr<const SampleSound> sound, const Auditi
     if (!Available() || !sound || sound->points.empty()) return;
     const int bufferPoints = format_.sampleRate() * kBufferMilliseconds / 1000;
     source_ = std::make_unique<AuditionSource>(
-        AuditionGenerator(std::move(sound), voice, key,
-                          static_cast<std::uint32_t>(format_.sampleRate())),
-        format_, static_cast<std::size_t>(kTailBuffers * bufferPoints));
+        AuditionGenerator(std::move(sound), voice, key, static_cast<std::uint32_t>(format_.sampleRate()),
+                          static_cast<std::size_t>(kTailBuffers * bufferPoints)),
+        format_);
     source_->open(QIODevice::ReadOnly);
     sink_ = std::make_unique<QAudioSink>(device_, format_);
     sink_->setBufferSize(format_.bytesForFrames(bufferPoints));
@@ -135,7 +128,7 @@ void AuditionPlayer::Stop() {
     Q_EMIT Stopped();
 }
 
-// The sound and the silence after it have run out: the sink holds silence.
+// The sound and the silence after it have run out: stopping drops only silence.
 void AuditionPlayer::OnStateChanged() {
     if (sink_ && (sink_->state() == QAudio::IdleState || sink_->state() == QAudio::StoppedState)) Stop();
 }

@@ -27,28 +27,32 @@ double AuditionStep(std::uint32_t sampleRate, const AuditionVoice& voice, int ke
 
 // Reads a sample at a fixed step with linear interpolation. Inside a loop
 // the point after the loop's last one is its first, so the seam plays as
-// the loop joins it.
+// the loop joins it. After a sound that ends, tailPoints of silence: an
+// output that stops drops what it still holds, so it should hold silence.
 class AuditionGenerator {
 public:
     AuditionGenerator(std::shared_ptr<const SampleSound> sound, const AuditionVoice& voice, int key,
-                      std::uint32_t outputRate);
+                      std::uint32_t outputRate, std::size_t tailPoints = 0);
 
-    // Writes up to count points; fewer only once the sample has ended.
+    // Writes up to count points; fewer only once the sample and the silence have ended.
     std::size_t Generate(std::int16_t* out, std::size_t count);
     bool Finished() const;
 
 private:
+    bool SoundEnded() const;
     std::int16_t PointAfter(std::size_t index) const;
 
     std::shared_ptr<const SampleSound> sound_;
     double step_ = 0;
     double position_ = 0;
     bool loops_ = false;
+    std::size_t tail_ = 0;  // silent points still to come
 };
 
-// The first count points of an audition, or fewer when the sample ends first.
+// The first count points of an audition, or fewer when it ends first.
 std::vector<std::int16_t> AuditionPoints(std::shared_ptr<const SampleSound> sound,
                                          const AuditionVoice& voice, int key,
-                                         std::uint32_t outputRate, std::size_t count);
+                                         std::uint32_t outputRate, std::size_t count,
+                                         std::size_t tailPoints = 0);
 
 }  // namespace zelvo

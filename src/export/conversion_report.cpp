@@ -481,14 +481,17 @@ void AddSampleNotes(NoteLines& lines, const SampleReport& s) {
     if (!s.emptySourceLoop) {
         for (const ValueClamp& c : s.clamps) lines.Add(false, name, ClampText(c), "samples");
     }
-    if (std::abs(s.loopPitchErrorCents) > kAudiblePitchErrorCents) {
-        lines.Add(true, name, "loop detuned by " + Cents(s.loopPitchErrorCents), "samples");
-    }
+    // Points kept at another rate play off by the same for the whole sample, loop and all.
+    double rateCents = 0.0;
     if (s.toRate != kWaveSampleRate && s.toRate != 0) {
+        rateCents = 1200.0 * std::log2(static_cast<double>(kWaveSampleRate) / s.toRate);
         char off[96];
         std::snprintf(off, sizeof off, "holds points at %u Hz, so the EX5/7 plays it %+.0f ct off (at 44100 Hz)",
-                      s.toRate, 1200.0 * std::log2(static_cast<double>(kWaveSampleRate) / s.toRate));
+                      s.toRate, rateCents);
         lines.Add(true, name, off, "samples");
+    }
+    if (s.loopPitchErrorCents != 0.0 && std::abs(s.loopPitchErrorCents - rateCents) > kAudiblePitchErrorCents) {
+        lines.Add(true, name, "loop detuned by " + Cents(s.loopPitchErrorCents), "samples");
     }
     std::vector<std::string> change;
     if (s.fromRate != s.toRate) change.push_back(std::to_string(s.fromRate) + " -> " + std::to_string(s.toRate) + " Hz");

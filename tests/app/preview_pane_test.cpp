@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QListWidget>
 #include <QFutureWatcher>
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include "app/preview_pane.h"
 #include "app/save_places.h"
 #include "app/waveform_widget.h"
+#include "export/sample_source.h"
 #include "window_test.h"
 
 namespace zelvo::testing {
@@ -150,6 +152,58 @@ TEST_F(PreviewTest, ThePaneFollowsTheTreeAndPicksNodesBackInIt) {
     Select("PGene1");
     Q_EMIT w().TreeView1->itemActivated(w().TreeView1->currentItem(), 0);
     EXPECT_EQ(SelectedKey(), "nodeI2");
+}
+
+// A one-shot of 139 points at 22,050 Hz is heard as its 278 converted points,
+// then the silence the output plays out before it stops. A 441 Hz sine with
+// +43 ct of pitch correction sounds at 441 x 2^(43/1200) Hz, counted by its
+// zero crossings. With conversion on and off, the pane shows the size and
+// warnings of the report (zelvo-cli report, report --as-stored).
+TEST_F(PreviewTest, AuditionAndReportFollowTheWaveAsWritten) {
+    Sf2Builder b;
+    b.Sample({.name = "Short", .end = 139, .rate = 22050});
+    b.Sample({.name = "Flute", .start = 185, .end = 4185, .startLoop = 1185, .endLoop = 3185, .rate = 22050,
+              .pitch = 69, .correction = 43});
+    b.Instrument({"Short", {{{SampleId(0)}}}});
+    b.Instrument({"Flute", {{{Pan(500), SampleModes(1), SampleId(1)}}, {{KeyRange(0, 9), Pan(500), SampleId(1)}}}});
+    std::vector<std::int16_t> points(185, 1000);
+    const std::vector<std::int16_t> sine = SinePoints(4046, 50, 10000, 4000);
+    points.insert(points.end(), sine.begin(), sine.end());
+    const TempFile file(b.SamplePoints(points).Build(), "Flute.sf2");
+    Open(file.path());
+    const auto heard = [&](int instrument, std::size_t count) {
+        const WavePlan plan = PlanWaveFile(model_, instrument);
+        const PlannedAudition a = AuditionOfZone(plan, instrument, 1).value();
+        auto sound = std::make_shared<const SampleSound>(
+            ReadPlannedSound(model_, file.path().string(), plan.samples.at(static_cast<std::size_t>(a.sampleNumber - 1))));
+        return std::make_pair(sound->points, AuditionPoints(sound, a.voice, a.key, 44100, count, 1000));
+    };
+    const auto [wave, once] = heard(1, 5000);
+    ASSERT_EQ(std::make_pair(wave.size(), once.size()), std::make_pair(std::size_t{278}, std::size_t{278 + 1000}));
+    EXPECT_TRUE(std::equal(wave.begin(), wave.end(), once.begin()));
+    EXPECT_EQ(std::count(once.begin() + 278, once.end(), 0), 1000);
+    const std::vector<std::int16_t> flute = heard(2, 44100).second;
+    std::vector<double> rising;  // where the sine crosses zero upwards, between points
+    for (std::size_t i = 1; i < flute.size(); ++i) {
+        if (flute[i - 1] < 0 && flute[i] >= 0) rising.push_back(i - 1 + flute[i - 1] / double(flute[i - 1] - flute[i]));
+    }
+    const double hz = 44100 * (rising.size() - 1) / (rising.back() - rising.front());
+    EXPECT_NEAR(1200 * std::log2(hz / (441 * std::exp2(43 / 1200.0))), 0, 1);
+
+    for (const bool convert : {false, true}) {
+        w().mnuConvertSamples->setChecked(convert);
+        Select("nodeI2");
+        WaitForWork();
+        const InstrumentReport r = ReportInstrumentExport(model_, 2, file.path().string(), {.convertSamples = convert});
+        int warnings = 0;
+        for (int row = 0; row < pane().reportNotes->count(); ++row) warnings += !pane().reportNotes->item(row)->icon().isNull();
+        EXPECT_EQ(std::make_pair(pane().conversionReport->Report().size.bytes, warnings),
+                  std::make_pair(r.output.bytes, r.Warnings()));
+        // As stored, the EX5/7 plays 22,050 Hz points an octave up; both zones pan fully right.
+        const QString first = pane().reportNotes->item(0)->text(), last = pane().reportNotes->item(pane().reportNotes->count() - 1)->text();
+        EXPECT_EQ(first.startsWith("Sample \"Flute\": holds points at 22050 Hz, so the EX5/7 plays it +1200 ct off"), !convert);
+        EXPECT_TRUE(pane().reportNotes->findItems("pan 100% right written as 127 (2 zones)", Qt::MatchExactly).size() == 1) << last.toStdString();
+    }
 }
 
 TEST_F(PreviewTest, WithoutAnAudioDeviceNothingPlaysAndTheButtonSaysWhy) {
