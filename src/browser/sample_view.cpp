@@ -136,9 +136,11 @@ SampleFacts FactsOfSound(SampleFacts facts, const SampleSound& sound, std::uint3
 std::string LoopText(std::uint64_t start, std::uint64_t end, std::uint32_t rate) {
     std::string text = "loop " + Grouped(start) + "\u2013" + Grouped(end) + " pt";
     if (rate == 0) return text;
+    // Hundredths of a second, or thousandths for a loop that ends within the first second.
+    const int digits = end >= rate ? 2 : 3;
     char seconds[64];
-    std::snprintf(seconds, sizeof seconds, " (%.2f\u2013%.2f s)", static_cast<double>(start) / rate,
-                  static_cast<double>(end) / rate);
+    std::snprintf(seconds, sizeof seconds, " (%.*f\u2013%.*f s)", digits, static_cast<double>(start) / rate,
+                  digits, static_cast<double>(end) / rate);
     return text + seconds;
 }
 
