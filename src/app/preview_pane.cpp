@@ -472,7 +472,12 @@ void PreviewPane::ShowSound(std::shared_ptr<const SampleSound> sound, const Audi
                             int sampleNdx) {
     const SampleFacts shown =
         FactsOfSound(facts_, *sound, model_.SampleHeaders.at(static_cast<std::size_t>(sampleNdx)).dwSampleRate);
-    lblFacts->setText(FactsLine(shown));
+    // Points kept at their own rate play at the EX5/7's.
+    SampleFacts played = shown;
+    if (!convert_ && sound->rate != kWaveSampleRate && sound->rate != 0) {
+        played.rate += QString::asprintf(", played at 44100 Hz: %+.0f ct", RateOffsetCents(sound->rate)).toStdString();
+    }
+    lblFacts->setText(FactsLine(played));
     lblFacts->setToolTip(shown.loopSource.empty() ? QString() : Text(shown.loopSource));
     waveform->SetSound(sound);
     seam->SetSeam(BuildSeam(*sound));

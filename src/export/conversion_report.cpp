@@ -484,7 +484,7 @@ void AddSampleNotes(NoteLines& lines, const SampleReport& s) {
     // Points kept at another rate play off by the same for the whole sample, loop and all.
     double rateCents = 0.0;
     if (s.toRate != kWaveSampleRate && s.toRate != 0) {
-        rateCents = 1200.0 * std::log2(static_cast<double>(kWaveSampleRate) / s.toRate);
+        rateCents = RateOffsetCents(s.toRate);
         char off[96];
         std::snprintf(off, sizeof off, "holds points at %u Hz, so the EX5/7 plays it %+.0f ct off (at 44100 Hz)",
                       s.toRate, rateCents);
@@ -504,6 +504,10 @@ void AddSampleNotes(NoteLines& lines, const SampleReport& s) {
 }
 
 }  // namespace
+
+double RateOffsetCents(std::uint32_t rate) {
+    return rate == 0 ? 0.0 : 1200.0 * std::log2(static_cast<double>(kWaveSampleRate) / rate);
+}
 
 std::vector<ReportNote> ReportNotes(const InstrumentReport& r) {
     NoteLines lines;

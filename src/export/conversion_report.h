@@ -103,6 +103,10 @@ struct InstrumentReport {
     std::string Status() const;
 };
 
+// How far points stored at rate play off on the EX5/7, which plays them at
+// 44,100 Hz: 1200 x log2(44100 / rate) cents; 0 for no rate.
+double RateOffsetCents(std::uint32_t rate);
+
 // One line of the report as the preview lists it; warnings come first.
 struct ReportNote {
     bool warning = false;
