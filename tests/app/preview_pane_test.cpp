@@ -13,6 +13,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QToolBar>
 
 #include "app/audition_player.h"
@@ -133,6 +134,11 @@ TEST_F(PreviewTest, ThePaneFollowsTheTreeAndPicksNodesBackInIt) {
     EXPECT_EQ(pane().lblTitle->text(), "Sample 1: Lead C3");
     EXPECT_TRUE(pane().lblFacts->text().replace(QChar(0xA0), ' ').replace(QChar(0x2011), '-').contains("loop 100\u2013900 pt"));
     EXPECT_EQ(pane().pages->currentWidget(), pane().waveform->parentWidget());
+    WaitForWork();  // Ctrl+plus zooms in about the middle, Fit shows the whole sample again
+    QTest::keyClick(w().TreeView1, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(pane().waveform->Window(), (WaveWindow{250, 500}));
+    pane().waveform->cmdFit->click();
+    EXPECT_EQ(pane().waveform->Window(), (WaveWindow{0, 1000}));
 
     // A preset zone shows its preset's key map, report and layers with its
     // own current; a zone of the map selects its instrument zone, Return on
