@@ -119,6 +119,14 @@ TEST(SampleView, ColumnsHoldTheLowestAndHighestPointOfTheirPixels) {
     EXPECT_EQ(columns({5, -3, 8, 0, 2, 7, -9}, 3), "-3:8 0:2 -9:7 ");
     EXPECT_EQ(columns({1, 2, 3, 4}, 10), "1:1 1:1 2:2 2:2 2:2 3:3 3:3 4:4 4:4 4:4 ");
     EXPECT_EQ(ColumnOfPoint(900, 1000, 500), 450);
+    // 139 points on 400 pixels are a line, 3 pixels a point, each in the middle of its own.
+    EXPECT_EQ(std::make_tuple(DrawsLine(139, 400), DrawsLine(400, 400), PointX(0, 4, 12), PointX(3, 4, 12)),
+              std::make_tuple(true, false, 1.5, 10.5));
+    // Zooming in twice about the 3/4 mark keeps point 750 there; zooming out stops at the whole.
+    const WaveWindow in = ZoomWindow({0, 1000}, 1000, 2, 0.75);
+    EXPECT_EQ(in, (WaveWindow{375, 500}));
+    EXPECT_EQ(ZoomWindow(ZoomWindow(in, 1000, 1000, 0.5), 1000, 0.5, 0), (WaveWindow{621, 16}));
+    EXPECT_EQ(ZoomWindow(in, 1000, 0.1, 0.9), (WaveWindow{0, 1000}));
 }
 
 TEST(SampleView, TheSeamJoinsTheLoopEndToTheLoopStart) {
@@ -154,9 +162,11 @@ TEST(SampleView, PointsComeFromTheFileWithTheLoopCountedFromTheStart) {
                                         facts->loop, facts->keys, facts->velocities}),
               (std::vector<std::string>{"Lead G4", "500 points, 0.01 s", "44100 Hz", "G3 (67)",
                                         "no loop", "C#4 - C6", "20 - 100"}));
-    EXPECT_EQ(SampleFactsOf(bank.model, 1)->loop, "loop 100 - 900");
+    // 100 and 900 of 1000 points at 22,050 Hz.
+    EXPECT_EQ(SampleFactsOf(bank.model, 1)->loop, "loop 100\u2013900 pt (0.005\u20130.041 s)");
     // Lead's zone 2 loops it (mode 1), Plain's zone (mode 0) does not.
-    EXPECT_EQ(ZoneFactsOf(bank.model, 2)->loop + "|" + ZoneFactsOf(bank.model, 4)->loop, "loop 100 - 900|no loop");
+    EXPECT_EQ(ZoneFactsOf(bank.model, 2)->loop + "|" + ZoneFactsOf(bank.model, 4)->loop,
+              SampleFactsOf(bank.model, 1)->loop + "|no loop");
 }
 
 // The preview plays what the wave file will hold: a 22,050 Hz sine comes out
@@ -170,8 +180,10 @@ TEST(SampleView, ThePlayedSoundIsTheConvertedOne) {
               std::make_tuple(std::size_t{4000}, 44100u, 1000u, 3000u));
     // The facts above it tell those points, not the stored ones.
     const SampleFacts facts = FactsOfSound(*SampleFactsOf(bank.model, 1), sound, 22050);
-    EXPECT_EQ(std::vector<std::string>({facts.name, facts.length, facts.rate, facts.loop}),
-              (std::vector<std::string>{"Sine", "4000 points, 0.09 s", "44100 Hz, from 22050 Hz", "loop 1000 - 3000"}));
+    EXPECT_EQ(std::vector<std::string>({facts.name, facts.length, facts.rate, facts.loop, facts.loopSource}),
+              (std::vector<std::string>{"Sine", "4000 points, 0.09 s", "44100 Hz, from 22050 Hz",
+                                        "loop 1,000\u20133,000 pt (0.023\u20130.068 s)",
+                                        "the sample's own loop 500\u20131,500 pt (0.023\u20130.068 s), at 22050 Hz"}));
     std::vector<std::int16_t> got(sound.points.begin() + 200, sound.points.begin() + 3800);
     std::vector<float> expected;
     for (std::size_t i = 200; i < 3800; ++i)

@@ -52,6 +52,11 @@ private:
 
 namespace {
 
+// The sink's buffer, and the silence after a sound: three buffers, so that
+// the sound has been played whole when the sink stops.
+constexpr int kBufferMilliseconds = 100;
+constexpr int kTailBuffers = 3;
+
 // 16-bit points where the device takes them, else floating point.
 QAudioFormat OutputFormat(const QAudioDevice& device) {
     QAudioFormat format = device.preferredFormat();
@@ -92,12 +97,14 @@ void AuditionPlayer::Play(std::shared_ptr<const SampleSound> sound, const Auditi
                           int key) {
     Stop();
     if (!Available() || !sound || sound->points.empty()) return;
+    const int bufferPoints = format_.sampleRate() * kBufferMilliseconds / 1000;
     source_ = std::make_unique<AuditionSource>(
-        AuditionGenerator(std::move(sound), voice, key,
-                          static_cast<std::uint32_t>(format_.sampleRate())),
+        AuditionGenerator(std::move(sound), voice, key, static_cast<std::uint32_t>(format_.sampleRate()),
+                          static_cast<std::size_t>(kTailBuffers * bufferPoints)),
         format_);
     source_->open(QIODevice::ReadOnly);
     sink_ = std::make_unique<QAudioSink>(device_, format_);
+    sink_->setBufferSize(format_.bytesForFrames(bufferPoints));
     connect(sink_.get(), &QAudioSink::stateChanged, this, &AuditionPlayer::OnStateChanged);
     sink_->start(source_.get());
     // A device that went away shows here; say so on the button rather than fail quietly.
@@ -121,7 +128,7 @@ void AuditionPlayer::Stop() {
     Q_EMIT Stopped();
 }
 
-// The generator has run out: the sink drains and goes idle.
+// The sound and the silence after it have run out: stopping drops only silence.
 void AuditionPlayer::OnStateChanged() {
     if (sink_ && (sink_->state() == QAudio::IdleState || sink_->state() == QAudio::StoppedState)) Stop();
 }

@@ -58,7 +58,7 @@ void ConversionReportWidget::paintEvent(QPaintEvent*) {
         p.drawText(QRect(row.left(), row.top(), kNameWidth, line), Qt::AlignLeft | Qt::AlignVCenter,
                    QString::fromLatin1(memory.name));
         const QRect bar(row.left() + kNameWidth, row.top() + (line - kBarHeight) / 2,
-                        row.width() - kNameWidth - 44, kBarHeight);
+                        row.width() - kNameWidth - 56, kBarHeight);
         const double share = static_cast<double>(report_.size.bytes) / static_cast<double>(memory.bytes);
         p.fillRect(bar, palette().alternateBase());
         p.fillRect(QRect(bar.left(), bar.top(),
@@ -67,9 +67,8 @@ void ConversionReportWidget::paintEvent(QPaintEvent*) {
         p.setPen(palette().mid().color());
         p.drawRect(bar.adjusted(0, 0, -1, -1));
         p.setPen(fits ? palette().text().color() : QColor(180, 30, 30));
-        const QString percent = share > 9.99 ? QStringLiteral(">999 %")
-                                             : QStringLiteral("%1 %").arg(qRound(share * 100));
-        p.drawText(QRect(bar.right() + 4, row.top(), 40, line), Qt::AlignRight | Qt::AlignVCenter,
+        const QString percent = QStringLiteral("%1 %").arg(qRound64(share * 100));
+        p.drawText(QRect(bar.right() + 4, row.top(), 52, line), Qt::AlignRight | Qt::AlignVCenter,
                    percent);
         row.translate(0, line);
     }

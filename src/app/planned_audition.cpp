@@ -17,9 +17,10 @@ std::optional<PlannedAudition> AuditionOf(const WavePlan& plan, std::size_t entr
     const PlannedSample& sample = plan.samples[static_cast<std::size_t>(source.sampleNumber - 1)];
     return PlannedAudition{.entry = entry,
                            .sampleNumber = source.sampleNumber,
-                           .voice = {.rootKey = sample.rootKey,
-                                     .tuneCents = source.tune.Cents(),
-                                     .loops = sample.looped},
+                           .voice = {.rootKey = key,
+                                     .tuneCents = EntryPitchCents(plan, entry, key),
+                                     .loops = sample.looped,
+                                     .pointRate = kWaveSampleRate},
                            .key = key};
 }
 

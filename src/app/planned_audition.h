@@ -14,7 +14,8 @@ namespace zelvo {
 struct PlannedAudition {
     std::size_t entry = 0;  // in plan.entrySources and plan.keyMapEntries
     int sampleNumber = 0;   // 1..N: plan.samples[sampleNumber - 1]
-    // The sample header's root key, the entry's tune bytes, the sample's loop.
+    // At the key played, the pitch the entry's bytes give it; the sample's
+    // loop; its points at 44,100 Hz.
     AuditionVoice voice;
     int key = 60;  // the key it is played at: the zone's root key, or the key pressed
 };

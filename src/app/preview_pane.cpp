@@ -257,6 +257,7 @@ void PreviewPane::StartSelection() {
 void PreviewPane::ShowNode(const std::optional<std::string>& key) {
     StartSelection();
     lblFacts->clear();
+    lblFacts->setToolTip({});
     const ParsedKey parsed = ParseKey(key.value_or(""));
     if (model_.FileName.empty()) {
         ShowHint(QString::fromLatin1(kOpenHint));
@@ -413,10 +414,14 @@ void PreviewPane::ShowSample(int sampleNdx) {
     if (!facts) return ShowHint({});
     lblTitle->setText(QStringLiteral("Sample %1: %2").arg(sampleNdx).arg(Text(facts->name)));
     ShowLoading(*facts);
-    // A sample alone has no loop mode: it plays once at its own pitch.
+    // A sample alone has no loop mode: it plays once at its root, with its
+    // pitch correction when converting, at the EX5/7's rate.
     const sfSample& s = model_.SampleHeaders[static_cast<std::size_t>(sampleNdx)];
     const int root = s.byOriginalPitch <= 127 ? s.byOriginalPitch : 60;
-    const AuditionVoice voice{.rootKey = root, .tuneCents = 0, .loops = false};
+    const AuditionVoice voice{.rootKey = root,
+                              .tuneCents = ZonePitchCents({}, root, PlanSampleConversion(s, convert_), root),
+                              .loops = false,
+                              .pointRate = kWaveSampleRate};
     RunOffThread(
         [this, &model = model_, sampleNdx, path = SoundFontPath(), convert = convert_, voice,
          root](std::stop_token stop) -> UiStep {
@@ -465,8 +470,15 @@ void PreviewPane::ShowLoading(const SampleFacts& facts) {
 
 void PreviewPane::ShowSound(std::shared_ptr<const SampleSound> sound, const AuditionVoice& voice, int key,
                             int sampleNdx) {
-    lblFacts->setText(FactsLine(
-        FactsOfSound(facts_, *sound, model_.SampleHeaders.at(static_cast<std::size_t>(sampleNdx)).dwSampleRate)));
+    const SampleFacts shown =
+        FactsOfSound(facts_, *sound, model_.SampleHeaders.at(static_cast<std::size_t>(sampleNdx)).dwSampleRate);
+    // Points kept at their own rate play at the EX5/7's.
+    SampleFacts played = shown;
+    if (!convert_ && sound->rate != kWaveSampleRate && sound->rate != 0) {
+        played.rate += QString::asprintf(", played at 44100 Hz: %+.0f ct", RateOffsetCents(sound->rate)).toStdString();
+    }
+    lblFacts->setText(FactsLine(played));
+    lblFacts->setToolTip(shown.loopSource.empty() ? QString() : Text(shown.loopSource));
     waveform->SetSound(sound);
     seam->SetSeam(BuildSeam(*sound));
     playable_ = Playable{std::move(sound), voice, key};

@@ -1,5 +1,6 @@
 #include "browser/audition.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zelvo {
@@ -8,18 +9,24 @@ double AuditionStep(std::uint32_t sampleRate, const AuditionVoice& voice, int ke
                     std::uint32_t outputRate) {
     if (outputRate == 0) return 0;
     const double cents = (key - voice.rootKey) * 100.0 + voice.tuneCents;
-    return sampleRate * std::exp2(cents / 1200.0) / outputRate;
+    const std::uint32_t rate = voice.pointRate != 0 ? voice.pointRate : sampleRate;
+    return rate * std::exp2(cents / 1200.0) / outputRate;
 }
 
 AuditionGenerator::AuditionGenerator(std::shared_ptr<const SampleSound> sound,
                                      const AuditionVoice& voice, int key,
-                                     std::uint32_t outputRate)
+                                     std::uint32_t outputRate, std::size_t tailPoints)
     : sound_(std::move(sound)),
       step_(sound_ ? AuditionStep(sound_->rate, voice, key, outputRate) : 0),
-      loops_(voice.loops && sound_ && sound_->HasLoop()) {}
+      loops_(voice.loops && sound_ && sound_->HasLoop()),
+      tail_(tailPoints) {}
+
+bool AuditionGenerator::SoundEnded() const {
+    return !sound_ || step_ <= 0 || position_ >= static_cast<double>(sound_->points.size());
+}
 
 bool AuditionGenerator::Finished() const {
-    return !sound_ || step_ <= 0 || position_ >= static_cast<double>(sound_->points.size());
+    return SoundEnded() && tail_ == 0;
 }
 
 std::int16_t AuditionGenerator::PointAfter(std::size_t index) const {
@@ -30,7 +37,7 @@ std::int16_t AuditionGenerator::PointAfter(std::size_t index) const {
 
 std::size_t AuditionGenerator::Generate(std::int16_t* out, std::size_t count) {
     std::size_t written = 0;
-    while (written < count && !Finished()) {
+    while (written < count && !SoundEnded()) {
         const auto index = static_cast<std::size_t>(position_);
         const double fraction = position_ - static_cast<double>(index);
         const double a = sound_->points[index], b = PointAfter(index);
@@ -41,13 +48,17 @@ std::size_t AuditionGenerator::Generate(std::int16_t* out, std::size_t count) {
             while (position_ >= sound_->loopEnd) position_ -= loopLength;
         }
     }
-    return written;
+    const std::size_t silent = std::min(count - written, tail_);
+    std::fill_n(out + written, silent, std::int16_t{0});
+    tail_ -= silent;
+    return written + silent;
 }
 
 std::vector<std::int16_t> AuditionPoints(std::shared_ptr<const SampleSound> sound,
                                          const AuditionVoice& voice, int key,
-                                         std::uint32_t outputRate, std::size_t count) {
-    AuditionGenerator generator(std::move(sound), voice, key, outputRate);
+                                         std::uint32_t outputRate, std::size_t count,
+                                         std::size_t tailPoints) {
+    AuditionGenerator generator(std::move(sound), voice, key, outputRate, tailPoints);
     std::vector<std::int16_t> points(count);
     points.resize(generator.Generate(points.data(), count));
     return points;

@@ -174,4 +174,11 @@ std::string SecondsText(std::uint64_t points, std::uint32_t rate) {
     return text;
 }
 
+std::string Grouped(std::uint64_t n) {
+    std::string digits = std::to_string(n);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
 }  // namespace zelvo

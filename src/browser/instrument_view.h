@@ -74,5 +74,7 @@ std::string LoopModeText(int sampleModes);
 bool LoopsWhileHeld(int sampleModes);
 // Seconds with two decimals, "1.25 s"; empty for a rate of 0.
 std::string SecondsText(std::uint64_t points, std::uint32_t rate);
+// n with a comma between groups of three digits: "30,896".
+std::string Grouped(std::uint64_t n);
 
 }  // namespace zelvo

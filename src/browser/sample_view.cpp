@@ -1,6 +1,8 @@
 #include "browser/sample_view.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 #include "browser/instrument_view.h"
 #include "browser/names.h"
@@ -41,7 +43,7 @@ void SetLoopFromHeader(SampleSound& sound, const sfSample& sample) {
     sound.loopEnd = relative(sample.dwEndloop);
 }
 
-std::vector<WaveColumn> WaveColumns(const std::vector<std::int16_t>& points, int width) {
+std::vector<WaveColumn> WaveColumns(std::span<const std::int16_t> points, int width) {
     std::vector<WaveColumn> columns;
     if (width <= 0 || points.empty()) return columns;
     const std::uint64_t count = points.size();
@@ -60,6 +62,26 @@ std::vector<WaveColumn> WaveColumns(const std::vector<std::int16_t>& points, int
         columns[c] = {*lo, *hi};
     }
     return columns;
+}
+
+WaveWindow ZoomWindow(WaveWindow window, std::uint64_t total, double factor, double at) {
+    if (total == 0 || factor <= 0) return {0, total};
+    const double shown = std::clamp(static_cast<double>(window.count) / factor,
+                                    static_cast<double>(std::min(kFewestShownPoints, total)),
+                                    static_cast<double>(total));
+    const double anchor = static_cast<double>(window.first) + std::clamp(at, 0.0, 1.0) * static_cast<double>(window.count);
+    const auto count = static_cast<std::uint64_t>(std::llround(shown));
+    const double first = std::clamp(anchor - std::clamp(at, 0.0, 1.0) * shown, 0.0, static_cast<double>(total - count));
+    return {static_cast<std::uint64_t>(std::llround(first)), count};
+}
+
+bool DrawsLine(std::uint64_t count, int width) {
+    return width > 0 && count < static_cast<std::uint64_t>(width);
+}
+
+double PointX(std::uint64_t i, std::uint64_t count, int width) {
+    if (count == 0) return 0;
+    return (static_cast<double>(i) + 0.5) * width / static_cast<double>(count);
 }
 
 int ColumnOfPoint(std::uint64_t point, std::uint64_t count, int width) {
@@ -94,8 +116,8 @@ std::optional<SampleFacts> SampleFactsOf(const SoundFontModel& model, int sample
     const std::uint64_t first = s->IsCompressed() ? 0 : s->dwStart;
     const bool looped = s->dwStartloop < s->dwEndloop && s->dwStartloop >= first &&
                         s->dwEndloop <= first + points;
-    facts.loop = looped ? "loop " + std::to_string(RelativeToStart(*s, s->dwStartloop)) + " - " +
-                              std::to_string(RelativeToStart(*s, s->dwEndloop))
+    facts.loop = looped ? LoopText(RelativeToStart(*s, s->dwStartloop), RelativeToStart(*s, s->dwEndloop),
+                                   s->dwSampleRate)
                         : "no loop";
     return facts;
 }
@@ -106,10 +128,20 @@ SampleFacts FactsOfSound(SampleFacts facts, const SampleSound& sound, std::uint3
     if (sound.rate != 0) facts.length += ", " + SecondsText(points, sound.rate);
     facts.rate = std::to_string(sound.rate) + " Hz";
     if (sound.rate != storedRate) facts.rate += ", from " + std::to_string(storedRate) + " Hz";
-    facts.loop = sound.HasLoop()
-                     ? "loop " + std::to_string(sound.loopStart) + " - " + std::to_string(sound.loopEnd)
-                     : "no loop";
+    if (facts.loop != "no loop") facts.loopSource = "the sample's own " + facts.loop + ", at " + std::to_string(storedRate) + " Hz";
+    facts.loop = sound.HasLoop() ? LoopText(sound.loopStart, sound.loopEnd, sound.rate) : "no loop";
     return facts;
+}
+
+std::string LoopText(std::uint64_t start, std::uint64_t end, std::uint32_t rate) {
+    std::string text = "loop " + Grouped(start) + "\u2013" + Grouped(end) + " pt";
+    if (rate == 0) return text;
+    // Hundredths of a second, or thousandths for a loop that ends within the first second.
+    const int digits = end >= rate ? 2 : 3;
+    char seconds[64];
+    std::snprintf(seconds, sizeof seconds, " (%.*f\u2013%.*f s)", digits, static_cast<double>(start) / rate,
+                  digits, static_cast<double>(end) / rate);
+    return text + seconds;
 }
 
 std::optional<ZoneRef> InstrumentZoneOf(const SoundFontModel& model, int bag) {

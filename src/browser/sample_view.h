@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,28 @@ struct WaveColumn {
 // width columns over all points: point i falls in column i * width / count.
 // With fewer points than columns, a column without a point repeats the one
 // before it.
-std::vector<WaveColumn> WaveColumns(const std::vector<std::int16_t>& points, int width);
+std::vector<WaveColumn> WaveColumns(std::span<const std::int16_t> points, int width);
+
+// The points a waveform shows: count of them from first.
+struct WaveWindow {
+    std::uint64_t first = 0;
+    std::uint64_t count = 0;
+    auto operator<=>(const WaveWindow&) const = default;
+};
+inline constexpr std::uint64_t kFewestShownPoints = 8;
+
+// The window zoomed in by factor (2 shows half as many points, 0.5 twice as
+// many), the point at fraction at of its width staying where it is; kept
+// within total points and at least kFewestShownPoints wide.
+WaveWindow ZoomWindow(WaveWindow window, std::uint64_t total, double factor, double at);
+
+// Fewer points than pixels are drawn as a line through each point, at the
+// middle of its share of the width; more as each column's lowest and highest.
+bool DrawsLine(std::uint64_t count, int width);
+double PointX(std::uint64_t i, std::uint64_t count, int width);
+
+// "loop 30,896–40,178 pt (0.70–0.91 s)": a loop in points and, at a rate, in seconds.
+std::string LoopText(std::uint64_t start, std::uint64_t end, std::uint32_t rate);
 
 // The column of a point, for the loop markers.
 int ColumnOfPoint(std::uint64_t point, std::uint64_t count, int width);
@@ -55,7 +77,8 @@ struct SampleFacts {
     std::string length;  // "44100 points, 1.00 s"
     std::string rate;    // "44100 Hz"
     std::string root;    // "C3 (60)"
-    std::string loop;    // "loop 100 - 900" or "no loop"
+    std::string loop;    // "loop 100–900 pt (0.01–0.02 s)" or "no loop"
+    std::string loopSource;  // the sample's own loop, where it has one
     std::string keys;    // zones only
     std::string velocities;
 };
@@ -66,7 +89,8 @@ std::optional<SampleFacts> ZoneFactsOf(const SoundFontModel& model, int bag);
 
 // The facts of the points the preview draws and plays, converted or a
 // zone's wave sample: their length, rate and loop, the rest as facts has
-// them; a rate other than storedRate says what it was converted from.
+// them, the sample's own loop kept as loopSource; a rate other than
+// storedRate says what it was converted from.
 SampleFacts FactsOfSound(SampleFacts facts, const SampleSound& sound, std::uint32_t storedRate);
 
 // The instrument and zone of an instrument zone's bag index.

@@ -9,6 +9,7 @@
 #include <set>
 #include <span>
 
+#include "browser/instrument_view.h"
 #include "browser/names.h"
 #include "browser/text_encoding.h"
 #include "export/sample_cache.h"
@@ -318,20 +319,8 @@ void ReportPlayedZones(const SoundFontModel& model, const WavePlan& plan, bool c
 }  // namespace
 
 int InstrumentReport::Warnings() const {
-    int warnings = 0;
-    for (const SampleReport& s : sampleReports) {
-        if (!s.emptySourceLoop) warnings += static_cast<int>(s.clamps.size());
-        if (s.gainDb != 0.0) ++warnings;
-        if (s.toRate != kWaveSampleRate && s.toRate != 0) ++warnings;
-        if (std::abs(s.loopPitchErrorCents) > kAudiblePitchErrorCents) ++warnings;
-    }
-    for (const ZoneReport& z : zoneReports) {
-        warnings += static_cast<int>(z.clamps.size());
-        if (z.rootKeySource == "fallback") ++warnings;
-        if (z.keyTuned) ++warnings;
-    }
-    if (entries > kPlayableEntries) ++warnings;
-    return warnings;
+    const std::vector<ReportNote> notes = ReportNotes(*this);
+    return static_cast<int>(std::count_if(notes.begin(), notes.end(), [](const ReportNote& n) { return n.warning; }));
 }
 
 std::string InstrumentReport::Status() const {
@@ -491,82 +480,150 @@ std::string Joined(const std::vector<std::string>& items) {
     return list;
 }
 
-std::string Grouped(std::uint64_t n) {
-    std::string digits = std::to_string(n);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
+// Notes and warnings about one zone or sample each; lines that say the same
+// about several are said once, with how many.
+class NoteLines {
+public:
+    void Add(bool warning, const std::string& subject, std::string text, const char* many) {
+        const auto same = std::find_if(lines_.begin(), lines_.end(), [&](const Line& l) {
+            return l.warning == warning && l.text == text && l.many == many;
+        });
+        if (same != lines_.end()) {
+            ++same->count;
+        } else {
+            lines_.push_back({warning, subject, std::move(text), many, 1});
+        }
+    }
+    void Add(bool warning, std::string text) { Add(warning, "", std::move(text), ""); }
+
+    // Warnings first, each group in the order of its first line.
+    std::vector<ReportNote> Notes() const {
+        std::vector<ReportNote> notes;
+        for (const bool warning : {true, false}) {
+            for (const Line& l : lines_) {
+                if (l.warning != warning) continue;
+                if (l.count > 1) {
+                    notes.push_back({warning, l.text + " (" + std::to_string(l.count) + " " + l.many + ")"});
+                } else {
+                    notes.push_back({warning, l.subject.empty() ? l.text : l.subject + ": " + l.text});
+                }
+            }
+        }
+        return notes;
+    }
+
+private:
+    struct Line {
+        bool warning;
+        std::string subject, text, many;
+        int count;
+    };
+    std::vector<Line> lines_;
+};
+
+// Generators whose loss leaves the note itself as it was: effect sends,
+// exclusive classes and the numbers the standard leaves unused.
+bool ShapesTheSound(const std::string& generator) {
+    for (const int gen : {14, 15, 16, 18, 19, 20, 42, 49, 55, 57, 59, 60}) {
+        if (generator == GenNames[static_cast<std::size_t>(gen)]) return false;
+    }
+    return true;
+}
+
+// A pan of +100 % is the one value the byte's 0..127 cannot hold; the last
+// step is as far right as the EX5/7 pans.
+ReportNote ClampNote(const ValueClamp& c) {
+    if (c.field == "pan" && c.from > 127) return {false, "pan 100% right written as 127"};
+    const bool pitch = c.field == "coarse tune" || c.field == "fine tune";
+    return {pitch, ClampText(c)};
+}
+
+void AddSampleNotes(NoteLines& lines, const SampleReport& s) {
+    const std::string name = "Sample " + Shown(s.name);
+    if (s.gainDb != 0.0) {
+        char gain[64];
+        std::snprintf(gain, sizeof gain, s.gainDb > -0.005 ? "less than 0.01 dB" : "%.2f dB", s.gainDb);
+        lines.Add(false, name, std::string("scaled down by ") + gain + " so that its converted points fit 16 bits",
+                  "samples");
+    }
+    if (!s.emptySourceLoop) {
+        for (const ValueClamp& c : s.clamps) lines.Add(false, name, ClampText(c), "samples");
+    }
+    // Points kept at another rate play off by the same for the whole sample, loop and all.
+    double rateCents = 0.0;
+    if (s.toRate != kWaveSampleRate && s.toRate != 0) {
+        rateCents = RateOffsetCents(s.toRate);
+        char off[96];
+        std::snprintf(off, sizeof off, "holds points at %u Hz, so the EX5/7 plays it %+.0f ct off (at 44100 Hz)",
+                      s.toRate, rateCents);
+        lines.Add(true, name, off, "samples");
+    }
+    if (s.loopPitchErrorCents != 0.0 && std::abs(s.loopPitchErrorCents - rateCents) > kAudiblePitchErrorCents) {
+        lines.Add(true, name, "loop detuned by " + Cents(s.loopPitchErrorCents), "samples");
+    }
+    std::vector<std::string> change;
+    if (s.fromRate != s.toRate) change.push_back(std::to_string(s.fromRate) + " -> " + std::to_string(s.toRate) + " Hz");
+    if (s.first != 0) change.push_back("from point " + std::to_string(s.first));
+    if (s.loopTuneCents != 0.0) change.push_back("loop tune " + Cents(s.loopTuneCents));
+    if (s.pitchCorrectionCents != 0) {
+        change.push_back("pitch correction " + Cents(s.pitchCorrectionCents) + " in the fine tune");
+    }
+    if (!change.empty()) lines.Add(false, name + " (" + s.codec + ")", Joined(change), "samples");
 }
 
 }  // namespace
 
+double RateOffsetCents(std::uint32_t rate) {
+    return rate == 0 ? 0.0 : 1200.0 * std::log2(static_cast<double>(kWaveSampleRate) / rate);
+}
+
 std::vector<ReportNote> ReportNotes(const InstrumentReport& r) {
-    std::vector<ReportNote> warnings, notes;
-    const auto warn = [&](std::string text) { warnings.push_back({true, std::move(text)}); };
-    const auto note = [&](std::string text) { notes.push_back({false, std::move(text)}); };
-    if (r.refusal) warn(*r.refusal);
-    std::vector<std::string> dropped;
-    int modulators = 0, repeats = 0;
+    NoteLines lines;
+    if (r.refusal) lines.Add(true, *r.refusal);
+    int repeats = 0;
     for (const SampleReport& s : r.sampleReports) {
-        const std::string name = "Sample " + Shown(s.name);
-        if (s.gainDb != 0.0) {
-            char gain[64];
-            std::snprintf(gain, sizeof gain, s.gainDb > -0.005 ? "less than 0.01 dB" : "%.2f dB", s.gainDb);
-            warn(name + ": scaled down by " + gain + " so that its converted points fit 16 bits");
-        }
-        if (!s.emptySourceLoop) {
-            for (const ValueClamp& c : s.clamps) warn(name + ": " + ClampText(c));
-        }
-        if (std::abs(s.loopPitchErrorCents) > kAudiblePitchErrorCents) {
-            warn(name + ": loop detuned by " + Cents(s.loopPitchErrorCents));
-        }
-        if (s.toRate != kWaveSampleRate && s.toRate != 0) {
-            warn(name + ": plays at 44100 Hz on the EX5/7 but holds points at " +
-                 std::to_string(s.toRate) + " Hz");
-        }
-        std::vector<std::string> change;
-        if (s.fromRate != s.toRate) change.push_back(std::to_string(s.fromRate) + " -> " + std::to_string(s.toRate) + " Hz");
-        if (s.first != 0) change.push_back("from point " + std::to_string(s.first));
-        if (s.loopTuneCents != 0.0) change.push_back("loop tune " + Cents(s.loopTuneCents));
-        if (s.pitchCorrectionCents != 0) {
-            change.push_back("pitch correction " + Cents(s.pitchCorrectionCents) + " in the fine tune");
-        }
-        if (!change.empty()) note(name + " (" + s.codec + "): " + Joined(change));
+        AddSampleNotes(lines, s);
         if (s.repeatsSample) ++repeats;
     }
     if (r.entries > kPlayableEntries) {
-        warn(std::to_string(r.entries) + " key-map entries; the EX5/7 plays at most " +
-             std::to_string(kPlayableEntries) + " in one wave");
+        lines.Add(true, std::to_string(r.entries) + " key-map entries; the EX5/7 plays at most " +
+                            std::to_string(kPlayableEntries) + " in one wave");
     }
+    std::vector<std::string> shaping, dropped;
+    int modulators = 0;
     for (const ZoneReport& z : r.zoneReports) {
         std::string zone = "Zone " + std::to_string(z.zone);
         if (r.preset) zone += " of instrument " + std::to_string(z.instrument);
-        for (const ValueClamp& c : z.clamps) warn(zone + ": " + ClampText(c));
-        if (z.rootKeySource == "fallback") warn(zone + ": no root key, 60 used");
+        for (const ValueClamp& c : z.clamps) {
+            const ReportNote n = ClampNote(c);
+            lines.Add(n.warning, zone, n.text, "zones");
+        }
+        if (z.rootKeySource == "fallback") lines.Add(false, zone, "no root key, 60 used", "zones");
         if (z.keyTuned) {
-            warn(zone + ": scale tuning of " + std::to_string(z.scaleTuning) +
-                 " ct per key; its entry is in tune at one key only");
+            lines.Add(true, zone, "scale tuning of " + std::to_string(z.scaleTuning) +
+                                      " ct per key; its entry is in tune at one key only", "zones");
         }
         modulators += z.modulators;
         for (const std::string& g : z.droppedGenerators) {
-            if (std::find(dropped.begin(), dropped.end(), g) == dropped.end()) dropped.push_back(g);
+            std::vector<std::string>& list = ShapesTheSound(g) ? shaping : dropped;
+            if (std::find(list.begin(), list.end(), g) == list.end()) list.push_back(g);
         }
     }
+    if (!shaping.empty()) lines.Add(true, "Not in the wave, though they shape the sound: " + Joined(shaping));
     if (repeats > 0) {
-        note(std::to_string(repeats) + (repeats == 1 ? " sample is" : " samples are") +
-             " written again for zones that play them from another start, loop or loop mode: " +
-             Grouped(r.repeatedSampleBytes) + " bytes");
+        lines.Add(false, std::to_string(repeats) + (repeats == 1 ? " sample is" : " samples are") +
+                             " written again for zones that play them from another start, loop or loop mode: " +
+                             Grouped(r.repeatedSampleBytes) + " bytes");
     }
     for (const StereoPairReport& p : r.stereoPairs) {
-        note("Stereo pair " + Shown(p.left) + " / " + Shown(p.right) + " written as two mono samples");
+        lines.Add(false, "Stereo pair " + Shown(p.left) + " / " + Shown(p.right) + " written as two mono samples");
     }
     for (const PresetLevelReport& p : r.presetGenerators) {
-        note("Preset " + Shown(p.preset) + " adds " + Joined(p.generators) + " at preset level, not in the wave");
+        lines.Add(false, "Preset " + Shown(p.preset) + " adds " + Joined(p.generators) + " at preset level, not in the wave");
     }
-    if (!dropped.empty()) note("Not in the wave: " + Joined(dropped));
-    if (modulators > 0) note(std::to_string(modulators) + " modulators, not in the wave");
-    warnings.insert(warnings.end(), notes.begin(), notes.end());
-    return warnings;
+    if (!dropped.empty()) lines.Add(false, "Not in the wave: " + Joined(dropped));
+    if (modulators > 0) lines.Add(false, std::to_string(modulators) + " modulators, not in the wave");
+    return lines.Notes();
 }
 
 }  // namespace zelvo

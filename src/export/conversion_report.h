@@ -96,13 +96,16 @@ struct InstrumentReport {
     std::vector<StereoPairReport> stereoPairs;
     std::optional<std::string> refusal;
 
-    // Gains, clamped values, root keys that fell back to 60, scale tunings
-    // one entry cannot carry, and more entries than the EX5/7 plays.
+    // The warning lines of ReportNotes: what changes the sound.
     int Warnings() const;
     // "refused", "changed" when the wave differs from the points and
     // tuning as stored, else "ok".
     std::string Status() const;
 };
+
+// How far points stored at rate play off on the EX5/7, which plays them at
+// 44,100 Hz: 1200 x log2(44100 / rate) cents; 0 for no rate.
+double RateOffsetCents(std::uint32_t rate);
 
 // One line of the report as the preview lists it; warnings come first.
 struct ReportNote {
@@ -111,7 +114,11 @@ struct ReportNote {
 };
 
 // The report's warnings, then what the export changes and what does not
-// reach the wave. Names are the SoundFont's bytes as UTF-8.
+// reach the wave; a line that several zones or samples share is said once,
+// with how many. Warnings are what changes the sound: a pitch off by more
+// than 2 cents, a tuning the bytes cannot hold, generators that shape the
+// sound left out, more entries than the EX5/7 plays, a refusal. Names are
+// the SoundFont's bytes as UTF-8.
 std::vector<ReportNote> ReportNotes(const InstrumentReport& report);
 
 // Plans the export and converts the samples as the export would, writing

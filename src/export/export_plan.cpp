@@ -32,13 +32,6 @@ std::string Quoted(const std::string& text) {
     return "\"" + EscapedText(DisplayText(text)) + "\"";
 }
 
-std::string Grouped(std::uint64_t n) {
-    std::string digits = std::to_string(n);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
-}
-
 void CheckZoneSample(const SoundFontModel& model, const InstZone& zone, int z, const std::string& name) {
     if (zone.sampleNdx >= 1) return;
     Refuse("Zone " + std::to_string(z) + " of instrument " + Quoted(name) + " refers to sample " +
@@ -347,8 +340,7 @@ WavePlan PlanZones(const SoundFontModel& model, const std::vector<ZoneAsPlayed>&
         // What an entry at key k adds to a header root key R: the pitch a
         // player gives key k, less the semitones the EX5 moves from R.
         const auto cents = [&](int k, int rootKey) {
-            return 100.0 * v.coarseTune + v.fineTune + conversion.TuneCents() +
-                   v.scaleTuning * static_cast<double>(PitchKey(v, k) - root) - 100.0 * (k - rootKey);
+            return ZonePitchCents(v, root, conversion, k) - 100.0 * (k - rootKey);
         };
         const auto fits = [&](int rootKey) {
             return std::none_of(keys.begin(), keys.end(),
@@ -402,6 +394,17 @@ WavePlan PlanZones(const SoundFontModel& model, const std::vector<ZoneAsPlayed>&
 }
 
 }  // namespace
+
+double ZonePitchCents(const InstZone& zone, int rootKey, const SampleConversion& c, int key) {
+    return 100.0 * zone.coarseTune + zone.fineTune + c.TuneCents() +
+           zone.scaleTuning * static_cast<double>(PitchKey(zone, key) - rootKey);
+}
+
+double EntryPitchCents(const WavePlan& plan, std::size_t entry, int key) {
+    const KeyMapEntrySource& source = plan.entrySources.at(entry);
+    const PlannedSample& sample = plan.samples.at(static_cast<std::size_t>(source.sampleNumber - 1));
+    return 100.0 * (key - sample.rootKey) + source.tune.Cents();
+}
 
 std::string SampleOfInstrument(const sfSample& sample, const std::string& instrumentName) {
     return "Sample " + Quoted(sample.achSampleName) + " of instrument " + Quoted(instrumentName);

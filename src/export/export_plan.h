@@ -94,6 +94,18 @@ WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const ExportO
 // preset zones, converted.
 WavePlan PlanPresetWave(const SoundFontModel& model, int preset);
 
+// How far above its root a zone sounds at key, in cents, as a SoundFont
+// player tunes it: coarse and fine tune, scale tuning from its root key (or
+// from the one key it plays every key as), and what the conversion c adds to
+// keep the pitch (pitch correction, loop tune). The export tunes each entry
+// to it; the audition of a sample alone plays it.
+double ZonePitchCents(const InstZone& zone, int rootKey, const SampleConversion& c, int key);
+
+// What the EX5/7 plays at key through entry e of plan, in cents above its
+// wave sample's points played at 44,100 Hz: the semitones from the sample
+// header's root key and the entry's tune bytes. What the audition plays.
+double EntryPitchCents(const WavePlan& plan, std::size_t entry, int key);
+
 // "Sample "name" of instrument "name"", for messages.
 std::string SampleOfInstrument(const sfSample& sample, const std::string& instrumentName);
 

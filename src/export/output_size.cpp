@@ -2,17 +2,9 @@
 
 #include <cstdio>
 
+#include "browser/instrument_view.h"
+
 namespace zelvo {
-namespace {
-
-std::string Grouped(std::uint64_t n) {
-    std::string digits = std::to_string(n);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
-}
-
-}  // namespace
 
 std::string OutputSize::SizeText() const {
     char megabytes[32];

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QListWidget>
 #include <QFutureWatcher>
 #include <QLabel>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QToolBar>
 
 #include "app/audition_player.h"
@@ -22,6 +24,7 @@
 #include "app/preview_pane.h"
 #include "app/save_places.h"
 #include "app/waveform_widget.h"
+#include "export/sample_source.h"
 #include "window_test.h"
 
 namespace zelvo::testing {
@@ -128,8 +131,13 @@ TEST_F(PreviewTest, ThePaneFollowsTheTreeAndPicksNodesBackInIt) {
 
     Select("nodeS1");
     EXPECT_EQ(pane().lblTitle->text(), "Sample 1: Lead C3");
-    EXPECT_TRUE(pane().lblFacts->text().replace(QChar(0xA0), ' ').replace(QChar(0x2011), '-').contains("loop 100 - 900"));
+    EXPECT_TRUE(pane().lblFacts->text().replace(QChar(0xA0), ' ').replace(QChar(0x2011), '-').contains("loop 100\u2013900 pt"));
     EXPECT_EQ(pane().pages->currentWidget(), pane().waveform->parentWidget());
+    WaitForWork();  // Ctrl+plus zooms in about the middle, Fit shows the whole sample again
+    QTest::keyClick(w().TreeView1, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(pane().waveform->Window(), (WaveWindow{250, 500}));
+    pane().waveform->cmdFit->click();
+    EXPECT_EQ(pane().waveform->Window(), (WaveWindow{0, 1000}));
 
     // A preset zone shows its preset's key map, report and layers with its
     // own current; a zone of the map selects its instrument zone, Return on
@@ -149,6 +157,66 @@ TEST_F(PreviewTest, ThePaneFollowsTheTreeAndPicksNodesBackInIt) {
     Select("PGene1");
     Q_EMIT w().TreeView1->itemActivated(w().TreeView1->currentItem(), 0);
     EXPECT_EQ(SelectedKey(), "nodeI2");
+}
+
+// A one-shot of 139 points at 22,050 Hz is heard as its 278 converted points,
+// then the silence the output plays out before it stops. A 441 Hz sine with
+// +43 ct of pitch correction sounds at 441 x 2^(43/1200) Hz, counted by its
+// zero crossings. With conversion on and off, the pane shows the size and
+// warnings of the report (zelvo-cli report, report --as-stored).
+TEST_F(PreviewTest, AuditionAndReportFollowTheWaveAsWritten) {
+    Sf2Builder b;
+    b.Sample({.name = "Short", .end = 139, .rate = 22050});
+    b.Sample({.name = "Flute", .start = 185, .end = 4185, .startLoop = 1185, .endLoop = 3185, .rate = 22050,
+              .pitch = 69, .correction = 43});
+    b.Instrument({"Short", {{{SampleId(0)}}}});
+    b.Instrument({"Flute", {{{Pan(500), SampleModes(1), SampleId(1)}}, {{KeyRange(0, 9), Pan(500), SampleId(1)}}}});
+    std::vector<std::int16_t> points(185, 1000);
+    const std::vector<std::int16_t> sine = SinePoints(4046, 50, 10000, 4000);
+    points.insert(points.end(), sine.begin(), sine.end());
+    const TempFile file(b.SamplePoints(points).Build(), "Flute.sf2");
+    Open(file.path());
+    const auto heard = [&](int instrument, std::size_t count, bool convert = true) {
+        const WavePlan plan = PlanWaveFile(model_, instrument, {.convertSamples = convert});
+        const PlannedAudition a = AuditionOfZone(plan, instrument, 1).value();
+        auto sound = std::make_shared<const SampleSound>(
+            ReadPlannedSound(model_, file.path().string(), plan.samples.at(static_cast<std::size_t>(a.sampleNumber - 1))));
+        return std::make_pair(sound->points, AuditionPoints(sound, a.voice, a.key, 44100, count, 1000));
+    };
+    const auto [wave, once] = heard(1, 5000);
+    ASSERT_EQ(std::make_pair(wave.size(), once.size()), std::make_pair(std::size_t{278}, std::size_t{278 + 1000}));
+    EXPECT_TRUE(std::equal(wave.begin(), wave.end(), once.begin()));
+    EXPECT_EQ(std::count(once.begin() + 278, once.end(), 0), 1000);
+    // Where the sine crosses zero upwards, between points; as stored, its
+    // 22,050 Hz points play at 44,100 Hz, an octave up, without the correction.
+    const auto hz = [](const std::vector<std::int16_t>& flute) {
+        std::vector<double> rising;
+        for (std::size_t i = 1; i < flute.size(); ++i) {
+            if (flute[i - 1] < 0 && flute[i] >= 0) rising.push_back(i - 1 + flute[i - 1] / double(flute[i - 1] - flute[i]));
+        }
+        return 44100 * (rising.size() - 1) / (rising.back() - rising.front());
+    };
+    EXPECT_NEAR(1200 * std::log2(hz(heard(2, 44100).second) / (441 * std::exp2(43 / 1200.0))), 0, 1);
+    EXPECT_NEAR(1200 * std::log2(hz(heard(2, 44100, false).second) / 882), 0, 1);
+
+    for (const bool convert : {false, true}) {
+        w().mnuConvertSamples->setChecked(convert);
+        Select("nodeI2");
+        WaitForWork();
+        const InstrumentReport r = ReportInstrumentExport(model_, 2, file.path().string(), {.convertSamples = convert});
+        int warnings = 0;
+        for (int row = 0; row < pane().reportNotes->count(); ++row) warnings += !pane().reportNotes->item(row)->icon().isNull();
+        EXPECT_EQ(std::make_pair(pane().conversionReport->Report().size.bytes, warnings),
+                  std::make_pair(r.output.bytes, r.Warnings()));
+        // As stored, the EX5/7 plays 22,050 Hz points an octave up; both zones pan fully right.
+        const QString first = pane().reportNotes->item(0)->text();
+        EXPECT_EQ(first.startsWith("Sample \"Flute\": holds points at 22050 Hz, so the EX5/7 plays it +1200 ct off"), !convert);
+        const auto pan = pane().reportNotes->findItems("pan 100% right written as 127 (2 zones)", Qt::MatchExactly);
+        EXPECT_TRUE(pan.size() == 1 && pan[0]->icon().isNull());  // a note
+        Select("IGene2");
+        WaitForWork();
+        EXPECT_EQ(pane().lblFacts->text().replace(QChar(0xA0), ' ').contains("played at 44100 Hz: +1200 ct"), !convert);
+    }
 }
 
 TEST_F(PreviewTest, WithoutAnAudioDeviceNothingPlaysAndTheButtonSaysWhy) {
@@ -171,16 +239,17 @@ TEST_F(PreviewTest, WithoutAnAudioDeviceNothingPlaysAndTheButtonSaysWhy) {
     EXPECT_EQ(pane().cmdPlay->text(), "Play");
 
     // What a key would play: the entry that reaches the loudest velocity, the
-    // first of equals; its sample's root key and loop, the entry's tuning.
+    // first of equals; the pitch its sample's root key and the entry's tune
+    // bytes give that key, its sample's loop.
     const WavePlan plan = PlanPresetWave(model_, 1);
     using Heard = std::tuple<std::size_t, int, int, double, bool, int>;
     const auto heard = [](const std::optional<PlannedAudition>& a) {
         return a ? Heard(a->entry, a->sampleNumber, a->voice.rootKey, a->voice.tuneCents, a->voice.loops, a->key)
                  : Heard(99, 0, 0, 0, false, 0);
     };
-    EXPECT_EQ(heard(AuditionOfKey(plan, 65)), Heard(2, 2, 60, 0.0, true, 65));  // Lead over the quiet Plain
-    EXPECT_EQ(heard(AuditionOfKey(plan, 30)), Heard(1, 1, 67, 25.0, false, 30));
-    EXPECT_EQ(heard(AuditionOfKey(plan, 100)), Heard(0, 1, 67, 25.0, false, 100));
+    EXPECT_EQ(heard(AuditionOfKey(plan, 65)), Heard(2, 2, 65, 500.0, true, 65));  // Lead over the quiet Plain
+    EXPECT_EQ(heard(AuditionOfKey(plan, 30)), Heard(1, 1, 30, -3700 + 25.0, false, 30));
+    EXPECT_EQ(heard(AuditionOfKey(plan, 100)), Heard(0, 1, 100, 3300 + 25.0, false, 100));
     EXPECT_EQ(heard(AuditionOfZone(plan, 1, 3, 3)), Heard(3, 1, 67, 0.0, false, 67));
     EXPECT_EQ(heard(AuditionOfZone(plan, 1, 3)), Heard(99, 0, 0, 0, false, 0));  // not alone in this plan
 }
