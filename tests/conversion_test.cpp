@@ -371,7 +371,7 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
     Sf2Builder b;
     b.Sample({.name = "Left", .end = 100, .startLoop = 10, .endLoop = 90, .link = 1, .type = 4});
     b.Sample({.name = "Right", .start = 146, .end = 246, .pitch = 200, .link = 0, .type = 2});
-    b.Sample({.name = "Half", .start = 292, .end = 392, .rate = 22050});
+    b.Sample({.name = "Half", .start = 292, .end = 392, .rate = 22050, .link = 0, .type = 4});  // linked to a left one
     b.SamplePoints(SinePoints(400, 20, 1000));
     b.Instrument({"Stereo", {{{RootKey(50), Gen(kReverb, 200)}, {{1, 2, 3, 4, 5}}}, {{SampleModes(1), SampleId(0)}},
                              {{RootKey(65535), SampleId(1)}},

@@ -233,6 +233,8 @@ std::vector<StereoPairReport> StereoPairs(const SoundFontModel& model, const std
         if (!left && !(sample.sfSampleType & kSampleTypeRight)) continue;
         const int other = sample.wSampleLink + 1;
         if (other < 1 || other > model.SampleCount) continue;
+        // A link to a sample that is not the other side, as many banks leave it, is no pair.
+        if (!(SampleAt(model, other).sfSampleType & (left ? kSampleTypeRight : kSampleTypeLeft))) continue;
         if (!seen.insert(std::minmax(s.sampleNdx, other)).second) continue;
         const std::string mine = DisplayText(sample.achSampleName);
         const std::string theirs = DisplayText(SampleAt(model, other).achSampleName);
