@@ -173,6 +173,33 @@ void PrintOne(Output& out, const InstrumentReport& report, bool json) {
     }
 }
 
+// A refused report ends with status 1, as a refused export does.
+int ReportStatus(const InstrumentReport& report, const std::string& file, Output& err) {
+    if (!report.refusal) return kExitOk;
+    PrintFileError(err, file, *report.refusal);
+    return kExitFailure;
+}
+
+int ReportAll(const SoundFontModel& model, const std::string& file, const ExportOptions& options,
+              bool json, Output& out, Output& err) {
+    int status = kExitOk;
+    nlohmann::json all = nlohmann::json::array();
+    for (int i = 1; i <= model.InstCount; ++i) {
+        const InstrumentReport r = ReportInstrumentExport(model, i, file, options);
+        if (json) {
+            all.push_back({{"instrument", i}, {"name", Shown(r.name)}, {"zones", r.zones},
+                           {"samples", r.samples}, {"output_bytes", r.output.bytes},
+                           {"warnings", r.Warnings()}, {"status", r.Status()}});
+        } else {
+            out << i << kTab << Shown(r.name) << kTab << r.zones << kTab << r.samples << kTab
+                << r.output.bytes << kTab << r.Warnings() << kTab << r.Status() << kNewLine;
+        }
+        status = std::max(status, ReportStatus(r, file, err));
+    }
+    if (json) out.Json(all);
+    return status;
+}
+
 }  // namespace
 
 int RunReport(const Args& given, Output& out, Output& err) {
@@ -181,56 +208,33 @@ int RunReport(const Args& given, Output& out, Output& err) {
     const bool asStored = TakeOption(args, kAsStoredOption).has_value();
     const ExportOptions options{.convertSamples = !asStored};
     const std::optional<std::string> presetText = TakeOptionValue(args, kPresetOption);
-    if (args.empty() || args.size() > 2 || (presetText && (args.size() != 1 || asStored))) return kExitUsage;
-    if (presetText && !ParsePresetNumber(*presetText)) {
-        err << "zelvo-cli: a preset is BANK:PROGRAM, not \"" << *presetText << "\"" << kNewLine;
-        return kExitUsage;
-    }
-    std::optional<InstrumentNumber> number;
-    if (args.size() == 2) {
-        number = ParseInstrumentNumber(args[1]);
-        if (!number) {
-            err << "zelvo-cli: the instrument number must be a whole number, not \"" << args[1]
-                << "\"" << kNewLine;
-            return kExitUsage;
-        }
-    }
+    if (presetText && asStored) throw UsageError("--as-stored does not apply to --preset");
+    ExpectArguments(args, 1, presetText ? 1 : 2);
+    if (presetText) ExpectPresetNumber(*presetText);
+    const std::string& file = args[0];
     SoundFontModel model;
     MemoryTree tree;
-    if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;
-    if (number && !number->fits) {
-        err << "zelvo-cli: " << NoInstrumentText(args[1]) << kNewLine;
-        return kExitFailure;
-    }
+    if (!LoadForCli(file, model, tree, err)) return kExitFailure;
     try {
         if (presetText) {
-            const std::optional<int> preset = PresetForCli(model, *presetText, err);
+            const std::optional<int> preset = PresetForCli(model, file, *presetText, err);
             if (!preset) return kExitFailure;
-            PrintOne(out, ReportPresetExport(model, *preset, args[0]), json);
-            return kExitOk;
+            const InstrumentReport report = ReportPresetExport(model, *preset, file);
+            PrintOne(out, report, json);
+            return ReportStatus(report, file, err);
         }
-        if (number) {
-            PrintOne(out, ReportInstrumentExport(model, number->value, args[0], options), json);
-            return kExitOk;
+        if (args.size() == 2) {
+            const std::optional<int> number = InstrumentForCli(model, file, args[1], err);
+            if (!number) return kExitFailure;
+            const InstrumentReport report = ReportInstrumentExport(model, *number, file, options);
+            PrintOne(out, report, json);
+            return ReportStatus(report, file, err);
         }
-        nlohmann::json all = nlohmann::json::array();
-        for (int i = 1; i <= model.InstCount; ++i) {
-            const InstrumentReport r = ReportInstrumentExport(model, i, args[0], options);
-            if (json) {
-                all.push_back({{"instrument", i}, {"name", Shown(r.name)}, {"zones", r.zones},
-                               {"samples", r.samples}, {"output_bytes", r.output.bytes},
-                               {"warnings", r.Warnings()}, {"status", r.Status()}});
-            } else {
-                out << i << kTab << Shown(r.name) << kTab << r.zones << kTab << r.samples << kTab
-                    << r.output.bytes << kTab << r.Warnings() << kTab << r.Status() << kNewLine;
-            }
-        }
-        if (json) out.Json(all);
+        return ReportAll(model, file, options, json, out, err);
     } catch (const ExportError& e) {
-        err << "zelvo-cli: " << e.what() << kNewLine;
+        PrintFileError(err, file, e.what());
         return kExitFailure;
     }
-    return kExitOk;
 }
 
 }  // namespace zelvo::cli
