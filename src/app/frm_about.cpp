@@ -37,9 +37,8 @@ frmAbout::frmAbout(QWidget* owner)
           QStringLiteral("Converts a Soundfont 2 Instrument to a EX5 Yamaha S1 Wave"), this)),
       Line1{Rule(this, QColor(0x80, 0x80, 0x80)), Rule(this, Qt::white)},
       lblVersion(new QLabel(this)),
-      lblDisclaimer(new QLabel(QStringLiteral("Copyright \u00A9 2026 the Zelvo developers. Free software "
-                                              "under the GNU GPL version 3 or later "
-                                              "(GPL-3.0-or-later), with no warranty."),
+      lblDisclaimer(new QLabel(QStringLiteral("Copyright \u00A9 2026 the Zelvo developers. "
+                                              "Licence: GNU GPL-3.0-or-later, no warranty."),
                                this)),
       Label1(new QLabel(QStringLiteral("Contact: the Zelvo developers."), this)),
       cmdOK(new QPushButton(QStringLiteral("OK"), this)) {
