@@ -2,7 +2,8 @@
 # Installs the Debian packages Zelvo needs for a build (and, with --test,
 # for its tests; with --package, for building its Debian package; with
 # --screenshots, for driving the window on a virtual display), skipping
-# those already present.
+# those already present. lintian and devscripts' hardening-check check the
+# package that --test builds.
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgl-dev scdoc
@@ -15,7 +16,7 @@ for option in "$@"; do
                  csound-soundfont avldrums.lv2-soundfont
                  desktop-file-utils appstream man-db shared-mime-info xdg-utils
                  fluidr3mono-gm-soundfont musescore-general-soundfont-small
-                 fluidsynth sox vorbis-tools) ;;
+                 fluidsynth sox vorbis-tools lintian devscripts) ;;
     --package)
       packages+=(dpkg-dev file) ;;
     --screenshots)
