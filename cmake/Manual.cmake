@@ -1,11 +1,12 @@
-# The HTML manual that Help > Contents opens. It is installed with the program
-# data, and the program finds it by its path relative to the program's own
-# folder, so that an installed tree can move. Build trees get a copy at the
+# The HTML manual that Help > Contents opens. It is installed with the
+# package's documentation (/usr/share/doc/zelvo/manual), and the program finds
+# it by its path relative to the program's own folder, so that an installed
+# tree can move. Build trees get a copy at the
 # same relative place beside each program that looks for it.
 set(ZELVO_MANUAL_SOURCE_DIR ${PROJECT_SOURCE_DIR}/doc/manual)
-set(ZELVO_MANUAL_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/zelvo/manual)
+set(ZELVO_MANUAL_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/doc/zelvo/manual)
 file(RELATIVE_PATH ZELVO_MANUAL_FROM_BINDIR ${CMAKE_INSTALL_FULL_BINDIR}
-     ${CMAKE_INSTALL_FULL_DATADIR}/zelvo/manual/index.html)
+     ${CMAKE_INSTALL_FULL_DATADIR}/doc/zelvo/manual/index.html)
 
 # Copies the manual where target, built in the calling folder, looks for it.
 function(zelvo_stage_manual target)

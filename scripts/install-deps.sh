@@ -3,7 +3,9 @@
 # for its tests; with --package, for building its Debian package; with
 # --screenshots, for driving the window on a virtual display; with
 # --large-bank, the 490 MB bank the bank overview's benchmark opens, which
-# also becomes the system's default-GM SoundFont), skipping those already present.
+# also becomes the system's default-GM SoundFont), skipping those already
+# present. lintian and devscripts' hardening-check check the package that
+# --test builds.
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgl-dev scdoc
@@ -16,7 +18,7 @@ for option in "$@"; do
                  csound-soundfont avldrums.lv2-soundfont
                  desktop-file-utils appstream man-db shared-mime-info xdg-utils
                  fluidr3mono-gm-soundfont musescore-general-soundfont-small
-                 fluidsynth sox vorbis-tools) ;;
+                 fluidsynth sox vorbis-tools lintian devscripts) ;;
     --package)
       packages+=(dpkg-dev file) ;;
     --screenshots)

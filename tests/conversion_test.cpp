@@ -132,9 +132,9 @@ TEST_F(Conversion, LengthsLoopsAndTuningFollowTheRatio) {
                                    {0x4002, 0, 127, 1, 127, 64, 64, 64}, {0x4003, 0, 127, 1, 127, 64, 64, 64},
                                    {0x4003, 0, 127, 1, 127, 64, 64, 6}}));
     EXPECT_EQ(stored.samples[1].size, 2000u);
-    // Nothing changes, but the three rates left warn; the two loops play out
-    // of tune by as much as their samples, which says it already.
-    EXPECT_EQ(std::make_pair(Report(1, false).Status(), Report(1, false).Warnings()), std::make_pair(std::string("ok"), 3));
+    // Nothing is converted, but the three rates left warn, and the two loops
+    // play out of tune by as much as their samples, which says it already.
+    EXPECT_EQ(std::make_pair(Report(1, false).Status(), Report(1, false).Warnings()), std::make_pair(std::string("changed"), 3));
 }
 
 // Rates far outside what samples are recorded at are kept, not stretched a
@@ -407,14 +407,17 @@ TEST_F(Conversion, ReportNamesSizesSourcesAndWhatStaysOutOfTheWave) {
     EXPECT_EQ(notes[0].text + "|" + notes[1].text, "Sample \"Half\" (PCM 16-bit): 22050 -> 44100 Hz|Zone 1: key high 200 -> 127");
 
     // The command prints the same data, as text or JSON.
-    EXPECT_FALSE(nlohmann::json::parse(Cli({"report", "3", "--json"})).contains("output"));
+    const std::string refused = Cli({"report", "3", "--json"}, cli::kExitFailure);
+    EXPECT_FALSE(nlohmann::json::parse(refused.substr(0, refused.find("zelvo-cli: "))).contains("output"));
     const nlohmann::json json = nlohmann::json::parse(Cli({"report", "2", "--json"}));
     EXPECT_EQ(std::make_tuple(json["sample_reports"][0]["from_rate"], json["sample_reports"][0]["out_points"],
                               json["status"]), std::make_tuple(22050, 200, "changed"));
     const std::string rows = "1\tStereo\t4\t3\t70366\t0\tok\n2\tHalf\t1\t1\t70166\t0\tchanged\n"
                              "3\tBroken\t1\t0\t0\t1\trefused\n";
-    EXPECT_EQ(Cli({"report"}), rows + "clipping not checked (--clipping converts every sample to check it)\n");
-    EXPECT_EQ(Cli({"report", "--clipping", "--jobs", "2"}), rows);
+    const std::string refusal = "zelvo-cli: " + f_->Path() + ": " + *Report(3).refusal + "\n";
+    EXPECT_EQ(Cli({"report"}, cli::kExitFailure),
+              rows + "clipping not checked (--clipping converts every sample to check it)\n" + refusal);
+    EXPECT_EQ(Cli({"report", "--clipping", "--jobs", "2"}, cli::kExitFailure), rows + refusal);
     // export --as-stored keeps the 22,050 Hz sample's 100 points.
     Cli({"export", "2", Out(), "--as-stored"});
     EXPECT_EQ(fs::file_size(Out()), 69766u + 200);

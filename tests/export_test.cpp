@@ -164,8 +164,9 @@ TEST_F(Export, RefusesWhatTheFileCannotHoldAndFailuresBeforeWritingAnything) {
     // Loops past the end are cut at the sample's last point.
     EXPECT_EQ(Read(5).samples.at(0).header.loopLength, 10);
     EXPECT_EQ(Read(7).samples.at(0).header.loopLength, 9);
-    EXPECT_EQ(Error(0), "There is no instrument 0 in this SoundFont.");
-    EXPECT_EQ(Error(8), "There is no instrument 8 in this SoundFont.");
+    EXPECT_EQ(Error(0) + "|" + Error(8), "There is no instrument 0 in this SoundFont; its instruments are numbered 1 "
+                                         "to 7.|There is no instrument 8 in this SoundFont; its instruments are "
+                                         "numbered 1 to 7.");
     // Files that fail name themselves: a SoundFont gone, a folder that is not
     // there, and a SoundFont cut short after loading.
     const auto failed = ExportError::Kind::Failed;

@@ -6,6 +6,7 @@
 
 #include <QAudioSink>
 #include <QIODevice>
+#include <QLoggingCategory>
 #include <QMediaDevices>
 
 namespace zelvo {
@@ -58,6 +59,12 @@ constexpr int kBufferMilliseconds = 100;
 constexpr int kTailBuffers = 3;
 
 // 16-bit points where the device takes them, else floating point.
+// Qt's PulseAudio backend warns in the default category when no sound server
+// runs; the Play button says so instead (UnavailableReason).
+void QuietDefaultCategory(QLoggingCategory* category) {
+    if (qstrcmp(category->categoryName(), "default") == 0) category->setEnabled(QtWarningMsg, false);
+}
+
 QAudioFormat OutputFormat(const QAudioDevice& device) {
     QAudioFormat format = device.preferredFormat();
     if (format.sampleRate() <= 0) format.setSampleRate(44100);
@@ -90,7 +97,10 @@ AuditionPlayer::~AuditionPlayer() {
 }
 
 QAudioDevice AuditionPlayer::DefaultOutput() {
-    return QMediaDevices::defaultAudioOutput();
+    const QLoggingCategory::CategoryFilter previous = QLoggingCategory::installFilter(QuietDefaultCategory);
+    QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    QLoggingCategory::installFilter(previous);
+    return device;
 }
 
 void AuditionPlayer::Play(std::shared_ptr<const SampleSound> sound, const AuditionVoice& voice,

@@ -25,7 +25,8 @@ public:
     explicit AuditionPlayer(const QAudioDevice& device, QObject* parent = nullptr);
     ~AuditionPlayer() override;
 
-    // The desktop's default output, looked up once.
+    // The desktop's default output, looked up once; a missing sound server
+    // shows on the Play button, not on stderr.
     static QAudioDevice DefaultOutput();
 
     bool Available() const { return unavailable_.isEmpty(); }

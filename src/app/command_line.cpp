@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "browser/licence.h"
+
 namespace zelvo {
 namespace {
 
@@ -50,8 +52,8 @@ std::string UsageText() {
 }
 
 std::string VersionText() {
-    return "zelvo " + std::to_string(ZELVO_VERSION_MAJOR) + "." +
-           std::to_string(ZELVO_VERSION_MINOR) + "." + std::to_string(ZELVO_VERSION_PATCH);
+    return "zelvo " + std::to_string(ZELVO_VERSION_MAJOR) + "." + std::to_string(ZELVO_VERSION_MINOR) +
+           "." + std::to_string(ZELVO_VERSION_PATCH) + "\n" + kCopyrightText + "\n" + kLicenceText;
 }
 
 }  // namespace zelvo

@@ -20,7 +20,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 // The text of --help.
 std::string UsageText();
 
-// "zelvo 0.1.83", the text of --version.
+// The text of --version: "zelvo 0.1.83", the copyright and the licence.
 std::string VersionText();
 
 }  // namespace zelvo

@@ -38,7 +38,7 @@ frmAbout::frmAbout(QWidget* owner)
       Line1{Rule(this, QColor(0x80, 0x80, 0x80)), Rule(this, Qt::white)},
       lblVersion(new QLabel(this)),
       lblDisclaimer(new QLabel(QStringLiteral("Copyright \u00A9 2026 the Zelvo developers. "
-                                              "No warranty of any kind."),
+                                              "Licence: GNU GPL-3.0-or-later, no warranty."),
                                this)),
       Label1(new QLabel(QStringLiteral("Contact: the Zelvo developers."), this)),
       cmdOK(new QPushButton(QStringLiteral("OK"), this)) {

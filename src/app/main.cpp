@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
                                             .arg(ZELVO_VERSION_MAJOR)
                                             .arg(ZELVO_VERSION_MINOR)
                                             .arg(ZELVO_VERSION_PATCH));
-    QGuiApplication::setDesktopFileName(QStringLiteral("zelvo"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zelvo.Zelvo"));
     QApplication::setWindowIcon(zelvo::AppIcon());
     return zelvo::Main(QFile::decodeName(QByteArray::fromStdString(line.file)));
 }

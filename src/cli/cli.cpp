@@ -4,7 +4,9 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <optional>
 
+#include "browser/licence.h"
 #include "cli/commands.h"
 
 namespace zelvo::cli {
@@ -61,8 +63,9 @@ const std::map<std::string, Command>& Commands() {
     return commands;
 }
 
+// A negative number is a wrong instrument number, not an option.
 bool IsOption(const std::string& arg) {
-    return arg.size() > 1 && arg[0] == '-';
+    return arg.size() > 1 && arg[0] == '-' && arg.find_first_not_of("0123456789", 1) != std::string::npos;
 }
 
 // "export FILE --all DIR" and "--all-presets DIR" have their option in one
@@ -70,7 +73,7 @@ bool IsOption(const std::string& arg) {
 // --preset and --jobs with their values (export, report) may follow FILE
 // anywhere. Anything else that looks
 // like an option is a mistake, never a file name.
-bool HasMisplacedOption(const std::string& command, const Args& given) {
+std::optional<std::string> MisplacedOption(const std::string& command, const Args& given) {
     Args args = given;
     const bool exportOrReport = command == "export" || command == "report";
     if (exportOrReport && args.size() > 1 && !IsOption(args[0])) {
@@ -83,9 +86,9 @@ bool HasMisplacedOption(const std::string& command, const Args& given) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool allInPlace = command == "export" && i == 1 && args.size() == 3 &&
                                 (args[i] == kAllOption || args[i] == kAllPresetsOption);
-        if (IsOption(args[i]) && !allInPlace) return true;
+        if (IsOption(args[i]) && !allInPlace) return args[i];
     }
-    return false;
+    return std::nullopt;
 }
 
 // Output that did not reach its file, on a full disk for one, is a failure
@@ -99,23 +102,34 @@ bool OutputWritten(Output& out, Output& err) {
     return false;
 }
 
-// The command's status; usage errors print the usage.
+// The command's status; a usage error prints its fault, then the usage.
 int RunCommand(const std::vector<std::string>& args, Output& out, Output& err) {
     if (!args.empty() && (args[0] == "-h" || args[0] == "--help" || args[0] == "help")) {
         out << MultiLineText{kUsage};
         return kExitOk;
     }
     if (!args.empty() && args[0] == "--version") {
-        out << "zelvo-cli " << ZELVO_VERSION << kNewLine;
+        out << "zelvo-cli " << ZELVO_VERSION << kNewLine << kCopyrightText << kNewLine
+            << MultiLineText{kLicenceText} << kNewLine;
         return kExitOk;
     }
-    const auto command = args.empty() ? Commands().end() : Commands().find(args[0]);
-    const Args commandArgs(args.begin() + (args.empty() ? 0 : 1), args.end());
-    const int status = command == Commands().end() || HasMisplacedOption(args[0], commandArgs)
-                           ? kExitUsage
-                           : command->second(commandArgs, out, err);
-    if (status == kExitUsage) err << MultiLineText{kUsage};
-    return status;
+    try {
+        if (args.empty()) throw UsageError("no command given");
+        const auto command = Commands().find(args[0]);
+        if (command == Commands().end()) throw UsageError("unknown command '" + args[0] + "'");
+        const Args commandArgs(args.begin() + 1, args.end());
+        try {
+            if (const auto option = MisplacedOption(args[0], commandArgs)) {
+                throw UsageError("unknown or misplaced option '" + *option + "'");
+            }
+            return command->second(commandArgs, out, err);
+        } catch (const UsageError& e) {
+            throw UsageError(args[0] + ": " + e.what());
+        }
+    } catch (const UsageError& e) {
+        err << "zelvo-cli: " << e.what() << kNewLine << MultiLineText{kUsage};
+        return kExitUsage;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,16 @@
 namespace zelvo::cli {
 
 using Args = std::vector<std::string>;
+
+// A wrong command line; what names the fault in a line printed before the usage.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+// Throws UsageError unless args holds from to to arguments.
+void ExpectArguments(const Args& args, std::size_t from, std::size_t to);
+
+// "zelvo-cli: FILE: message" on err: every fault names the file it is about.
+void PrintFileError(Output& err, const std::string& file, std::string_view message);
 
 inline constexpr std::string_view kAllOption = "--all";
 inline constexpr std::string_view kAllPresetsOption = "--all-presets";
@@ -48,9 +59,17 @@ struct PresetNumber {
     int program = 0;
 };
 std::optional<PresetNumber> ParsePresetNumber(std::string_view text);
+// Throws UsageError unless text is BANK:PROGRAM.
+void ExpectPresetNumber(const std::string& text);
 
 // The preset that "BANK:PROGRAM" names in model; reports on err when none does.
-std::optional<int> PresetForCli(const SoundFontModel& model, const std::string& text, Output& err);
+std::optional<int> PresetForCli(const SoundFontModel& model, const std::string& file,
+                                const std::string& text, Output& err);
+
+// The instrument that text names in model, or nullopt when there is none
+// (reported on err); throws UsageError when text is not a number.
+std::optional<int> InstrumentForCli(const SoundFontModel& model, const std::string& file,
+                                    const std::string& text, Output& err);
 
 // The options a command takes anywhere after its FILE.
 inline constexpr std::string_view kJsonOption = "--json";
@@ -59,10 +78,10 @@ inline constexpr std::string_view kJobsOption = "--jobs";
 // The whole-bank report converts every sample to count clipped points.
 inline constexpr std::string_view kClippingOption = "--clipping";
 
-// Removes "--jobs N" from args: N, 0 when not given, -1 with a message on
-// err when N is not a whole number from 1 to kMaxJobs.
+// Removes "--jobs N" from args: N, or 0 when not given; throws UsageError
+// when N is not a whole number from 1 to kMaxJobs.
 inline constexpr int kMaxJobs = 256;
-int TakeJobs(Args& args, Output& err);
+int TakeJobs(Args& args);
 
 // Loads path as the Open command does; reports a failure on err and returns
 // false.

@@ -16,14 +16,13 @@ void PrintLine(Output& out, const Items& items, Text text) {
 }  // namespace
 
 int RunDetails(const Args& args, Output& out, Output& err) {
-    if (args.size() != 2) return kExitUsage;
+    ExpectArguments(args, 2, 2);
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;
     const std::string& key = args[1];
     if (tree.Find(key) == nullptr) {
-        err << "zelvo-cli: " << args[0] << " has no tree node " << key << kNewLine;
-        return kExitUsage;
+        throw UsageError(args[0] + " has no tree node " + key);
     }
     const NodeDetails details = BuildNodeDetails(key, model);
     if (details.columns.empty()) return kExitOk;

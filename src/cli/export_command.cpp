@@ -40,14 +40,13 @@ std::optional<std::string> TakeOptionValue(Args& args, std::string_view option) 
     return value;
 }
 
-int TakeJobs(Args& args, Output& err) {
+int TakeJobs(Args& args) {
     const std::optional<std::string> text = TakeOptionValue(args, kJobsOption);
     if (!text) return 0;
     const std::optional<InstrumentNumber> jobs = ParseInstrumentNumber(*text);
     if (jobs && jobs->fits && jobs->value >= 1 && jobs->value <= kMaxJobs) return jobs->value;
-    err << "zelvo-cli: --jobs takes a number of threads from 1 to " << kMaxJobs << ", not \"" << *text
-        << "\"" << kNewLine;
-    return -1;
+    throw UsageError("--jobs takes a number of threads from 1 to " + std::to_string(kMaxJobs) + ", not \"" +
+                     *text + "\"");
 }
 
 std::optional<PresetNumber> ParsePresetNumber(std::string_view text) {
@@ -59,11 +58,29 @@ std::optional<PresetNumber> ParsePresetNumber(std::string_view text) {
     return PresetNumber{bank->value, program->value};
 }
 
-std::optional<int> PresetForCli(const SoundFontModel& model, const std::string& text, Output& err) {
+std::optional<int> PresetForCli(const SoundFontModel& model, const std::string& file,
+                                const std::string& text, Output& err) {
     const std::optional<PresetNumber> number = ParsePresetNumber(text);
     const std::optional<int> preset = number ? FindPreset(model, number->bank, number->program) : std::nullopt;
-    if (!preset) err << "zelvo-cli: there is no preset " << text << " in this SoundFont" << kNewLine;
+    if (!preset) PrintFileError(err, file, "there is no preset " + text + " in this SoundFont");
     return preset;
+}
+
+std::optional<int> InstrumentForCli(const SoundFontModel& model, const std::string& file,
+                                    const std::string& text, Output& err) {
+    const std::optional<InstrumentNumber> number = ParseInstrumentNumber(text);
+    if (!number) {
+        throw UsageError("instrument must be a number from 1 to " + std::to_string(model.InstCount) +
+                         ", not \"" + text + "\"");
+    }
+    if (number->fits && number->value >= 1 && number->value <= model.InstCount) return number->value;
+    PrintFileError(err, file, NoInstrumentText(text, model.InstCount));
+    return std::nullopt;
+}
+
+// A preset as BANK:PROGRAM, checked before the file is read.
+void ExpectPresetNumber(const std::string& text) {
+    if (!ParsePresetNumber(text)) throw UsageError("a preset is BANK:PROGRAM, not \"" + text + "\"");
 }
 
 namespace {
@@ -74,7 +91,7 @@ bool ExportOne(const SoundFontModel& model, int instrument, const std::string& s
     try {
         ExportInstrumentToWave(model, instrument, soundFontPath, outputPath, {}, options);
     } catch (const ExportError& e) {
-        err << "zelvo-cli: " << e.what() << kNewLine;
+        PrintFileError(err, soundFontPath, e.what());
         return false;
     }
     out << SavedText(outputPath) << kNewLine;
@@ -84,22 +101,13 @@ bool ExportOne(const SoundFontModel& model, int instrument, const std::string& s
 int ExportInstrument(const std::string& path, const std::string& numberText,
                      const std::optional<std::string>& outputPath, const ExportOptions& options,
                      Output& out, Output& err) {
-    const std::optional<InstrumentNumber> instrument = ParseInstrumentNumber(numberText);
-    if (!instrument) {
-        err << "zelvo-cli: the instrument number must be a whole number, not \"" << numberText
-            << "\"" << kNewLine;
-        return kExitUsage;
-    }
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(path, model, tree, err)) return kExitFailure;
-    if (!instrument->fits) {
-        err << "zelvo-cli: " << NoInstrumentText(numberText) << kNewLine;
-        return kExitFailure;
-    }
-    const std::string target = outputPath.value_or(ProposedExportPath(model, instrument->value));
-    return ExportOne(model, instrument->value, path, target, options, out, err) ? kExitOk
-                                                                                : kExitFailure;
+    const std::optional<int> instrument = InstrumentForCli(model, path, numberText, err);
+    if (!instrument) return kExitFailure;
+    const std::string target = outputPath.value_or(ProposedExportPath(model, *instrument));
+    return ExportOne(model, *instrument, path, target, options, out, err) ? kExitOk : kExitFailure;
 }
 
 // Every instrument with zones, or every preset; one that cannot be exported
@@ -119,27 +127,24 @@ int ExportAll(const std::string& path, const std::string& folder, bool presets,
                                               : ExportManyInstruments(model, path, folder, {}, options);
     for (const std::string& written : summary.written) out << SavedText(written) << kNewLine;
     for (const ExportRefusal& refusal : summary.refused) {
-        err << "zelvo-cli: " << refusal.reason << kNewLine;
+        PrintFileError(err, path, refusal.reason);
     }
     return summary.refused.empty() ? kExitOk : kExitFailure;
 }
 
 int ExportPreset(const std::string& path, const std::string& number,
                  const std::optional<std::string>& outputPath, Output& out, Output& err) {
-    if (!ParsePresetNumber(number)) {
-        err << "zelvo-cli: a preset is BANK:PROGRAM, not \"" << number << "\"" << kNewLine;
-        return kExitUsage;
-    }
+    ExpectPresetNumber(number);
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(path, model, tree, err)) return kExitFailure;
-    const std::optional<int> preset = PresetForCli(model, number, err);
+    const std::optional<int> preset = PresetForCli(model, path, number, err);
     if (!preset) return kExitFailure;
     const std::string target = outputPath.value_or(ProposedPresetExportPath(model, *preset));
     try {
         ExportPresetToWave(model, *preset, path, target);
     } catch (const ExportError& e) {
-        err << "zelvo-cli: " << e.what() << kNewLine;
+        PrintFileError(err, path, e.what());
         return kExitFailure;
     }
     out << SavedText(target) << kNewLine;
@@ -151,26 +156,27 @@ int ExportPreset(const std::string& path, const std::string& number,
 int RunExport(const Args& given, Output& out, Output& err) {
     Args args = given;
     const bool asStored = TakeOption(args, kAsStoredOption).has_value();
-    const int jobs = TakeJobs(args, err);
-    if (jobs < 0) return kExitUsage;
-    const ExportOptions options{.convertSamples = !asStored, .jobs = jobs};
+    const ExportOptions options{.convertSamples = !asStored, .jobs = TakeJobs(args)};
     if (const std::optional<std::string> preset = TakeOptionValue(args, kPresetOption)) {
         // A preset's zones are always played as a player merges them.
-        if (asStored || args.empty() || args.size() > 2) return kExitUsage;
+        if (asStored) throw UsageError("--as-stored does not apply to --preset");
+        ExpectArguments(args, 1, 2);
         return ExportPreset(args[0], *preset,
                             args.size() == 2 ? std::optional(args[1]) : std::nullopt, out, err);
     }
     if (args.size() == 3 && (args[1] == kAllOption || args[1] == kAllPresetsOption)) {
-        if (args[1] == kAllPresetsOption && asStored) return kExitUsage;
+        if (args[1] == kAllPresetsOption && asStored) {
+            throw UsageError("--as-stored does not apply to --all-presets");
+        }
         return ExportAll(args[0], args[2], args[1] == kAllPresetsOption, options, out, err);
     }
-    if (args.size() == 2) return ExportInstrument(args[0], args[1], std::nullopt, options, out, err);
-    if (args.size() == 3) return ExportInstrument(args[0], args[1], args[2], options, out, err);
-    return kExitUsage;
+    ExpectArguments(args, 2, 3);
+    return ExportInstrument(args[0], args[1], args.size() == 3 ? std::optional(args[2]) : std::nullopt,
+                            options, out, err);
 }
 
 int RunCalibration(const Args& args, Output& out, Output& err) {
-    if (args.size() != 1) return kExitUsage;
+    ExpectArguments(args, 1, 1);
     try {
         WriteCalibrationWave(args[0]);
     } catch (const ExportError& e) {

@@ -57,13 +57,13 @@ void PrintSampleHeaders(const WaveFileContents& wave, Output& out) {
 }  // namespace
 
 int RunInspect(const Args& args, Output& out, Output& err) {
-    if (args.size() != 1) return kExitUsage;
+    ExpectArguments(args, 1, 1);
     const std::string& path = args[0];
     WaveFileContents wave;
     try {
         wave = ReadWaveFile(path);
     } catch (const WaveFileError& e) {
-        err << DescribeWaveError(e) << ": " << path << kNewLine;
+        PrintFileError(err, path, DescribeWaveError(e));
         return kExitFailure;
     } catch (const FileAccessError& e) {
         err << "zelvo-cli: cannot open " << e.what() << kNewLine;

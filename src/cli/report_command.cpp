@@ -182,6 +182,36 @@ void PrintOne(Output& out, const InstrumentReport& report, bool json) {
     }
 }
 
+// A refused report ends with status 1, as a refused export does.
+int ReportStatus(const InstrumentReport& report, const std::string& file, Output& err) {
+    if (!report.refusal) return kExitOk;
+    PrintFileError(err, file, *report.refusal);
+    return kExitFailure;
+}
+
+int ReportAll(const SoundFontModel& model, const std::string& file, const ExportOptions& options,
+              bool clipping, bool json, Output& out, Output& err) {
+    int status = kExitOk;
+    bool unchecked = false;
+    nlohmann::json all = nlohmann::json::array();
+    for (const InstrumentReport& r : ReportAllInstruments(model, file, options, clipping)) {
+        unchecked = unchecked || !ClippingChecked(r);
+        if (json) {
+            all.push_back({{"instrument", r.instrument}, {"name", Shown(r.name)}, {"zones", r.zones},
+                           {"samples", r.samples}, {"output_bytes", r.output.bytes},
+                           {"warnings", r.Warnings()}, {"status", r.Status()},
+                           {"clipping_checked", ClippingChecked(r)}});
+        } else {
+            out << r.instrument << kTab << Shown(r.name) << kTab << r.zones << kTab << r.samples << kTab
+                << r.output.bytes << kTab << r.Warnings() << kTab << r.Status() << kNewLine;
+        }
+        status = std::max(status, ReportStatus(r, file, err));
+    }
+    if (json) out.Json(all);
+    if (!json && unchecked) out << kClippingNotChecked << kNewLine;
+    return status;
+}
+
 }  // namespace
 
 int RunReport(const Args& given, Output& out, Output& err) {
@@ -189,66 +219,37 @@ int RunReport(const Args& given, Output& out, Output& err) {
     const bool json = TakeOption(args, kJsonOption).has_value();
     const bool asStored = TakeOption(args, kAsStoredOption).has_value();
     const bool clipping = TakeOption(args, kClippingOption).has_value();
-    const int jobs = TakeJobs(args, err);
-    if (jobs < 0) return kExitUsage;
-    const ExportOptions options{.convertSamples = !asStored, .jobs = jobs};
+    const ExportOptions options{.convertSamples = !asStored, .jobs = TakeJobs(args)};
     const std::optional<std::string> presetText = TakeOptionValue(args, kPresetOption);
-    if (args.empty() || args.size() > 2 || (presetText && (args.size() != 1 || asStored))) return kExitUsage;
-    // Clipping is counted by converting: one instrument's report always does.
-    if (clipping && (args.size() != 1 || presetText)) return kExitUsage;
-    if (presetText && !ParsePresetNumber(*presetText)) {
-        err << "zelvo-cli: a preset is BANK:PROGRAM, not \"" << *presetText << "\"" << kNewLine;
-        return kExitUsage;
-    }
-    std::optional<InstrumentNumber> number;
-    if (args.size() == 2) {
-        number = ParseInstrumentNumber(args[1]);
-        if (!number) {
-            err << "zelvo-cli: the instrument number must be a whole number, not \"" << args[1]
-                << "\"" << kNewLine;
-            return kExitUsage;
-        }
-    }
+    if (presetText && asStored) throw UsageError("--as-stored does not apply to --preset");
+    ExpectArguments(args, 1, presetText ? 1 : 2);
+    // One instrument's report always converts; --clipping asks it of the whole bank.
+    if (clipping && (args.size() != 1 || presetText)) throw UsageError("--clipping applies to the whole-bank report only");
+    if (presetText) ExpectPresetNumber(*presetText);
+    const std::string& file = args[0];
     SoundFontModel model;
     MemoryTree tree;
-    if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;
-    if (number && !number->fits) {
-        err << "zelvo-cli: " << NoInstrumentText(args[1]) << kNewLine;
-        return kExitFailure;
-    }
+    if (!LoadForCli(file, model, tree, err)) return kExitFailure;
     try {
         if (presetText) {
-            const std::optional<int> preset = PresetForCli(model, *presetText, err);
+            const std::optional<int> preset = PresetForCli(model, file, *presetText, err);
             if (!preset) return kExitFailure;
-            PrintOne(out, ReportPresetExport(model, *preset, args[0]), json);
-            return kExitOk;
+            const InstrumentReport report = ReportPresetExport(model, *preset, file);
+            PrintOne(out, report, json);
+            return ReportStatus(report, file, err);
         }
-        if (number) {
-            PrintOne(out, ReportInstrumentExport(model, number->value, args[0], options), json);
-            return kExitOk;
+        if (args.size() == 2) {
+            const std::optional<int> number = InstrumentForCli(model, file, args[1], err);
+            if (!number) return kExitFailure;
+            const InstrumentReport report = ReportInstrumentExport(model, *number, file, options);
+            PrintOne(out, report, json);
+            return ReportStatus(report, file, err);
         }
-        nlohmann::json all = nlohmann::json::array();
-        const bool checked = clipping && !asStored;
-        bool unchecked = false;
-        for (const InstrumentReport& r : ReportAllInstruments(model, args[0], options, checked)) {
-            unchecked = unchecked || !ClippingChecked(r);
-            if (json) {
-                all.push_back({{"instrument", r.instrument}, {"name", Shown(r.name)}, {"zones", r.zones},
-                               {"samples", r.samples}, {"output_bytes", r.output.bytes},
-                               {"warnings", r.Warnings()}, {"status", r.Status()},
-                               {"clipping_checked", ClippingChecked(r)}});
-            } else {
-                out << r.instrument << kTab << Shown(r.name) << kTab << r.zones << kTab << r.samples << kTab
-                    << r.output.bytes << kTab << r.Warnings() << kTab << r.Status() << kNewLine;
-            }
-        }
-        if (json) out.Json(all);
-        if (!json && unchecked) out << kClippingNotChecked << kNewLine;
+        return ReportAll(model, file, options, clipping && !asStored, json, out, err);
     } catch (const ExportError& e) {
-        err << "zelvo-cli: " << e.what() << kNewLine;
+        PrintFileError(err, file, e.what());
         return kExitFailure;
     }
-    return kExitOk;
 }
 
 }  // namespace zelvo::cli

@@ -6,7 +6,7 @@
 namespace zelvo::cli {
 
 int RunTree(const Args& args, Output& out, Output& err) {
-    if (args.size() != 1) return kExitUsage;
+    ExpectArguments(args, 1, 1);
     SoundFontModel model;
     MemoryTree tree;
     if (!LoadForCli(args[0], model, tree, err)) return kExitFailure;

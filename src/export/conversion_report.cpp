@@ -330,7 +330,8 @@ std::string InstrumentReport::Status() const {
     const bool samplesChanged =
         std::any_of(sampleReports.begin(), sampleReports.end(), [](const SampleReport& s) {
             return s.fromRate != s.toRate || s.pitchCorrectionCents != 0 || s.loopTuneCents != 0.0 ||
-                   s.gainDb != 0.0 || s.first != 0 || (!s.emptySourceLoop && !s.clamps.empty());
+                   std::abs(s.loopPitchErrorCents) > kAudiblePitchErrorCents || s.gainDb != 0.0 ||
+                   s.first != 0 || (!s.emptySourceLoop && !s.clamps.empty());
         });
     const bool tuningChanged = convert && std::any_of(zoneReports.begin(), zoneReports.end(), [](const ZoneReport& z) {
         return !z.global && (z.entries > 1 || z.retuned);

@@ -484,7 +484,7 @@ std::vector<std::string> DistinctSampleNames(const SoundFontModel& model,
 
 WavePlan PlanWaveFile(const SoundFontModel& model, int instrument, const ExportOptions& options) {
     if (instrument < 1 || instrument > model.InstCount) {
-        Refuse(NoInstrumentText(std::to_string(instrument)));
+        Refuse(NoInstrumentText(std::to_string(instrument), model.InstCount));
     }
     const InstZoneInfo& info = model.InstZoneTable.at(static_cast<std::size_t>(instrument));
     if (info.zoneCount == 0) Refuse(kNoSamplesMessage);

@@ -14,8 +14,10 @@ std::string SavedText(const std::string& path) {
     return "File  " + path + "  was saved";
 }
 
-std::string NoInstrumentText(std::string_view number) {
-    return "There is no instrument " + std::string(number) + " in this SoundFont.";
+std::string NoInstrumentText(std::string_view number, int count) {
+    const std::string text = "There is no instrument " + std::string(number) + " in this SoundFont";
+    if (count < 1) return text + ", which has none.";
+    return text + "; its instruments are numbered 1 to " + std::to_string(count) + ".";
 }
 
 std::string WaveFileStem(std::string_view name, int instrument) {

@@ -24,8 +24,9 @@ std::string SavingText(const std::string& path);
 // "File  <path>  was saved" when it is done.
 std::string SavedText(const std::string& path);
 
-// "There is no instrument N in this SoundFont.", N as typed.
-std::string NoInstrumentText(std::string_view number);
+// "There is no instrument N in this SoundFont; its instruments are numbered
+// 1 to count.", N as typed.
+std::string NoInstrumentText(std::string_view number, int count);
 
 // The one rule that turns an instrument's name into a file name (without
 // ".s1m"), in UTF-8: \ / : * ? " < > | and control characters become '_';

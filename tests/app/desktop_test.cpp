@@ -145,6 +145,7 @@ TEST_F(DesktopTest, HelpContentsHandsTheManualToTheDesktopOrSaysThereIsNone) {
     QFile manual(w().HelpFile);
     ASSERT_TRUE(manual.open(QIODevice::ReadOnly)) << w().HelpFile.toStdString();
     EXPECT_TRUE(manual.readAll().contains("<title>Zelvo User Manual</title>"));
+    EXPECT_TRUE(w().HelpFile.endsWith("/share/doc/zelvo/manual/index.html")) << w().HelpFile.toStdString();
     // An opener that finds no program: a box says where the manual is.
     w().DesktopOpener = "/bin/false";
     w().mnuHelpContents_Click();
