@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Benchmarks of the desktop program; bench/CMakeLists.txt includes this file
 # when the GUI is built.
 find_package(benchmark REQUIRED)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bank overview of MuseScore_General_Full.sf2 (273 instruments, package
 // musescore-general-soundfont-lossless) in the real window: from the fill's
 // start to its rows in the table, while the window's event loop keeps

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The converting `export --all` of three 48 kHz banks against its floor, in
 // one run: the stored export plus one libsoxr pass over each distinct sample
 // not at 44.1 kHz (one thread, libsoxr called here directly), and for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export throughput on the largest instrument of FluidR3_GM.sf2 (by bytes of
 // sample data), beside a plain read + byte swap + write of as many bytes
 // from the same sample data in the same run.

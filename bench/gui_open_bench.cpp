@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Open in the real main window, from the dialog's answer to the tree
 // fully shown: the load, every repaint it asks for and the paint that follows.
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading FluidR3_GM.sf2 (148 MB): header chunks, zone table and a tree in
 // memory, against reading the same header bytes from the page cache.
 #include <benchmark/benchmark.h>

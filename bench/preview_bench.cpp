@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview pane in the real main window, offscreen unless QT_QPA_PLATFORM
 // says otherwise: selecting the largest piano of FluidR3_GM (key map, zone
 // table and conversion report made and painted) and drawing a sample of a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding every Ogg Vorbis stream of MuseScore_General_Lite.sf3 from memory:
 // libvorbisfile alone, the floor an export --all of the file is set beside,
 // and Zelvo's decoding of a compressed sample (the same library with its

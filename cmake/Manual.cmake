@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The HTML manual that Help > Contents opens. It is installed with the
 # package's documentation (/usr/share/doc/zelvo/manual), and the program finds
 # it by its path relative to the program's own folder, so that an installed

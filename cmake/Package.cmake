@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package, built by scripts/package.sh with `cpack -G DEB`. Its
 # dependencies come from dpkg-shlibdeps; the file triggers of
 # shared-mime-info, desktop-file-utils and the icon caches register the MIME

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fuzzed file is loaded and each of its instruments exported: every export
 // completes or is refused with its message; nothing crashes or reads outside
 // the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes into the reader: each input loads or raises the reader's
 // typed errors; anything else is a crash for libFuzzer to report.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus: small files from the test builder and real
 // SoundFonts with their sample data cut away, each checked to load; with
 // --sparse, the same files with their sample data as a hole, a built file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seed files for the fuzz targets, made from built and real SoundFonts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fuzzed file, seeded with SoundFont 3 files, is loaded and each of its
 // instruments run through the export's report, which decodes the compressed
 // samples its zones play and converts them as an export would, writing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a sparse-load input describes its file: the hole's length in 2-byte
 // units (32 bits, little-endian, so up to 8 GiB), where the hole starts in
 // the bytes that follow (32 bits, little-endian, clamped to their end), then

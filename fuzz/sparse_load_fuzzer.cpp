@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files of up to 8 GiB that hold little but a hole reading as zeros, opened
 // through the real file-opening path: whatever sizes a file declares, its
 // load ends quickly in memory bounded by what it really holds. libFuzzer's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as a wave file: each input is read or refused with the
 // reader's typed error at an offset inside it, or at its end; what is read
 // stays within the file. Anything else is a crash for libFuzzer to report.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder where a fuzz target writes the files it hands to the
 // file-opening code: one per process, so parallel jobs never share a file,
 // and removed when the process ends normally.

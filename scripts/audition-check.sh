@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays samples through the desktop program's Play (Space in the tree) into a
 # PulseAudio null sink on a virtual X display, records the sink's monitor and
 # measures what was heard: "808 Closed Hat" (FluidR3_GM) and "Oboe C6"

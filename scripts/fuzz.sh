@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and runs each for SECONDS (default
 # 60) on a seed corpus of built and real SoundFonts (exported waves for the
 # wave reader), with a dictionary of SoundFont chunk ids for the SoundFont

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Zelvo needs for a build (and, with --test,
 # for its tests; with --package, for building its Debian package; with
 # --screenshots, for driving the window on a virtual display; with

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package, checks it with lintian (no error or warning,
 # pedantic tags shown), installs it with apt-get, checks what a user gets
 # (hardened binaries, the file type through xdg-open), and removes it again.

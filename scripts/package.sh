@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package zelvo_<version>-1_<arch>.deb with CPack into the
 # repository's top folder and prints its path. The compiler and linker flags
 # are Debian's (dpkg-buildflags, with every hardening feature: PIE, stack

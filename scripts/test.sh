@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Zelvo with its tests and runs every one of them: the normal build,
 # the Debian package installed and checked (as root), then (with clang) the
 # suite under AddressSanitizer and UBSan without the tests that measure

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running out of memory on purpose: while a limit is set, every single
 // allocation larger than it throws std::bad_alloc, as new does when the
 // system has no more. Small allocations go on, so the code that reports

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small files that announce large work: zelvo-cli must end on each with its
 // memory bounded by what it really holds, and in time that grows with the
 // file, never faster.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zelvo-cli run as a program: how it ended, what it wrote to standard error,
 // its time and its peak memory.
 #pragma once

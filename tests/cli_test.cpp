@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zelvo-cli's commands, file names, messages and exit status.
 #include "cli/cli.h"
 

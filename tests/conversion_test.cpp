@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The converting export, on SoundFonts built in memory: lengths, loops and
 // tuning against values worked out by hand; the points against the analytic
 // signal and against sox, a resampler the export does not use; each zone's

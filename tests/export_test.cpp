@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exports of SoundFonts built in memory, read back with the product's
 // checked reader: as stored, every value is the one the reference export's
 // rules give, worked out by hand here; every refusal comes before a byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fuzzers' seed and sparse files: a hole takes no disk space, and each
 // seed has sizes that agree with its chunks.
 #include <sys/stat.h>

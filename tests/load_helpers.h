@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading SoundFonts in tests: built bytes and whole files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The detail list of a tree node, built without widgets, and its value texts.
 #include "browser/node_details.h"
 

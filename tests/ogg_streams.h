@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ogg streams for tests of compressed samples: Vorbis encoded with
 // libvorbisenc, and Ogg pages of any packets with libogg.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an export does to the files around it: the SoundFont is never its
 // target, a replaced file keeps its mode and its symlink, and a process
 // stopped halfway leaves the old target and nothing else.

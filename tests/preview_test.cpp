@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The models behind the preview pane, on SoundFonts built in memory: the
 // instrument's and the preset's key maps and the zone table, the waveform's
 // columns, the loop seam, the preset layers, the audition's points, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading well-formed files: records, counts, INFO texts, tree nodes, zone
 // labels and the instrument zone table; and broken ones, each refused with
 // a typed error that says where, the model left empty.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds small SoundFont 2 files in memory, so that each test states only
 // the records it is about. Defaults give a well-formed file.
 #pragma once

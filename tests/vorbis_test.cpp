@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compressed samples: their length from the last Ogg page, and their decoding,
 // on streams encoded here.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An exported wave read back with the product's own checked reader, its
 // records as plain lists for comparing with values worked out by hand.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays an audition through the desktop's audio output: the generator's
 // points pulled by a QAudioSink, on the user-interface thread's event loop.
 #pragma once

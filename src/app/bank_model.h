@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bank overview's table: one row per instrument, as the core's rows
 // give them. Qt::UserRole holds each cell's sort key, numbers as numbers.
 #pragma once

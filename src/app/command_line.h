@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's command line: zelvo [FILE], --help, --version.
 #pragma once
 

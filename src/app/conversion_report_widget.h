@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion report of the selected instrument: why the export would
 // refuse it, if it would, then the size of its wave file with a bar against
 // each EX5/7 wave memory and a floppy disk. It shows the plain report it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmAbout: title, description, version and copyright, closed by OK.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmBank: the bank overview, every instrument of the loaded file in one
 // table that sorts on each column and filters by name. The rows are worked
 // out off the user-interface thread from a copy of the model.

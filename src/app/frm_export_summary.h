@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Element > Save All Instruments as EX5/7 Waves: the run behind one
 // progress dialog that can be cancelled, and the summary window after it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmInfo: the loaded file's name and INFO texts, one label each.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmMain: the main window. Its handlers turn menu, toolbar and tree actions
 // into calls of the core and show the results.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmSplash: the translucent start-up window with the logo and version.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // imlToolbarIcons: the 16 x 16 images of the toolbar, the menus and the
 // browse tree, referred to by 1-based index.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key map: zones as rectangles over MIDI keys 0..127 and velocities
 // 1..127, root keys marked, a keyboard strip along the bottom. It paints
 // the model of browser/instrument_view.h and reports clicks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MainCode: start-up of the desktop program.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small helpers the windows share: translucency, twips, the busy pointer and
 // the version line.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the preview draws and plays for a zone or a key: one entry of a
 // wave's plan, its sample as the file will hold it, tuned as the entry
 // tunes it. No widget: the plan in, the choice out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview pane below the detail list: for the tree's selected node, an
 // instrument's or a preset's key map, zone or layer table and conversion
 // report; a sample's or zone's waveform, loop and seam. It plays samples

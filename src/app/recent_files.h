@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Recent Files: the last SoundFonts opened, most recent first, kept in
 // the per-user settings so that they outlive the program.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build tool: renders an SVG to a square PNG, for the icon theme's fixed sizes.
 //   zelvo_render_icon IN.svg SIZE OUT.png
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where save dialogs start: the folder last saved to, kept in the settings,
 // because a SoundFont's own folder is often read-only.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/seam_widget.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The loop's seam: the points before the loop end joined to those from the
 // loop start, drawn point by point so that a click shows as a jump.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dropping a SoundFont file on a window opens it.
 #pragma once
 

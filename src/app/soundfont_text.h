@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SoundFont texts as the widgets show them.
 #pragma once
 

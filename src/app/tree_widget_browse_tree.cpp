@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/tree_widget_browse_tree.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The browse tree of the main window: the reader's tree operations on
 // TreeView1, each node an item that carries its key.
 #pragma once

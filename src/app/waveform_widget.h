@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waveform of a sample: a line through its points where they are fewer
 // than the pixels, else the lowest and highest point of each pixel column,
 // with its loop shaded and its ends marked. The wheel and Ctrl+plus/minus

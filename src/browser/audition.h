@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The points an audition plays for one key: the sample resampled to the
 // output rate at that key's pitch, looping while its loop mode asks for it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the preview shows for an instrument: its key map and its zone table,
 // worked out from the zone table of the model without any widget.
 #pragma once

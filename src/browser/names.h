@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names of the SoundFont generators and of MIDI keys.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the detail list shows for the selected tree node: columns and rows,
 // worked out from the node's key and the model without any widget.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the preview shows for a preset: the instruments it layers, each with
 // the key and velocity ranges of its zone.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the preview shows for a sample: the points it plays, the waveform's
 // columns, the seam of its loop and the facts above them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zelvo-cli: the headless companion of the desktop program, on the same core.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One function per zelvo-cli command; args excludes the command name.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where every command writes its text. Each text it is given, a name, a path
 // or a message, is shown by one rule (EscapedText): UTF-8 when valid, else
 // Latin-1, and every control character as \xNN, so a text never adds a line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole bank at a glance: one row per instrument, made from the same
 // report as "zelvo-cli report" without reading any sample point.
 #pragma once

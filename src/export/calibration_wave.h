@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A wave for checking how an EX5/7 reads an entry's tune bytes: one 440 Hz
 // sine (A4, root key 69) that several entries play, each on its own key with
 // chosen coarse and fine bytes. Played against a tuner, each key shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an export of one instrument or preset does to it, as plain data: the
 // file's size, each wave sample's conversion, each zone's tuning and clamps,
 // and what never reaches the wave.

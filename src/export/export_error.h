@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every export step may throw, and the options and progress report
 // that every export takes.
 #pragma once

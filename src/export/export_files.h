@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two files of an export. Every failure throws ExportError(Failed) with
 // the file's path and the system's reason.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export of every instrument with zones, or every preset, into one folder,
 // as "zelvo-cli export --all" or "--all-presets" and Element > Save All
 // Instruments run it.

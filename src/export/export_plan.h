@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an export will write, decided before the file exists: which samples
 // as which zones play them, converted how, and every record of the front
 // part. Every refusal that needs no sample point is made here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts around an export that the desktop program shows and the CLI
 // prints: message box texts and titles, the save dialog's, the status texts.
 #pragma once

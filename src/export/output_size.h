@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How large an instrument's wave file will be, against the EX5/7's wave
 // memories and a floppy disk: the one size that the report, the preview and
 // the CLI show.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The points of the samples a run of exports writes (export --all, Save
 // All, a checked bank report), each decoded and converted once, on worker
 // threads ahead of the writer, and kept while instruments that use them

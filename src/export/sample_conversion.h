@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an export does to one sample's points and tuning: its loop clamped
 // into the sample, and, when converting, a new rate of 44,100 Hz (the rate
 // the EX5/7 plays every wave at), a loop kept a whole number of points, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where every sample point that Zelvo writes, converts, draws or plays is
 // read: a sample's stored 16-bit points, or a compressed sample decoded.
 #pragma once

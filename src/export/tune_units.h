@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the EX5/7 reads the two tune bytes of a key-map entry, 64 being no
 // change. Coarse counts semitones, as in every Yamaha format of the family;
 // fine counts 64 steps to the semitone, as the reference export's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file names of `export --all`: a name given before comes back with
 // " (2)", " (3)"... A counter per name keeps the cost of each name constant,
 // however often it repeats.

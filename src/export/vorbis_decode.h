@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding one compressed (Ogg Vorbis) sample of a SoundFont, block by block.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading an EX5/7 wave file (.s1m) back: every fixed byte, count, key-map
 // entry, sample header and size slot is checked against the format and the
 // file's length, every loop against its sample's points, so that a damaged

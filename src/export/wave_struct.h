@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The records of a Yamaha EX5/EX7 wave file (.s1m) and their byte encoders.
 // A file is a front part of fixed size (header, counts, key-map slots, one
 // key map, sample headers, sample sizes) followed by the sample points.

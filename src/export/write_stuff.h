@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export of one instrument as an EX5/7 wave file (.s1m): the plan, then the
 // block writers in file order, then the sample points.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The browse tree as the reader sees it: nodes named by unique keys. The
 // desktop program puts a tree widget behind it, the CLI and the tests an
 // in-memory tree.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A buffered, bounds-checked forward reader over a SoundFont file. Every read
 // checks the end of the data and throws MalformedFileError with the offset
 // where that read began and the chunk being read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Typed failures of the reader. Each carries the 0-based file offset where
 // the failing read or the faulty chunk began, so a message can say where a
 // file broke.

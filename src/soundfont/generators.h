@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Generator numbers the load and the export interpret, and the signed
 // reading of a generator's raw amount.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The load driver and the core of the Open command.
 #pragma once
 

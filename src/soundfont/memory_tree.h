@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A browse tree held in memory: the CLI prints it, tests and benchmarks
 // inspect it.
 #pragma once

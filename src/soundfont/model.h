@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The in-memory image of one SoundFont 2 file: its hydra records as read,
 // a few derived fields and the per-instrument zone table the export works from.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "soundfont/ogg_length.h"
 
 #include <ogg/ogg.h>

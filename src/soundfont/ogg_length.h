@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decoded length of a compressed (Ogg Vorbis) sample, read from the end
 // of its stream without decoding it.
 #pragma once

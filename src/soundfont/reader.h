@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reading steps of a load, in the order the load driver runs them. Each
 // expects the reader at its chunk and leaves it at the next one.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a file for reading without ever waiting on it: only a regular
 // file is read; a FIFO, device, socket or folder is refused at once.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "soundfont/tree_keys.h"
 
 #include <charconv>

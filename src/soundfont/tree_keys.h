@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys of the browse tree: a five-character prefix, then for numbered nodes
 // the 1-based record or zone number in decimal. Keys are the only link from a
 // node back to the model.

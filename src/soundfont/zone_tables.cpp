@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "soundfont/zone_tables.h"
 
 #include "soundfont/generators.h"

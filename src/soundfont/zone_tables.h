@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The last steps of a load: references, zone labels and the instrument zone
 // table, worked out from the records already read.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "soundfont/zones_as_played.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zones a SoundFont player sounds for an instrument alone or for a
 // preset: the instrument's zones after its global zone, and, for a preset,
 // merged with the preset zones that layer them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening from anywhere and the manual: the command line, File > Recent Files
 // across a restart, dropped files, and Help > Contents handing the manual to
 // the desktop.

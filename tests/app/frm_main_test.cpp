@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's main window offscreen: the Open command, the tree and
 // the detail list, the View menu, the closing sequence, the information and
 // About windows, and Element > Save Instrument and Save Preset as EX5/7 Wave.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared-mime-info package: SoundFonts are known by their RIFF form type
 // "sfbk" whatever their name, and by their .sf2 and .sf3 names. The package
 // is compiled with update-mime-database into a folder of its own, which Qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview pane in the main window, offscreen: it follows the tree, picks
 // nodes back in it, reads sounds off the interface's thread for the last
 // selection only, plays nothing without an audio device; Save All

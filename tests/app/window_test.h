@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven offscreen, with settings of its own, and with
 // dialogs and message boxes that answer from the test.
 #pragma once
