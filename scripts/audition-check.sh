@@ -42,11 +42,12 @@ record_sample() {
   local app=$!
   pids+=("$app")
   sleep 4
-  # The Samples group: the fourth row of the tree, at its left edge.
+  # The Samples group: the fourth row of the tree (below the filter box), at
+  # its left edge.
   local window
   window=$(xdotool search --sync --name 'Zelvo' | head -1)
   xdotool windowactivate --sync "$window" 2>/dev/null || true
-  xdotool mousemove 199 180 click 1
+  xdotool mousemove 199 207 click 1
   sleep 0.3
   xdotool key Right
   local prefix=${name%% *}
