@@ -272,7 +272,7 @@ TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
 // once, on any number of threads and however little it may keep: each file
 // is the one the instrument's own export writes.
 TEST_F(Export, ManyInstrumentsShareTheirSamplesAndWriteWhatEachAloneWrites) {
-    Load(OggBank(TestSignal(20000), TestSignal(9001, 22050)));
+    Load(OggBank(TestSignal(20000), TestSignal(40000, 22050)));  // more points than one block converts
     for (const ExportOptions& options :
          {ExportOptions{.jobs = 1}, ExportOptions{.jobs = 4}, ExportOptions{.jobs = 3, .cacheBytes = 1}}) {
         const std::filesystem::path folder = f_->file.folder() / std::to_string(options.jobs);
