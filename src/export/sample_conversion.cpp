@@ -4,6 +4,7 @@
 #include <soxr.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <tuple>
 
@@ -213,13 +214,26 @@ void ResampleTail(const PointReader& read, const SampleConversion& c, const Tail
 double FittingGain(const std::vector<float>& points) {
     double gain = 1.0;
     if (points.empty()) return gain;
-    // A plain loop, which the compiler turns into vector min and max.
-    float lowest = points.front(), highest = points.front();
-    for (const float p : points) {
-        lowest = p < lowest ? p : lowest;
-        highest = p > highest ? p : highest;
+    // Eight running minima and maxima, so that the compiler can keep them in
+    // vector registers instead of waiting on one comparison after another.
+    constexpr std::size_t kLanes = 8;
+    std::array<float, kLanes> lowest, highest;
+    lowest.fill(points.front());
+    highest.fill(points.front());
+    std::size_t i = 0;
+    for (; i + kLanes <= points.size(); i += kLanes) {
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            const float p = points[i + k];
+            lowest[k] = p < lowest[k] ? p : lowest[k];
+            highest[k] = p > highest[k] ? p : highest[k];
+        }
     }
-    const double high = 32768.0 * highest, low = 32768.0 * lowest;
+    for (; i < points.size(); ++i) {
+        lowest[0] = points[i] < lowest[0] ? points[i] : lowest[0];
+        highest[0] = points[i] > highest[0] ? points[i] : highest[0];
+    }
+    const double high = 32768.0 * *std::max_element(highest.begin(), highest.end());
+    const double low = 32768.0 * *std::min_element(lowest.begin(), lowest.end());
     if (high >= 32767.5) gain = std::min(gain, 32767.0 / high);
     if (low <= -32768.5) gain = std::min(gain, -32768.0 / low);
     return gain;
@@ -288,12 +302,14 @@ double ConvertedSample::GainDb() const {
 
 namespace {
 
-// full is 32768 x the gain. Rounded half away from zero: the conversion to
-// an integer cuts toward zero, within a range that holds every clamped value.
+// full is 32768 x the gain. Rounded half away from zero into the 16-bit
+// range: a clamp to whole bounds gives the same as after cutting toward
+// zero. Without branches or mixed widths, so that a loop of them is
+// vectorised.
 std::int16_t Scaled(float point, double full) {
-    const double scaled = std::clamp(full * static_cast<double>(point), -40000.0, 40000.0);
-    const auto rounded = static_cast<std::int32_t>(scaled + (scaled < 0 ? -0.5 : 0.5));
-    return static_cast<std::int16_t>(std::clamp(rounded, -32768, 32767));
+    const double scaled = full * static_cast<double>(point);
+    const double rounded = std::clamp(scaled + std::copysign(0.5, scaled), -32768.0, 32767.0);
+    return static_cast<std::int16_t>(static_cast<std::int32_t>(rounded));
 }
 
 }  // namespace
