@@ -9,12 +9,10 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -23,6 +21,7 @@
 
 #include "export/conversion_report.h"
 #include "export/export_many.h"
+#include "memory_vorbis_file.h"
 #include "soundfont/loader.h"
 #include "soundfont/memory_tree.h"
 
@@ -107,30 +106,14 @@ void ResampleOnce(const FloorWork& work) {
     }
 }
 
-// libvorbisfile over a stream in memory, every point decoded once.
-struct MemoryStream {
-    const std::string* bytes;
-    std::size_t at = 0;
-    static std::size_t Read(void* into, std::size_t size, std::size_t count, void* self) {
-        auto& m = *static_cast<MemoryStream*>(self);
-        const std::size_t n = std::min(size * count, m.bytes->size() - m.at) / size;
-        std::memcpy(into, m.bytes->data() + m.at, n * size);
-        m.at += n * size;
-        return n;
-    }
-};
-
+// libvorbisfile alone, every point of every stream decoded once.
 void DecodeOnce(const FloorWork& work) {
     for (const std::string& bytes : work.streams) {
-        MemoryStream stream{&bytes};
-        OggVorbis_File vf;
-        if (ov_open_callbacks(&stream, &vf, nullptr, 0, {MemoryStream::Read, nullptr, nullptr, nullptr}) != 0) {
-            continue;
-        }
+        bench::MemoryVorbisFile vf(bytes);
+        if (!vf.ok()) continue;
         float** pcm = nullptr;
         int link = 0;
-        while (ov_read_float(&vf, &pcm, 4096, &link) > 0) benchmark::DoNotOptimize(pcm);
-        ov_clear(&vf);
+        while (ov_read_float(vf.get(), &pcm, 4096, &link) > 0) benchmark::DoNotOptimize(pcm);
     }
 }
 

@@ -204,11 +204,8 @@ SampleSound ReadPlannedSound(const SoundFontModel& model, const std::string& sou
     SampleSource source(model, soundFontPath, std::move(stop));
     SampleSound sound;
     sound.rate = sample.conversion.toRate;
-    sound.points.reserve(static_cast<std::size_t>(sample.conversion.outPoints));
     try {
-        ReadPlannedPoints(source, sample, [&](std::span<const std::int16_t> points) {
-            sound.points.insert(sound.points.end(), points.begin(), points.end());
-        });
+        sound.points = ReadWavePoints(source, sample).points;
     } catch (const VorbisDecodeError& e) {
         throw ExportError(ExportError::Kind::Refused, e.what());
     }
