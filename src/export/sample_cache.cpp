@@ -43,7 +43,7 @@ constexpr auto kWaitingCall = std::chrono::milliseconds(50);
 void KeepFreedMemoryForReuse() {
 #if defined(__GLIBC__)
     mallopt(M_MMAP_THRESHOLD, 4 << 20);
-    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 8 << 20);
 #endif
 }
 }  // namespace
