@@ -84,6 +84,8 @@ TEST(Cli, EachFaultIsNamedInOneLineWithItsStatus) {
          "zelvo-cli: export: --as-stored does not apply to --all-presets\n"},
         {{"export", p, "--all", "d", "--jobs", "0"}, 2,
          "zelvo-cli: export: --jobs takes a number of threads from 1 to 256, not \"0\"\n"},
+        {{"export", p, "--all", "d", "--jobs", "257"}, 2,
+         "zelvo-cli: export: --jobs takes a number of threads from 1 to 256, not \"257\"\n"},
         {{"report", p, "1", "--clipping"}, 2, "zelvo-cli: report: --clipping applies to the whole-bank report only\n"},
         {{"export", p, "0"}, 1, in + "There is no instrument 0" + range},
         {{"report", p, "8"}, 1, in + "There is no instrument 8" + range},
@@ -130,9 +132,10 @@ TEST(ExportCli, ExportsOneInstrumentOrAllUnderSafeUniqueNamesOrRefusesWritingNot
               std::make_tuple(0, "File  " + out + "  was saved\n"));
     EXPECT_EQ(ReadWholeFile(out).substr(4230, 8), "Piano   ");  // the key map's name
 
-    // --all writes every instrument with zones, under safe unique names.
+    // --all writes every instrument with zones, under safe unique names, on
+    // as many threads as asked for.
     const fs::path folder = sf2.folder() / "new" / "waves";
-    const CliRun r = Cli({"export", path, "--all", folder.string()});
+    const CliRun r = Cli({"export", path, "--all", folder.string(), "--jobs", "256"});
     EXPECT_EQ(std::make_pair(r.status, r.err), std::make_pair(1, "zelvo-cli: " + path + ": " + kRomRefusal));
     std::string saved;
     for (const char* file : {"Piano.s1m", "Piano (2).s1m", "A_B_C_\xC3\xA9.s1m", "Piano (3).s1m", "Piano (2) (2).s1m"})

@@ -240,7 +240,9 @@ TEST_F(Export, CopiesInBlocksOverALongerFileAndReportsProgressPerBlock) {
 // Compressed samples: written as their decoded points, once each, with loop
 // points that count from the start of those points.
 // Sine at 44.1 kHz and Chord at 22,050 Hz, compressed; instrument 1 plays
-// Sine twice and Chord, the others share them.
+// Sine twice and Chord, the others share them; the last two play Sine
+// shifted by 700 points, start and loop, or cut 700 points short, which
+// gives the same lengths and loop points from other points.
 Sf2Builder OggBank(const std::vector<float>& sine, const std::vector<float>& chord) {
     Sf2Builder b;
     b.Info("ifil", {"\x03\x00\x01\x00", 4})
@@ -250,7 +252,9 @@ Sf2Builder OggBank(const std::vector<float>& sine, const std::vector<float>& cho
     b.Instrument({"Ogg", {{{KeyRange(0, 59), SampleId(0)}}, {{KeyRange(60, 90), SampleId(1)}},
                           {{KeyRange(91, 127), SampleId(0)}}}});
     return b.Instrument({"Chords", {{{SampleModes(1), SampleId(1)}}, {{SampleId(0)}}}})
-        .Instrument({"Chord", {{{SampleModes(1), SampleId(1)}}}});
+        .Instrument({"Chord", {{{SampleModes(1), SampleId(1)}}}})
+        .Instrument({"Sine later", {{{Gen(0, 700), Gen(2, 700), Gen(3, 700), SampleId(0)}}}})
+        .Instrument({"Sine shorter", {{{Gen(1, -700), SampleId(0)}}}});
 }
 
 TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
@@ -270,7 +274,8 @@ TEST_F(Export, CompressedSamplesAreWrittenDecodedWithTheirOwnLoopPoints) {
 
 // An export of many instruments decodes and converts each shared sample
 // once, on any number of threads and however little it may keep: each file
-// is the one the instrument's own export writes.
+// is the one the instrument's own export writes, also where two play
+// different points of one sample alike.
 TEST_F(Export, ManyInstrumentsShareTheirSamplesAndWriteWhatEachAloneWrites) {
     Load(OggBank(TestSignal(20000), TestSignal(40000, 22050)));  // more points than one block converts
     for (const ExportOptions& options :
@@ -278,8 +283,8 @@ TEST_F(Export, ManyInstrumentsShareTheirSamplesAndWriteWhatEachAloneWrites) {
         const std::filesystem::path folder = f_->file.folder() / std::to_string(options.jobs);
         std::filesystem::create_directory(folder);
         const ExportManySummary all = ExportManyInstruments(f_->model, f_->Path(), folder.string(), {}, options);
-        ASSERT_EQ(all.written.size(), 3u);
-        for (int i = 1; i <= 3; ++i) EXPECT_EQ(ReadWholeFile(all.written[i - 1]), Run(i, {})) << options.jobs;
+        ASSERT_EQ(all.written.size(), 5u);
+        for (int i = 1; i <= 5; ++i) EXPECT_EQ(ReadWholeFile(all.written[i - 1]), Run(i, {})) << options.jobs;
     }
 }
 
