@@ -119,7 +119,11 @@ void SampleCache::Work(std::stop_token stop) {
         return;
     }
     std::unique_lock lock(mutex_);
-    while (changed_.wait(lock, stop, [this] { return Pick() != kNone; })) Make(Pick(), lock, *source);
+    // Once stopped, wait returns at once, with samples still to pick: those
+    // are left, not each started only to be cancelled.
+    while (changed_.wait(lock, stop, [this] { return Pick() != kNone; }) && !stop.stop_requested()) {
+        Make(Pick(), lock, *source);
+    }
 }
 
 void SampleCache::Make(std::size_t e, std::unique_lock<std::mutex>& lock, SampleSource& source) {
