@@ -175,6 +175,42 @@ void ExportAllAgainstFloor(benchmark::State& state, const std::string& name) {
                    " streams");
 }
 
+// Cancel as the window's Save All takes it: the progress callback says stop
+// 300 ms into an export of every instrument. Reports the longest time
+// between two progress calls before it (how long a click can wait to be
+// seen) and the time from the stop to the export's return.
+void CancelExportAll(benchmark::State& state, const std::string& name) {
+    const std::string path = BankPath(name);
+    if (!fs::exists(path)) return state.SkipWithError((name + " is not installed").c_str());
+    SoundFontModel model;
+    MemoryTree tree;
+    OpenSoundFont(model, path, tree);
+    const fs::path folder = fs::temp_directory_path() / ("zelvo-bench-cancel-" + std::to_string(::getpid()));
+    std::vector<double> gaps, returns;
+    for (auto _ : state) {
+        fs::create_directories(folder);
+        const Clock::time_point start = Clock::now();
+        Clock::time_point last = start, stopped{};
+        double gap = 0.0;
+        const ExportManySummary summary =
+            ExportManyInstruments(model, path, folder.string(), [&](const ExportManyStep&) {
+                if (stopped != Clock::time_point{}) return false;
+                gap = std::max(gap, MsSince(last));
+                last = Clock::now();
+                if (last - start < std::chrono::milliseconds(300)) return true;
+                stopped = last;
+                return false;
+            });
+        returns.push_back(MsSince(stopped));
+        gaps.push_back(gap);
+        state.SetIterationTime(returns.back() / 1000.0);
+        if (!summary.cancelled) state.SkipWithError("the export ended before it was cancelled");
+        fs::remove_all(folder);
+    }
+    state.counters["longest_progress_gap_ms"] = Median(gaps);
+    state.counters["stop_to_return_ms"] = Median(returns);
+}
+
 // Open and the report of every instrument, as `zelvo-cli report FILE` makes it.
 void BankReport(benchmark::State& state, const std::string& name) {
     const std::string path = BankPath(name);
@@ -214,6 +250,8 @@ BENCHMARK_CAPTURE(ExportAllAgainstFloor, MuseScore_General_Lite, std::string("Mu
     ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 BENCHMARK_CAPTURE(ExportAllAgainstFloor, OPL3_FM_128M, std::string("OPL-3_FM_128M.sf2"))
     ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK_CAPTURE(CancelExportAll, OPL3_FM_128M, std::string("OPL-3_FM_128M.sf2"))
+    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK_CAPTURE(BankReport, FluidR3_GM, std::string("FluidR3_GM.sf2"))->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(ExportAllPeakMemory, MuseScore_General_Full, std::string("MuseScore_General_Full.sf2"))
     ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
