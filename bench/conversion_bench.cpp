@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -135,13 +136,31 @@ double ExportAllMs(const SoundFontModel& model, const std::string& path, const E
     return ms;
 }
 
-// Each iteration times every part once; the counters are their medians.
-void ExportAllAgainstFloor(benchmark::State& state, const std::string& name) {
-    const std::string path = BankPath(name);
-    if (!fs::exists(path)) return state.SkipWithError((name + " is not installed").c_str());
+// A packaged bank opened as Zelvo opens it; none, with the benchmark
+// skipped, when it is not installed.
+struct OpenedBank {
+    std::string path;
     SoundFontModel model;
     MemoryTree tree;
-    OpenSoundFont(model, path, tree);
+};
+
+std::unique_ptr<const OpenedBank> OpenBank(benchmark::State& state, const std::string& name) {
+    auto bank = std::make_unique<OpenedBank>();
+    bank->path = BankPath(name);
+    if (!fs::exists(bank->path)) {
+        state.SkipWithError((name + " is not installed").c_str());
+        return nullptr;
+    }
+    OpenSoundFont(bank->model, bank->path, bank->tree);
+    return bank;
+}
+
+// Each iteration times every part once; the counters are their medians.
+void ExportAllAgainstFloor(benchmark::State& state, const std::string& name) {
+    const std::unique_ptr<const OpenedBank> bank = OpenBank(state, name);
+    if (!bank) return;
+    const SoundFontModel& model = bank->model;
+    const std::string& path = bank->path;
     const FloorWork work = LoadFloorWork(model, path);
     std::map<std::string, std::vector<double>> ms;
     for (auto _ : state) {
@@ -180,11 +199,10 @@ void ExportAllAgainstFloor(benchmark::State& state, const std::string& name) {
 // between two progress calls before it (how long a click can wait to be
 // seen) and the time from the stop to the export's return.
 void CancelExportAll(benchmark::State& state, const std::string& name) {
-    const std::string path = BankPath(name);
-    if (!fs::exists(path)) return state.SkipWithError((name + " is not installed").c_str());
-    SoundFontModel model;
-    MemoryTree tree;
-    OpenSoundFont(model, path, tree);
+    const std::unique_ptr<const OpenedBank> bank = OpenBank(state, name);
+    if (!bank) return;
+    const SoundFontModel& model = bank->model;
+    const std::string& path = bank->path;
     const fs::path folder = fs::temp_directory_path() / ("zelvo-bench-cancel-" + std::to_string(::getpid()));
     std::vector<double> gaps, returns;
     for (auto _ : state) {
